@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Manages the project-local Wine prefix.
+#   wine-prefix.sh ensure PREFIX   create and configure the prefix once (under a lock)
+#   wine-prefix.sh start PREFIX    ensure, then start a wineserver that stays until stop (current DISPLAY)
+#   wine-prefix.sh stop PREFIX     shut the prefix's wineserver down
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+cmd="$1"
+. "$here/wine-env.sh" "$2"
+
+ensure() {
+  [ -f "$WINEPREFIX/.nookwayer-ready" ] && return 0
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  # The lock lives in a subshell, so no Wine process started here inherits it.
+  (
+    flock 9
+    [ -f "$WINEPREFIX/.nookwayer-ready" ] || create
+  ) 9>"$WINEPREFIX.lock"
+}
+
+create() {
+  rm -rf "$WINEPREFIX"
+  # Boot without a display: the first process of a session binds the desktop to its DISPLAY.
+  env -u DISPLAY wineboot -i >/dev/null 2>&1 9>&-
+  # Debian's Wine does not load its own fonts: put them where the prefix finds them.
+  cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  local reg="$WINEPREFIX/nookwayer-setup.reg"
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n' >"$reg"
+  env -u DISPLAY wine regedit /S "$(winepath -w "$reg" 2>/dev/null 9>&-)" >/dev/null 2>&1 9>&-
+  timeout 60 wineserver -w || wineserver -k || true
+  touch "$WINEPREFIX/.nookwayer-ready"
+}
+
+case "$cmd" in
+  ensure) ensure ;;
+  start)
+    ensure
+    # A persistent server, detached from the caller's output so test runners do not wait on it.
+    setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+    wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+    ;;
+  stop)
+    if [ -d "$WINEPREFIX" ]; then
+      # The server persists until told: end its processes, then wait for it to go.
+      wineserver -k 2>/dev/null || true
+      timeout 30 wineserver -w 2>/dev/null || true
+    fi
+    ;;
+  *) echo "usage: $0 ensure|start|stop PREFIX" >&2; exit 2 ;;
+esac

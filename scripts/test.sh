@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native, i686 and x86_64 configurations
+# and runs every test: natively, then the Windows builds under Wine in Xvfb.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+bash scripts/install-deps.sh
+
+jobs="$(nproc)"
+for preset in native i686 x86_64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+ctest --preset native -j "$jobs"
+
+# The Windows tests share one Wine prefix: boot it without a display, then run
+# both suites, one after the other, in one virtual display with one wineserver.
+prefix="$root/build/wineprefix"
+env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -u
+  prefix="$1"
+  cmake/wine-prefix.sh start "$prefix"
+  status=0
+  ctest --preset i686 || status=1
+  ctest --preset x86_64 || status=1
+  cmake/wine-prefix.sh stop "$prefix"
+  exit $status
+' bash "$prefix"

@@ -1,0 +1,118 @@
+#include "EasyReg/EasyReg.h"
+
+#include <cmath>
+#include <cwchar>
+#include <limits>
+
+#include "platform/AnsiText.h"
+
+namespace nw {
+namespace {
+
+std::string Describe(const char* operation, const std::string& path) {
+  return std::string(operation) + " " + path;
+}
+
+// Type 1: the text and its terminating NUL, in the ANSI code page.
+std::vector<std::uint8_t> TextBytes(const ValueData& data) {
+  const auto* text = std::get_if<std::wstring>(&data);
+  if (text == nullptr) throw std::invalid_argument("type mismatch: text expected");
+  std::string ansi = ToAnsi(*text + L'\0');
+  return {ansi.begin(), ansi.end()};
+}
+
+// Type 4: a number rounded to the nearest integer (halves to even), little-endian.
+std::vector<std::uint8_t> DwordBytes(const ValueData& data) {
+  double number = 0;
+  if (const auto* value = std::get_if<double>(&data)) {
+    number = *value;
+  } else if (const auto* text = std::get_if<std::wstring>(&data)) {
+    wchar_t* end = nullptr;
+    number = std::wcstod(text->c_str(), &end);
+    if (text->empty() || end != text->c_str() + text->size()) throw std::invalid_argument("type mismatch");
+  } else {
+    throw std::invalid_argument("type mismatch: number expected");
+  }
+  double rounded = std::nearbyint(number);
+  if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+        rounded <= std::numeric_limits<std::int32_t>::max()))
+    throw std::overflow_error("overflow");
+  auto bits = static_cast<std::uint32_t>(static_cast<std::int32_t>(rounded));
+  return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+          static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+}
+
+// Type 3: the bytes in order.
+const std::vector<std::uint8_t>& BinaryBytes(const ValueData& data) {
+  const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&data);
+  if (bytes == nullptr) throw std::invalid_argument("type mismatch: bytes expected");
+  return *bytes;
+}
+
+}  // namespace
+
+void CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root) {
+  const std::string path = ToAnsi(keyPath);
+  UniqueKey key(registry);
+  if (long rc = registry.CreateKey(RootHandle(root), path, kAccess, key.put()); rc != kErrorSuccess)
+    throw RegistryError(Describe("create", path), rc);
+}
+
+void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath,
+                 const std::wstring& valueName, const ValueData& data, long type) {
+  const std::string path = ToAnsi(keyPath);
+  UniqueKey key(registry);
+  if (long rc = registry.OpenKey(RootHandle(root), path, kAccess, key.put()); rc != kErrorSuccess)
+    throw RegistryError(Describe("open", path), rc);
+  if (long rc = WriteValueData(registry, key.get(), valueName, type, data); rc != kErrorSuccess)
+    throw RegistryError(Describe("write value", path + "\\" + ToAnsi(valueName)), rc);
+}
+
+long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,
+                    const ValueData& data) {
+  switch (type) {
+    case kRegSz: return registry.SetValue(key, ToAnsi(valueName), type, TextBytes(data));
+    case kRegDword: return registry.SetValue(key, ToAnsi(valueName), type, DwordBytes(data));
+    case kRegBinary: return registry.SetValue(key, ToAnsi(valueName), type, BinaryBytes(data));
+    default: return 0;
+  }
+}
+
+void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,
+               const std::wstring& subkeyName) {
+  // An empty name would stand for the parent itself: never delete that.
+  if (subkeyName.empty()) throw std::invalid_argument("no subkey named to delete");
+  const std::string parent = ToAnsi(parentPath);
+  const std::string subkey = ToAnsi(subkeyName);
+  UniqueKey key(registry);
+  long rc = registry.OpenKey(RootHandle(root), parent, kAccess, key.put());
+  if (rc == kErrorFileNotFound) return;  // no parent, so nothing below it either
+  if (rc != kErrorSuccess) throw RegistryError(Describe("open", parent), rc);
+  {
+    UniqueKey existing(registry);
+    rc = registry.OpenKey(key.get(), subkey, kAccess, existing.put());
+    if (rc == kErrorFileNotFound) return;  // already gone
+    if (rc != kErrorSuccess) throw RegistryError(Describe("open", parent + "\\" + subkey), rc);
+  }
+  // From here on the key exists, so every refusal, "not found" included, is a failure.
+  if (rc = DeleteTree(registry, key.get(), subkey, kAccess); rc != kErrorSuccess)
+    throw RegistryError(Describe("delete", parent + "\\" + subkey), rc);
+}
+
+long DeleteTree(Registry& registry, KeyHandle parent, std::string_view subkey, std::uint32_t access) {
+  {
+    UniqueKey key(registry);
+    if (long rc = registry.OpenKey(parent, subkey, access, key.put()); rc != kErrorSuccess) return rc;
+    // Delete the children from the last one back, so indexes stay valid.
+    for (;;) {
+      std::string child;
+      long rc = registry.EnumKey(key.get(), 0, child);
+      if (rc == kErrorNoMoreItems) break;
+      if (rc != kErrorSuccess) return rc;
+      if (rc = DeleteTree(registry, key.get(), child, access); rc != kErrorSuccess) return rc;
+    }
+  }
+  return registry.DeleteKey(parent, subkey, access);
+}
+
+}  // namespace nw

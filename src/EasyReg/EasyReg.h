@@ -1,0 +1,49 @@
+// The registry helpers: the only code that writes to or deletes from the
+// registry. Each call opens and closes its own key in the 64-bit view and
+// raises RegistryError when the registry refuses.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace nw {
+
+// Every create, open and delete asks for the six key rights in the 64-bit view.
+inline constexpr std::uint32_t kAccess = kKeyRights | kKeyWow64_64Key;
+
+// Data of a value: text for type 1, bytes for type 3, a number for type 4.
+using ValueData = std::variant<std::wstring, std::vector<std::uint8_t>, double>;
+
+class RegistryError : public std::runtime_error {
+ public:
+  RegistryError(const std::string& what, long code)
+      : std::runtime_error(what + " (error " + std::to_string(code) + ")"), code_(code) {}
+  long code() const { return code_; }
+
+ private:
+  long code_;
+};
+
+// Creates the key (with every missing key on its path) or opens it if it exists.
+void CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root);
+// Opens an existing key and writes one value; an empty name is the default value.
+void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath,
+                 const std::wstring& valueName, const ValueData& data, long type);
+// Writes one value into an open key. Returns the registry's result, or 0 when
+// the type is not one of 1, 3 and 4 and nothing was written.
+long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,
+                    const ValueData& data);
+// Deletes the named subkey of the parent with everything below it. A subkey or
+// parent that does not exist is already gone; an empty subkey name is refused.
+void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,
+               const std::wstring& subkeyName);
+
+// Deletes subkey of parent and everything below it, deepest keys first.
+long DeleteTree(Registry& registry, KeyHandle parent, std::string_view subkey, std::uint32_t access);
+
+}  // namespace nw

@@ -1,0 +1,28 @@
+#include "NW_Core/NW_Core.h"
+
+#include "NW_Core/Texts.h"
+
+namespace nw {
+
+FolderDefinition Definition;
+
+void ShowDefinition(MainWindowView& window, const FolderDefinition& definition) {
+  using Field = MainWindowView::Field;
+  window.SetField(Field::Name, definition.FolderName);
+  window.SetField(Field::Clsid, definition.FolderClsid);
+  window.SetField(Field::Icon, definition.FolderIcon);
+  window.SetField(Field::Menu, definition.MenuItems[0].MenuName);
+  window.SetField(Field::Command, definition.MenuItems[0].MenuCommand);
+}
+
+bool RunCommand(MessageBoxService& messageBox, const std::function<void()>& command) {
+  try {
+    command();
+    return true;
+  } catch (...) {
+    messageBox.Show(text::kCommandFailed, text::kErrorTitle, kStyleStop);
+    return false;
+  }
+}
+
+}  // namespace nw

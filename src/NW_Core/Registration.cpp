@@ -1,0 +1,111 @@
+// Writing the folder definition into the registry as a namespace folder, and
+// taking it out again.
+#include "NW_Core/NW_Core.h"
+#include "NW_Core/Texts.h"
+
+namespace nw {
+namespace {
+
+using Action = RegistryStep::Action;
+
+std::wstring ClassKey(const FolderDefinition& definition) {
+  return std::wstring(text::kClassesKey) + L"\\" + definition.FolderClsid;
+}
+
+RegistryStep Create(RootKey root, std::wstring path) {
+  return {Action::CreateKey, root, std::move(path), {}, 0, {}};
+}
+
+RegistryStep Set(std::wstring path, std::wstring name, std::wstring data) {
+  return {Action::SetValue, kHkeyClassesRoot, std::move(path), std::move(name), kRegSz, std::move(data)};
+}
+
+void RefuseWithoutClsid(const FolderDefinition& definition) {
+  // Without a CLSID every path would name a shared parent key: CLSID itself,
+  // or a whole NameSpace key.
+  if (definition.FolderClsid.empty()) throw CommandRefused("no folder definition loaded");
+}
+
+}  // namespace
+
+std::vector<RegistryStep> ClassSteps(const FolderDefinition& definition) {
+  const std::wstring k = ClassKey(definition);
+  const RootKey hkcr = kHkeyClassesRoot;
+  return {
+      Create(hkcr, k),
+      Set(k, L"", definition.FolderName),
+      Create(hkcr, k + L"\\DefaultIcon"),
+      Set(k + L"\\DefaultIcon", L"", definition.FolderIcon),
+      Create(hkcr, k + L"\\InProcServer32"),
+      Set(k + L"\\InProcServer32", L"", text::kShellServer),
+      Set(k + L"\\InProcServer32", text::kThreadingModel, text::kApartment),
+      Create(hkcr, k + L"\\ShellEx\\PropertySheetHandler\\" + definition.FolderClsid),
+      Create(hkcr, k + L"\\ShellFolder"),
+      {Action::SetValue, hkcr, k + L"\\ShellFolder", text::kAttributes, kRegBinary,
+       std::vector<std::uint8_t>(5, 0x00)},
+      Create(hkcr, k + L"\\Shell"),
+  };
+}
+
+std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, std::size_t index) {
+  const MenuEntry& entry = definition.MenuItems.at(index);
+  const std::wstring verb = ClassKey(definition) + L"\\Shell\\" + entry.MenuName;
+  return {
+      Create(kHkeyClassesRoot, verb),
+      Create(kHkeyClassesRoot, verb + L"\\Command"),
+      Set(verb + L"\\Command", L"", entry.MenuCommand),
+  };
+}
+
+std::vector<RegistryStep> PlacementSteps(const FolderDefinition& definition, Placement placement) {
+  switch (placement) {
+    case Placement::Desktop:
+      return {Create(kHkeyLocalMachine, std::wstring(text::kDesktopNameSpace) + L"\\" + definition.FolderClsid)};
+    case Placement::MyComputer:
+      return {Create(kHkeyLocalMachine, std::wstring(text::kMyComputerNameSpace) + L"\\" + definition.FolderClsid)};
+    case Placement::Manual: break;
+  }
+  return {};
+}
+
+void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps) {
+  for (const RegistryStep& step : steps) {
+    if (step.action == Action::CreateKey)
+      CreateKey(registry, step.keyPath, step.root);
+    else
+      SetKeyValue(registry, step.root, step.keyPath, step.valueName, step.data, step.type);
+  }
+}
+
+void MakeLink(const Platform& platform, const FolderDefinition& definition,
+              const std::function<Placement()>& placement) {
+  RefuseWithoutClsid(definition);
+  ApplySteps(platform.registry, ClassSteps(definition));
+  const int count = definition.MenuCount;  // taken once, before the loop
+  for (int i = 1; i <= count; ++i) {
+    if (i - 1 > 19) throw std::out_of_range("menu entry out of range");
+    ApplySteps(platform.registry, VerbSteps(definition, static_cast<std::size_t>(i - 1)));
+  }
+  const Placement where = placement();
+  if (where == Placement::Manual) {
+    platform.clipboard.ReplaceText(definition.FolderClsid);
+    platform.messageBox.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
+    return;
+  }
+  ApplySteps(platform.registry, PlacementSteps(definition, where));
+}
+
+void RemoveLink(const Platform& platform, const FolderDefinition& definition) {
+  RefuseWithoutClsid(definition);
+  static constexpr struct {
+    RootKey root;
+    const wchar_t* parent;
+  } kEntries[] = {
+      {kHkeyClassesRoot, text::kClassesKey},
+      {kHkeyLocalMachine, text::kDesktopNameSpace},
+      {kHkeyLocalMachine, text::kMyComputerNameSpace},
+  };
+  for (const auto& entry : kEntries) DeleteKey(platform.registry, entry.root, entry.parent, definition.FolderClsid);
+}
+
+}  // namespace nw

@@ -1,0 +1,107 @@
+// Reading the settings (NWK) file into the folder definition.
+#include <algorithm>
+#include <optional>
+
+#include "NW_Core/NW_Core.h"
+#include "NW_Core/Texts.h"
+#include "platform/AnsiText.h"
+#include "platform/TextInput.h"
+
+namespace nw {
+namespace {
+
+wchar_t Lower(wchar_t c) {
+  if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<wchar_t>(c + 0x20);
+  return c;
+}
+
+// True when text starts with key, letter case aside.
+bool StartsWithKey(const std::wstring& text, std::wstring_view key) {
+  if (text.size() < key.size()) return false;
+  return std::equal(key.begin(), key.end(), text.begin(),
+                    [](wchar_t k, wchar_t t) { return Lower(k) == Lower(t); });
+}
+
+bool IsMagicLine(const std::wstring& line) {
+  return line.size() == std::wstring_view(text::kMagicLine).size() && StartsWithKey(line, text::kMagicLine);
+}
+
+// Reads the file into the definition, field by field as each line passes its
+// test. False as soon as a line is missing or wrong; the file is closed on return.
+bool ReadFile(const std::wstring& path, FolderDefinition& definition) {
+  std::optional<TextInput> file = TextInput::Open(path);
+  if (!file) return false;
+  auto next = [&]() -> std::optional<std::wstring> {
+    if (file->AtEnd()) return std::nullopt;
+    return FromAnsi(file->ReadLine());
+  };
+
+  std::optional<std::wstring> line = next();
+  if (!line || !IsMagicLine(*line)) return false;
+
+  line = next();
+  if (!line || !StartsWithKey(*line, text::kNameKey)) return false;
+  definition.FolderName = line->substr(std::wstring_view(text::kNameKey).size());
+
+  line = next();
+  if (!line || !StartsWithKey(*line, text::kIconKey)) return false;
+  definition.FolderIcon = line->substr(std::wstring_view(text::kIconKey).size());
+
+  line = next();
+  if (!line || !StartsWithKey(*line, text::kClsidKey)) return false;
+  definition.FolderClsid =
+      text::kClsidPrefix + line->substr(std::wstring_view(text::kClsidKey).size()) + text::kClsidSuffix;
+
+  while (!file->AtEnd()) {
+    // More verbs than the table holds: refuse the file rather than drop any.
+    if (definition.MenuCount == kMenuSlots) return false;
+    definition.MenuItems[definition.MenuCount] = SplitMenuLine(FromAnsi(file->ReadLine()));
+    ++definition.MenuCount;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::wstring SettingsPath(const std::wstring& argumentText) {
+  // Drag-and-drop and file associations quote paths with blanks; a file name
+  // never holds a quote, so one surrounding pair can only be such quoting.
+  if (argumentText.size() >= 2 && argumentText.front() == L'"' && argumentText.back() == L'"' &&
+      std::count(argumentText.begin(), argumentText.end(), L'"') == 2)
+    return argumentText.substr(1, argumentText.size() - 2);
+  return argumentText;
+}
+
+MenuEntry SplitMenuLine(const std::wstring& line) {
+  MenuEntry entry;
+  std::size_t first = line.find(L';');
+  if (first == std::wstring::npos) return entry;
+  entry.MenuName = line.substr(0, first);
+  std::size_t second = line.find(L';', first + 1);
+  if (second != std::wstring::npos) entry.MenuCommand = line.substr(first + 1, second - first - 1);
+  return entry;
+}
+
+void CheckCommandLine(const Platform& platform, MainWindowView& window) {
+  if (!platform.commandLine.ArgumentText().empty()) return;
+  window.SetEnabled(MainWindowView::Control::MakeLinkButton, false);
+  window.SetEnabled(MainWindowView::Control::DesktopOption, false);
+  window.SetEnabled(MainWindowView::Control::SystemOption, false);
+  platform.messageBox.Show(text::kNoSettingsFile, text::kProgramName, kStyleInformation);
+  window.Unload();
+  platform.program.End(kExitNoSettingsFile);
+}
+
+void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefinition& definition) {
+  CheckCommandLine(platform, window);
+  const std::wstring path = SettingsPath(platform.commandLine.ArgumentText());
+  bool complete = false;
+  try {
+    complete = ReadFile(path, definition);
+  } catch (const std::exception&) {
+    complete = false;  // a read error ends reading like a malformed line
+  }
+  if (!complete) platform.messageBox.Show(text::kUnreadableFile, text::kProgramName, kStyleInformation);
+}
+
+}  // namespace nw

@@ -1,0 +1,209 @@
+#include "platform/MemoryRegistry.h"
+
+#include <algorithm>
+
+namespace nw {
+namespace {
+
+// The longest key name, and the longest path the ANSI entry points take.
+constexpr std::size_t kMaxComponent = 256;
+constexpr std::size_t kMaxAnsiPath = 260;
+
+// Names compare without regard to letter case (ASCII and Latin-1 letters) and
+// are listed in the order of their lower-case forms.
+std::string Fold(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    auto u = static_cast<unsigned char>(c);
+    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) c = static_cast<char>(u + 0x20);
+  }
+  return folded;
+}
+
+// Splits a key path at its backslashes. Doubled backslashes and a trailing one
+// name no extra level; a leading backslash is refused, as is an overlong name.
+long SplitPath(std::string_view path, std::vector<std::string>& parts) {
+  parts.clear();
+  if (path.size() > kMaxAnsiPath) return kErrorMoreData;
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) {
+      if (end - start > kMaxComponent) return kErrorInvalidParameter;
+      parts.emplace_back(path.substr(start, end - start));
+    }
+    start = end + 1;
+  }
+  return kErrorSuccess;
+}
+
+constexpr std::uint32_t kQueryValue = 0x01, kSetValue = 0x02, kCreateSubKey = 0x04,
+                        kEnumerateSubKeys = 0x08;
+
+}  // namespace
+
+MemoryRegistry::MemoryRegistry()
+    : currentUser_(std::make_shared<Node>()), localMachine_(std::make_shared<Node>()) {
+  currentUser_->path = "HKEY_CURRENT_USER";
+  localMachine_->path = "HKEY_LOCAL_MACHINE";
+  // HKEY_CLASSES_ROOT shows the machine's classes key.
+  KeyHandle classes = 0;
+  CreateKey(RootHandle(kHkeyLocalMachine), "Software\\Classes", kKeyRights, classes);
+  classesRoot_ = handles_.at(classes).node;
+  CloseKey(classes);
+  journal_.clear();
+}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+long MemoryRegistry::Resolve(KeyHandle base, std::shared_ptr<Node>& node,
+                             std::uint32_t need) const {
+  switch (base) {
+    case RootHandle(kHkeyClassesRoot): node = classesRoot_; return kErrorSuccess;
+    case RootHandle(kHkeyCurrentUser): node = currentUser_; return kErrorSuccess;
+    case RootHandle(kHkeyLocalMachine): node = localMachine_; return kErrorSuccess;
+    default: break;
+  }
+  auto it = handles_.find(base);
+  if (it == handles_.end()) return kErrorInvalidHandle;
+  if (it->second.node->deleted) return 1018;  // ERROR_KEY_DELETED
+  if ((it->second.access & need) != need) return kErrorAccessDenied;
+  node = it->second.node;
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::Journaled(const Call& call) {
+  journal_.push_back(call);
+  return inject ? inject(call) : kErrorSuccess;
+}
+
+KeyHandle MemoryRegistry::NewHandle(std::shared_ptr<Node> node, std::uint32_t access) {
+  KeyHandle handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_.emplace(handle, Open{std::move(node), access});
+  return handle;
+}
+
+long MemoryRegistry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
+                               KeyHandle& key) {
+  key = 0;
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;
+  std::vector<std::string> parts;
+  if (long rc = SplitPath(path, parts); rc != kErrorSuccess) return rc;
+  if (long rc = Journaled({"CreateKey", node->path + (path.empty() ? "" : "\\") + std::string(path), ""});
+      rc != kErrorSuccess)
+    return rc;
+  for (const std::string& part : parts) {
+    auto& child = node->children[Fold(part)];
+    if (!child) {
+      child = std::make_shared<Node>();
+      child->name = part;
+      child->path = node->path + "\\" + part;
+      child->parent = node.get();
+    }
+    node = child;
+  }
+  key = NewHandle(node, access);
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
+                             KeyHandle& key) {
+  key = 0;
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;
+  std::vector<std::string> parts;
+  if (long rc = SplitPath(path, parts); rc != kErrorSuccess) return rc;
+  if (long rc = Journaled({"OpenKey", node->path + (path.empty() ? "" : "\\") + std::string(path), ""});
+      rc != kErrorSuccess)
+    return rc;
+  for (const std::string& part : parts) {
+    auto it = node->children.find(Fold(part));
+    if (it == node->children.end()) return kErrorFileNotFound;
+    node = it->second;
+  }
+  key = NewHandle(node, access);
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::SetValue(KeyHandle key, std::string_view name, long type,
+                              const std::vector<std::uint8_t>& data) {
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(key, node, kSetValue); rc != kErrorSuccess) return rc;
+  if (long rc = Journaled({"SetValue", node->path, std::string(name)}); rc != kErrorSuccess) return rc;
+  const std::string folded = Fold(name);
+  auto it = std::lower_bound(node->values.begin(), node->values.end(), folded,
+                             [](const Value& v, const std::string& key) { return Fold(v.name) < key; });
+  if (it != node->values.end() && Fold(it->name) == folded) {
+    it->type = type;
+    it->data = data;
+  } else {
+    node->values.insert(it, {std::string(name), type, data});
+  }
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::QueryValue(KeyHandle key, std::string_view name, long& type,
+                                std::vector<std::uint8_t>& data) {
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
+  std::string folded = Fold(name);
+  for (const Value& v : node->values) {
+    if (Fold(v.name) == folded) {
+      type = v.type;
+      data = v.data;
+      return kErrorSuccess;
+    }
+  }
+  return kErrorFileNotFound;
+}
+
+long MemoryRegistry::EnumKey(KeyHandle key, std::uint32_t index, std::string& name) {
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(key, node, kEnumerateSubKeys); rc != kErrorSuccess) return rc;
+  if (index >= node->children.size()) return kErrorNoMoreItems;
+  name = std::next(node->children.begin(), index)->second->name;
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::EnumValue(KeyHandle key, std::uint32_t index, std::string& name) {
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
+  if (index >= node->values.size()) return kErrorNoMoreItems;
+  name = node->values[index].name;
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t) {
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(parent, node, 0); rc != kErrorSuccess) return rc;
+  std::vector<std::string> parts;
+  if (long rc = SplitPath(subkey, parts); rc != kErrorSuccess) return rc;
+  if (long rc = Journaled({"DeleteKey", node->path, std::string(subkey)}); rc != kErrorSuccess) return rc;
+  for (const std::string& part : parts) {
+    auto it = node->children.find(Fold(part));
+    if (it == node->children.end()) return kErrorFileNotFound;
+    node = it->second;
+  }
+  // An empty subkey names the key itself; a root key cannot be deleted.
+  if (node->parent == nullptr) return kErrorAccessDenied;
+  if (!node->children.empty()) return kErrorAccessDenied;
+  node->deleted = true;
+  node->parent->children.erase(Fold(node->name));
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::CloseKey(KeyHandle key) {
+  switch (key) {
+    case RootHandle(kHkeyClassesRoot):
+    case RootHandle(kHkeyCurrentUser):
+    case RootHandle(kHkeyLocalMachine): return kErrorSuccess;
+    default: break;
+  }
+  return handles_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+}  // namespace nw

@@ -1,0 +1,82 @@
+// A registry held in memory that answers like the Windows registry: key names
+// match in any letter case and keep the case they were created with, a create
+// makes every missing key on its path, a key with subkeys cannot be deleted,
+// values keep their type and exact bytes, HKEY_CLASSES_ROOT is the classes key
+// of HKEY_LOCAL_MACHINE, and handles to deleted keys stop working.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace nw {
+
+class MemoryRegistry final : public Registry {
+ public:
+  // One backend call, as seen by the journal and the fault injector.
+  struct Call {
+    std::string operation;  // "CreateKey", "OpenKey", "SetValue", "DeleteKey", ...
+    std::string path;       // the key the call addresses, from its root
+    std::string name;       // value name or subkey name, where the call has one
+  };
+
+  MemoryRegistry();
+  ~MemoryRegistry() override;
+
+  long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
+                 KeyHandle& key) override;
+  long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
+               KeyHandle& key) override;
+  long SetValue(KeyHandle key, std::string_view name, long type,
+                const std::vector<std::uint8_t>& data) override;
+  long QueryValue(KeyHandle key, std::string_view name, long& type,
+                  std::vector<std::uint8_t>& data) override;
+  long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
+  long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
+  long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
+  long CloseKey(KeyHandle key) override;
+
+  // Every call made so far that changes or opens a key (reads are not journaled).
+  const std::vector<Call>& Journal() const { return journal_; }
+  void ClearJournal() { journal_.clear(); }
+  // Called before each journaled call; a non-zero answer makes that call fail
+  // with the answer as its result, changing nothing.
+  std::function<long(const Call&)> inject;
+  // Number of handles opened and not yet closed.
+  std::size_t OpenHandles() const { return handles_.size(); }
+
+ private:
+  struct Node;
+  struct Value {
+    std::string name;
+    long type;
+    std::vector<std::uint8_t> data;
+  };
+  struct Node {
+    std::string name;
+    std::string path;
+    Node* parent = nullptr;
+    bool deleted = false;
+    std::map<std::string, std::shared_ptr<Node>> children;  // by folded name
+    std::vector<Value> values;                               // by folded name
+  };
+  struct Open {
+    std::shared_ptr<Node> node;
+    std::uint32_t access;
+  };
+
+  long Resolve(KeyHandle base, std::shared_ptr<Node>& node, std::uint32_t need) const;
+  long Journaled(const Call& call);
+  KeyHandle NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
+
+  std::shared_ptr<Node> classesRoot_, currentUser_, localMachine_;
+  std::map<KeyHandle, Open> handles_;
+  KeyHandle nextHandle_ = 0x1000;
+  std::vector<Call> journal_;
+};
+
+}  // namespace nw

@@ -1,0 +1,105 @@
+// The registry as the program sees it: a small backend interface with the real
+// Windows registry and an in-memory registry behind it. Result codes are the
+// Windows error numbers, so both backends answer alike.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nw {
+
+// A predefined root key, named by its 32-bit handle value.
+using RootKey = std::uint32_t;
+inline constexpr RootKey kHkeyClassesRoot = 0x80000000u;
+inline constexpr RootKey kHkeyCurrentUser = 0x80000001u;
+inline constexpr RootKey kHkeyLocalMachine = 0x80000002u;
+
+// Registry value types the program knows.
+inline constexpr long kRegSz = 1;
+inline constexpr long kRegBinary = 3;
+inline constexpr long kRegDword = 4;
+
+// Access rights: the six key-specific rights, and the flag that selects the
+// 64-bit view of the registry from a 32-bit process.
+inline constexpr std::uint32_t kKeyRights = 0x3F;
+inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
+
+// Windows error numbers the backends return.
+inline constexpr long kErrorSuccess = 0;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorInvalidHandle = 6;
+inline constexpr long kErrorInvalidParameter = 87;
+inline constexpr long kErrorBadPathname = 161;
+inline constexpr long kErrorMoreData = 234;
+inline constexpr long kErrorNoMoreItems = 259;
+
+// A key handle: either a root key value or a key the backend opened.
+using KeyHandle = std::uintptr_t;
+constexpr KeyHandle RootHandle(RootKey root) { return static_cast<KeyHandle>(root); }
+
+// Text at this boundary is in the system's ANSI code page.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // Opens the key at path below base, creating it and every missing key on the way.
+  virtual long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
+                         KeyHandle& key) = 0;
+  // Opens an existing key.
+  virtual long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
+                       KeyHandle& key) = 0;
+  // Writes one typed value; an empty name is the key's default value.
+  virtual long SetValue(KeyHandle key, std::string_view name, long type,
+                        const std::vector<std::uint8_t>& data) = 0;
+  // Reads one value back.
+  virtual long QueryValue(KeyHandle key, std::string_view name, long& type,
+                          std::vector<std::uint8_t>& data) = 0;
+  // Names the index-th subkey, or returns kErrorNoMoreItems.
+  virtual long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) = 0;
+  // Names the index-th value, or returns kErrorNoMoreItems.
+  virtual long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) = 0;
+  // Deletes a subkey that has no subkeys of its own, in the view that access selects.
+  virtual long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) = 0;
+  virtual long CloseKey(KeyHandle key) = 0;
+};
+
+}  // namespace nw
+
+namespace nw {
+
+// Owns one opened key handle and closes it when it goes out of scope.
+class UniqueKey {
+ public:
+  explicit UniqueKey(Registry& registry) : registry_(&registry) {}
+  UniqueKey(const UniqueKey&) = delete;
+  UniqueKey& operator=(const UniqueKey&) = delete;
+  UniqueKey(UniqueKey&& other) noexcept : registry_(other.registry_), key_(other.release()) {}
+  ~UniqueKey() { reset(); }
+
+  KeyHandle get() const { return key_; }
+  explicit operator bool() const { return key_ != 0; }
+  // Receives a handle from a backend call; any handle held before is closed.
+  KeyHandle& put() {
+    reset();
+    return key_;
+  }
+  KeyHandle release() {
+    KeyHandle key = key_;
+    key_ = 0;
+    return key;
+  }
+  void reset() {
+    if (key_ != 0) registry_->CloseKey(key_);
+    key_ = 0;
+  }
+
+ private:
+  Registry* registry_;
+  KeyHandle key_ = 0;
+};
+
+}  // namespace nw

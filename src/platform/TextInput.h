@@ -1,0 +1,30 @@
+// Sequential input of an ANSI text file, one line at a time. A line ends at
+// CR LF or at a lone CR; a lone LF belongs to the line's text.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace nw {
+
+class TextInput {
+ public:
+  // Opens a regular file for reading; nothing when it cannot be opened.
+  static std::optional<TextInput> Open(const std::wstring& path);
+
+  // True when no byte is left to read.
+  bool AtEnd();
+  // Reads the next line without its line end. Throws std::runtime_error on a read error.
+  std::string ReadLine();
+
+ private:
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  explicit TextInput(std::FILE* file) : file_(file) {}
+  std::unique_ptr<std::FILE, Closer> file_;
+};
+
+}  // namespace nw

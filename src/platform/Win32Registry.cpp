@@ -1,0 +1,98 @@
+#include "platform/Win32Registry.h"
+
+#include <windows.h>
+
+namespace nw {
+namespace {
+
+// Root values are 32-bit and sign-extended into a handle, as windows.h does.
+HKEY ToHkey(KeyHandle key) {
+  if ((key & 0xFFFFFFF0u) == 0x80000000u && key <= 0x8000000Fu)
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(key))));
+  return reinterpret_cast<HKEY>(key);
+}
+
+KeyHandle FromHkey(HKEY key) { return reinterpret_cast<KeyHandle>(key); }
+
+bool IsRoot(KeyHandle key) { return key >= 0x80000000u && key <= 0x8000000Fu; }
+
+}  // namespace
+
+Win32Registry::Win32Registry() {
+  // Deleting from the 64-bit view needs RegDeleteKeyExA, which older systems lack:
+  // look it up at run time so the program still starts there.
+  if (HMODULE advapi = GetModuleHandleA("advapi32.dll"))
+    deleteKeyEx_ = reinterpret_cast<DeleteKeyExFn>(
+        reinterpret_cast<void*>(GetProcAddress(advapi, "RegDeleteKeyExA")));
+}
+
+long Win32Registry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
+                              KeyHandle& key) {
+  std::string ansi(path);
+  HKEY hkey = nullptr;
+  DWORD disposition = 0;
+  LONG rc = RegCreateKeyExA(ToHkey(base), ansi.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                            nullptr, &hkey, &disposition);
+  key = rc == ERROR_SUCCESS ? FromHkey(hkey) : 0;
+  return rc;
+}
+
+long Win32Registry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
+                            KeyHandle& key) {
+  std::string ansi(path);
+  HKEY hkey = nullptr;
+  LONG rc = RegOpenKeyExA(ToHkey(base), ansi.c_str(), 0, access, &hkey);
+  key = rc == ERROR_SUCCESS ? FromHkey(hkey) : 0;
+  return rc;
+}
+
+long Win32Registry::SetValue(KeyHandle key, std::string_view name, long type,
+                             const std::vector<std::uint8_t>& data) {
+  std::string ansi(name);
+  return RegSetValueExA(ToHkey(key), ansi.c_str(), 0, static_cast<DWORD>(type),
+                        data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
+}
+
+long Win32Registry::QueryValue(KeyHandle key, std::string_view name, long& type,
+                               std::vector<std::uint8_t>& data) {
+  std::string ansi(name);
+  DWORD size = 0, kind = 0;
+  LONG rc = RegQueryValueExA(ToHkey(key), ansi.c_str(), nullptr, &kind, nullptr, &size);
+  if (rc != ERROR_SUCCESS) return rc;
+  data.assign(size, 0);
+  rc = RegQueryValueExA(ToHkey(key), ansi.c_str(), nullptr, &kind, data.empty() ? nullptr : data.data(),
+                        &size);
+  data.resize(size);
+  type = static_cast<long>(kind);
+  return rc;
+}
+
+long Win32Registry::EnumKey(KeyHandle key, std::uint32_t index, std::string& name) {
+  char buffer[256];
+  DWORD length = sizeof buffer;
+  LONG rc = RegEnumKeyExA(ToHkey(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+  if (rc == ERROR_SUCCESS) name.assign(buffer, length);
+  return rc;
+}
+
+long Win32Registry::EnumValue(KeyHandle key, std::uint32_t index, std::string& name) {
+  std::string buffer(16384, '\0');
+  DWORD length = static_cast<DWORD>(buffer.size());
+  LONG rc = RegEnumValueA(ToHkey(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+  if (rc == ERROR_SUCCESS) name.assign(buffer.data(), length);
+  return rc;
+}
+
+long Win32Registry::DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) {
+  std::string ansi(subkey);
+  if (deleteKeyEx_ != nullptr)
+    return deleteKeyEx_(ToHkey(parent), ansi.c_str(), access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY), 0);
+  return RegDeleteKeyA(ToHkey(parent), ansi.c_str());
+}
+
+long Win32Registry::CloseKey(KeyHandle key) {
+  if (key == 0 || IsRoot(key)) return ERROR_SUCCESS;
+  return RegCloseKey(ToHkey(key));
+}
+
+}  // namespace nw

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "NW_Core/NW_Core.h"
+#include "NW_Core/Texts.h"
+#include "platform/MemoryRegistry.h"
+#include "support/Fakes.h"
+
+namespace nw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMagic = "Hollowpine's Nookway v1_[A1]";
+const std::string kHeader = kMagic + "\r\nname=Tools\r\nicon=shell32.dll,3\r\nclsid5=000000000001\r\n";
+const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-000000000001}";
+
+// A settings file in a fresh temporary folder, removed again with the fixture.
+class SettingsFile {
+ public:
+  explicit SettingsFile(const std::string& bytes, const std::string& name = "folder.nwk") {
+    dir_ = fs::temp_directory_path() / ("nw-reader-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    fs::create_directories(dir_);
+    path_ = dir_ / name;
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+  ~SettingsFile() {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  std::wstring path() const { return path_.wstring(); }
+  std::wstring dir() const { return dir_.wstring(); }
+
+ private:
+  fs::path dir_, path_;
+};
+
+struct ReadResult {
+  FolderDefinition definition;
+  std::vector<ShownMessage> messages;
+};
+
+ReadResult Read(const std::wstring& commandLine) {
+  MemoryRegistry registry;
+  FakePlatform fake(registry, commandLine);
+  FakeWindow window;
+  ReadResult result;
+  ReadSettings(fake.platform, window, result.definition);
+  result.messages = fake.messages.shown;
+  return result;
+}
+
+ReadResult ReadBytes(const std::string& bytes) {
+  SettingsFile file(bytes);
+  return Read(file.path());
+}
+
+const ShownMessage kUnreadable{text::kUnreadableFile, text::kProgramName, kStyleInformation};
+
+struct ReaderCase {
+  const char* name;
+  std::string bytes;
+  bool refused;
+  std::wstring folderName, folderIcon, folderClsid;
+  int menuCount;
+  std::wstring menuName = {}, menuCommand = {};
+};
+
+std::string MenuLines(int count) {
+  std::string lines;
+  for (int i = 1; i <= count; ++i) lines += "Verb " + std::to_string(i) + ";cmd" + std::to_string(i) + ".exe;\r\n";
+  return lines;
+}
+
+void PrintTo(const ReaderCase& c, std::ostream* out) { *out << c.name; }
+
+class ReaderTable : public testing::TestWithParam<ReaderCase> {};
+
+TEST_P(ReaderTable, FillsTheRecordAsFarAsTheFileAllows) {
+  const ReaderCase& c = GetParam();
+  ReadResult r = ReadBytes(c.bytes);
+  if (c.refused)
+    EXPECT_EQ(r.messages, std::vector<ShownMessage>{kUnreadable});
+  else
+    EXPECT_TRUE(r.messages.empty());
+  EXPECT_EQ(r.definition.FolderName, c.folderName);
+  EXPECT_EQ(r.definition.FolderIcon, c.folderIcon);
+  EXPECT_EQ(r.definition.FolderClsid, c.folderClsid);
+  EXPECT_EQ(r.definition.MenuCount, c.menuCount);
+  EXPECT_EQ(r.definition.MenuItems[0].MenuName, c.menuName);
+  EXPECT_EQ(r.definition.MenuItems[0].MenuCommand, c.menuCommand);
+  // Entries past the count stay empty.
+  for (std::size_t i = r.definition.MenuCount; i < kMenuSlots; ++i) {
+    EXPECT_TRUE(r.definition.MenuItems[i].MenuName.empty()) << i;
+    EXPECT_TRUE(r.definition.MenuItems[i].MenuCommand.empty()) << i;
+  }
+}
+
+const std::string kCr = "\r";
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReaderTable,
+    testing::Values(
+        ReaderCase{"Valid", kHeader + "Open;notepad.exe;\r\nEdit;wordpad.exe;", false, L"Tools", L"shell32.dll,3",
+                   kClsid, 2, L"Open", L"notepad.exe"},
+        ReaderCase{"HeaderOnlyWithoutLineEnd", kMagic + "\r\nname=A\r\nicon=B\r\nclsid5=C", false, L"A", L"B",
+                   L"{0000000D-CF0D-D10A-A240-C}", 0},
+        ReaderCase{"HeaderOnlyWithLineEnd", kHeader, false, L"Tools", L"shell32.dll,3", kClsid, 0},
+        ReaderCase{"BlankLineAtEndIsAnEntry", kHeader + "Open;x;\r\n\r\n", false, L"Tools", L"shell32.dll,3", kClsid,
+                   2, L"Open", L"x"},
+        ReaderCase{"LoneCrEndsLines", kMagic + kCr + "name=A" + kCr + "icon=B" + kCr + "clsid5=C" + kCr + "M;c;" + kCr,
+                   false, L"A", L"B", L"{0000000D-CF0D-D10A-A240-C}", 1, L"M", L"c"},
+        ReaderCase{"LoneLfDoesNotEndALine", kMagic + "\nname=A\nicon=B\nclsid5=C\n", true, L"", L"", L"", 0},
+        ReaderCase{"LfInsideAValueIsKept", kMagic + "\r\nname=A\nB\r\nicon=I\r\nclsid5=C\r\n", false, L"A\nB", L"I",
+                   L"{0000000D-CF0D-D10A-A240-C}", 0},
+        ReaderCase{"MagicInAnyCase", "HOLLOWPINE'S nookway V1_[a1]\r\nname=A\r\nicon=B\r\nclsid5=C\r\n", false, L"A",
+                   L"B", L"{0000000D-CF0D-D10A-A240-C}", 0},
+        ReaderCase{"MagicWithTrailingBlank", kMagic + " \r\nname=A\r\nicon=B\r\nclsid5=C\r\n", true, L"", L"", L"", 0},
+        ReaderCase{"MagicWithLeadingBlank", " " + kMagic + "\r\nname=A\r\nicon=B\r\nclsid5=C\r\n", true, L"", L"", L"",
+                   0},
+        ReaderCase{"MagicAfterByteOrderMark", "\xEF\xBB\xBF" + kHeader, true, L"", L"", L"", 0},
+        ReaderCase{"EmptyFile", "", true, L"", L"", L"", 0},
+        ReaderCase{"NameMissing", kMagic + "\r\n", true, L"", L"", L"", 0},
+        ReaderCase{"BlankBeforeNameKey", kMagic + "\r\n name=A\r\nicon=B\r\nclsid5=C\r\n", true, L"", L"", L"", 0},
+        ReaderCase{"IconMissing", kMagic + "\r\nname=A\r\n", true, L"A", L"", L"", 0},
+        ReaderCase{"BlankBeforeIconEquals", kMagic + "\r\nname=A\r\nicon =B\r\nclsid5=C\r\n", true, L"A", L"", L"", 0},
+        ReaderCase{"ClsidMissing", kMagic + "\r\nname=A\r\nicon=B\r\n", true, L"A", L"B", L"", 0},
+        ReaderCase{"ClsidKeyWrong", kMagic + "\r\nname=A\r\nicon=B\r\nclsid=C\r\nM;c;\r\n", true, L"A", L"B", L"", 0},
+        ReaderCase{"KeysInAnyCaseValuesKeepTheirs", kMagic + "\r\nNAME=MiXed\r\nIcon=ICO\r\nClsId5=abcDEF\r\n", false,
+                   L"MiXed", L"ICO", L"{0000000D-CF0D-D10A-A240-abcDEF}", 0},
+        ReaderCase{"EmptyValues", kMagic + "\r\nname=\r\nicon=\r\nclsid5=\r\n", false, L"", L"",
+                   L"{0000000D-CF0D-D10A-A240-}", 0},
+        ReaderCase{"ValuesKeepSemicolonsEqualsAndBlanks", kMagic + "\r\nname= a=b;c \r\nicon=x\r\nclsid5= 1 \r\n"
+                   "  Open ; run me ;rest\r\n", false, L" a=b;c ", L"x", L"{0000000D-CF0D-D10A-A240- 1 }", 1,
+                   L"  Open ", L" run me "},
+        ReaderCase{"AnsiBytesBecomeTheirCharacters", kMagic + "\r\nname=Caf\xE9\r\nicon=x\r\nclsid5=C\r\n", false,
+                   L"Caf\u00E9", L"x", L"{0000000D-CF0D-D10A-A240-C}", 0},
+        ReaderCase{"TwentyMenuLines", kHeader + MenuLines(20), false, L"Tools", L"shell32.dll,3", kClsid, 20,
+                   L"Verb 1", L"cmd1.exe"},
+        ReaderCase{"TwentyOneMenuLinesAreRefused", kHeader + MenuLines(21), true, L"Tools", L"shell32.dll,3", kClsid,
+                   20, L"Verb 1", L"cmd1.exe"}),
+    [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
+
+TEST(ReaderTest, TwentyMenuLinesFillEverySlotInFileOrder) {
+  ReadResult r = ReadBytes(kHeader + MenuLines(21));
+  ASSERT_EQ(r.definition.MenuCount, 20);
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(r.definition.MenuItems[i].MenuName, L"Verb " + std::to_wstring(i + 1));
+    EXPECT_EQ(r.definition.MenuItems[i].MenuCommand, L"cmd" + std::to_wstring(i + 1) + L".exe");
+  }
+}
+
+struct SplitCase {
+  std::wstring line, name, command;
+};
+
+TEST(ReaderTest, SplitRule) {
+  const SplitCase cases[] = {
+      {L"A;B;", L"A", L"B"}, {L"A;B;C;D", L"A", L"B"}, {L"A;B", L"A", L""}, {L"A;", L"A", L""},
+      {L";B;", L"", L"B"},   {L"A;;B;", L"A", L""},    {L"A", L"", L""},   {L"", L"", L""},
+  };
+  for (const SplitCase& c : cases) {
+    MenuEntry entry = SplitMenuLine(c.line);
+    EXPECT_EQ(entry.MenuName, c.name) << c.line;
+    EXPECT_EQ(entry.MenuCommand, c.command) << c.line;
+  }
+}
+
+TEST(ReaderTest, EmptyCommandLineDisablesShowsGuardMessageUnloadsAndEnds) {
+  MemoryRegistry registry;
+  FakePlatform fake(registry, L"");
+  FakeWindow window;
+  FolderDefinition definition;
+  try {
+    ReadSettings(fake.platform, window, definition);
+    FAIL() << "the program should have ended";
+  } catch (const ProgramEnded& ended) {
+    EXPECT_EQ(ended.status, kExitNoSettingsFile);
+  }
+  EXPECT_EQ(window.events,
+            (std::vector<std::wstring>{L"disable MakeLink", L"disable Desktop", L"disable System", L"unload"}));
+  EXPECT_EQ(fake.messages.shown,
+            (std::vector<ShownMessage>{{L"No Nookway Settings file specified.\r\nYou must have a NWK file in order to "
+                                        L"create a new Registry System Folder",
+                                        L"Nookwayer", 64}}));
+}
+
+TEST(ReaderTest, PathsThatNameNoReadableFile) {
+  SettingsFile file(kHeader, "with blank.nwk");
+  const std::wstring cases[] = {
+      file.dir(),                         // a folder
+      file.path() + L".missing",          // no such file
+      L"\"" + file.path() + L"\"x",       // quotes that do not surround the whole text
+      L"\"\"",                            // quotes around nothing
+  };
+  for (const std::wstring& path : cases) {
+    ReadResult r = Read(path);
+    EXPECT_EQ(r.messages, std::vector<ShownMessage>{kUnreadable});
+    EXPECT_TRUE(r.definition.FolderName.empty());
+  }
+}
+
+TEST(ReaderTest, PathWithBlanksWorksPlainAndInOnePairOfQuotes) {
+  SettingsFile file(kHeader, "with blank.nwk");
+  for (const std::wstring& commandLine : {file.path(), L"\"" + file.path() + L"\""}) {
+    ReadResult r = Read(commandLine);
+    EXPECT_TRUE(r.messages.empty());
+    EXPECT_EQ(r.definition.FolderClsid, kClsid);
+  }
+}
+
+TEST(ReaderTest, FileIsClosedAfterSuccessAndFailure) {
+  for (const std::string& bytes : {kHeader, kMagic + "\r\nnam=x\r\n"}) {
+    SettingsFile file(bytes);
+    Read(file.path());
+    fs::path renamed = fs::path(file.path()).concat(L".moved");
+    std::error_code error;
+    fs::rename(file.path(), renamed, error);
+    EXPECT_FALSE(error) << error.message();
+    EXPECT_TRUE(fs::remove(renamed, error)) << error.message();
+  }
+}
+
+TEST(ReaderTest, ShowDefinitionCopiesFiveFieldsVerbatimInOrder) {
+  FolderDefinition d;
+  d.FolderName = L"A & B";
+  d.FolderClsid = kClsid;
+  d.FolderIcon = L" icon ";
+  d.MenuItems[0] = {L"First", L"first.exe"};
+  d.MenuItems[1] = {L"Second", L"second.exe"};
+  d.MenuCount = 2;
+  FakeWindow window;
+  ShowDefinition(window, d);
+  EXPECT_EQ(window.events, (std::vector<std::wstring>{L"field 0", L"field 1", L"field 2", L"field 3", L"field 4"}));
+  const std::wstring expected[] = {L"A & B", kClsid, L" icon ", L"First", L"first.exe"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(window.fields[i], expected[i]);
+}
+
+}  // namespace
+}  // namespace nw::test

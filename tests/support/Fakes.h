@@ -1,0 +1,90 @@
+// Stand-ins for the platform and the main window, for tests without a window.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "NW_Core/NW_Core.h"
+
+namespace nw::test {
+
+class FakeCommandLine final : public CommandLine {
+ public:
+  explicit FakeCommandLine(std::wstring text = {}) : text(std::move(text)) {}
+  std::wstring ArgumentText() override { return text; }
+  std::wstring text;
+};
+
+struct ShownMessage {
+  std::wstring text;
+  std::wstring title;
+  unsigned style;
+  bool operator==(const ShownMessage&) const = default;
+};
+
+class RecordingMessageBox final : public MessageBoxService {
+ public:
+  void Show(const std::wstring& text, const std::wstring& title, unsigned style) override {
+    shown.push_back({text, title, style});
+  }
+  std::vector<ShownMessage> shown;
+};
+
+class FakeClipboard final : public Clipboard {
+ public:
+  void ReplaceText(const std::wstring& value) override {
+    if (fail) throw std::runtime_error("clipboard unavailable");
+    text = value;
+    ++writes;
+  }
+  std::wstring text = L"(untouched)";
+  int writes = 0;
+  bool fail = false;
+};
+
+// Thrown where the real program would have stopped.
+struct ProgramEnded {
+  int status;
+};
+
+class FakeProgram final : public Program {
+ public:
+  [[noreturn]] void End(int status) override { throw ProgramEnded{status}; }
+};
+
+class FakeWindow final : public MainWindowView {
+ public:
+  void SetEnabled(Control control, bool enabled) override {
+    events.push_back(std::wstring(enabled ? L"enable " : L"disable ") + Name(control));
+  }
+  void SetField(Field field, const std::wstring& text) override {
+    fields[static_cast<int>(field)] = text;
+    events.push_back(L"field " + std::to_wstring(static_cast<int>(field)));
+  }
+  void Unload() override { events.push_back(L"unload"); }
+
+  static const wchar_t* Name(Control control) {
+    switch (control) {
+      case Control::MakeLinkButton: return L"MakeLink";
+      case Control::DesktopOption: return L"Desktop";
+      case Control::SystemOption: return L"System";
+    }
+    return L"?";
+  }
+  std::vector<std::wstring> events;
+  std::wstring fields[5];
+};
+
+// The platform with doubles everywhere but the registry, which the test supplies.
+struct FakePlatform {
+  explicit FakePlatform(Registry& registry, std::wstring commandLine = {})
+      : commandLine(std::move(commandLine)), platform{this->commandLine, messages, clipboard, program, registry} {}
+  FakeCommandLine commandLine;
+  RecordingMessageBox messages;
+  FakeClipboard clipboard;
+  FakeProgram program;
+  Platform platform;
+};
+
+}  // namespace nw::test

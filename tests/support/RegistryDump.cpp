@@ -1,0 +1,60 @@
+#include "support/RegistryDump.h"
+
+#include <cstdio>
+
+#include "EasyReg/EasyReg.h"
+
+namespace nw::test {
+namespace {
+
+constexpr std::uint32_t kRead = 0x19;  // KEY_READ without the standard rights
+
+void DumpKey(Registry& registry, KeyHandle key, const std::string& relative, std::uint32_t view,
+             std::string& out) {
+  out += "[" + relative + "]\n";
+  for (std::uint32_t i = 0;; ++i) {
+    std::string name;
+    if (registry.EnumValue(key, i, name) != kErrorSuccess) break;
+    long type = 0;
+    std::vector<std::uint8_t> data;
+    registry.QueryValue(key, name, type, data);
+    out += (name.empty() ? std::string("@") : name) + "=" + std::to_string(type) + ":";
+    for (std::size_t b = 0; b < data.size(); ++b) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%02x", data[b]);
+      out += (b == 0 ? "" : ",") + std::string(hex);
+    }
+    out += "\n";
+  }
+  for (std::uint32_t i = 0;; ++i) {
+    std::string child;
+    if (registry.EnumKey(key, i, child) != kErrorSuccess) break;
+    UniqueKey sub(registry);
+    if (registry.OpenKey(key, child, kRead | view, sub.put()) != kErrorSuccess) {
+      out += "[" + relative + "\\" + child + "] (cannot open)\n";
+      continue;
+    }
+    DumpKey(registry, sub.get(), relative.empty() ? child : relative + "\\" + child, view, out);
+  }
+}
+
+}  // namespace
+
+std::string DumpTree(Registry& registry, RootKey root, const std::string& path, std::uint32_t view) {
+  UniqueKey key(registry);
+  if (registry.OpenKey(RootHandle(root), path, kRead | view, key.put()) != kErrorSuccess) return {};
+  std::string out;
+  DumpKey(registry, key.get(), "", view, out);
+  return out;
+}
+
+bool KeyExists(Registry& registry, RootKey root, const std::string& path, std::uint32_t view) {
+  UniqueKey key(registry);
+  return registry.OpenKey(RootHandle(root), path, kRead | view, key.put()) == kErrorSuccess;
+}
+
+void RemoveTree(Registry& registry, RootKey root, const std::string& path, std::uint32_t view) {
+  DeleteTree(registry, RootHandle(root), path, kKeyRights | view);
+}
+
+}  // namespace nw::test

@@ -1,0 +1,21 @@
+// Reads a registry tree back as text, one line per key and per value, with
+// every value's type and exact bytes, so a test can compare whole layouts.
+#pragma once
+
+#include <string>
+
+#include "platform/Registry.h"
+
+namespace nw::test {
+
+// Keys as "[path]" relative to the dumped key, values as "name=type:hex,bytes"
+// ("@" for the default value). Empty when the key does not exist.
+std::string DumpTree(Registry& registry, RootKey root, const std::string& path,
+                     std::uint32_t view = kKeyWow64_64Key);
+bool KeyExists(Registry& registry, RootKey root, const std::string& path,
+               std::uint32_t view = kKeyWow64_64Key);
+// Deletes the key and everything below it, whatever is there; for test set-up.
+void RemoveTree(Registry& registry, RootKey root, const std::string& path,
+                std::uint32_t view = kKeyWow64_64Key);
+
+}  // namespace nw::test
