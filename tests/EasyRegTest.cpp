@@ -30,15 +30,16 @@ TEST_P(EasyRegTest, ValuesAreStoredWithTheirExactLengths) {
     long type;
   };
   const Case cases[] = {
-      {L"", std::wstring(L"shell32.dll"), kRegSz},                // eleven characters and the NUL
-      {L"Empty", std::wstring(), kRegSz},                          // the NUL alone
+      {L"", std::wstring(L"shell32.dll"), kRegSz},                   // eleven characters and the NUL
+      {L"Empty", std::wstring(), kRegSz},                            // the NUL alone
       {L"Attributes", std::vector<std::uint8_t>(5, 0), kRegBinary},  // five zero bytes
-      {L"Half", 2.5, kRegDword},                                   // halves round to even
+      {L"Half", 2.5, kRegDword},                                     // halves round to even
       {L"Negative", -1.5, kRegDword},
-      {L"Text", std::wstring(L"7"), kRegDword},                    // text that reads as a number
-      {L"Other", std::wstring(L"never"), 7},                       // a type the helpers do not write
+      {L"Text", std::wstring(L"7"), kRegDword},  // text that reads as a number
+      {L"Other", std::wstring(L"never"), 7},     // a type the helpers do not write
   };
-  for (const Case& c : cases) SetKeyValue(*registry, kHkeyCurrentUser, kSandbox + L"\\Server", c.name, c.data, c.type);
+  for (const Case& c : cases)
+    SetKeyValue(*registry, kHkeyCurrentUser, kSandbox + L"\\Server", c.name, c.data, c.type);
   EXPECT_EQ(Dump(),
             "[]\n[Server]\n"
             "@=1:73,68,65,6c,6c,33,32,2e,64,6c,6c,00\n"

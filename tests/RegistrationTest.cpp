@@ -13,7 +13,8 @@ namespace {
 
 const std::string kClsid = "{0000000D-CF0D-D10A-A240-00000000C0DE}";
 const std::string kClassKey = "CLSID\\" + kClsid;
-const std::string kDesktop = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" + kClsid;
+const std::string kDesktop =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" + kClsid;
 const std::string kMyComputer =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace\\" + kClsid;
 
@@ -40,13 +41,24 @@ std::string Sz(const std::string& text) {
 }
 
 const std::string kTwoVerbLayout =
-    "[]\n@=" + Sz("Tools") + "\n"
-    "[DefaultIcon]\n@=" + Sz("shell32.dll,3") + "\n"
-    "[InProcServer32]\n@=" + Sz("shell32.dll") + "\nThreadingModel=" + Sz("Apartment") + "\n"
+    "[]\n@=" + Sz("Tools") +
+    "\n"
+    "[DefaultIcon]\n@=" +
+    Sz("shell32.dll,3") +
+    "\n"
+    "[InProcServer32]\n@=" +
+    Sz("shell32.dll") + "\nThreadingModel=" + Sz("Apartment") +
+    "\n"
     "[Shell]\n"
-    "[Shell\\Edit]\n[Shell\\Edit\\Command]\n@=" + Sz("") + "\n"
-    "[Shell\\Open]\n[Shell\\Open\\Command]\n@=" + Sz("notepad.exe") + "\n"
-    "[ShellEx]\n[ShellEx\\PropertySheetHandler]\n[ShellEx\\PropertySheetHandler\\" + kClsid + "]\n"
+    "[Shell\\Edit]\n[Shell\\Edit\\Command]\n@=" +
+    Sz("") +
+    "\n"
+    "[Shell\\Open]\n[Shell\\Open\\Command]\n@=" +
+    Sz("notepad.exe") +
+    "\n"
+    "[ShellEx]\n[ShellEx\\PropertySheetHandler]\n[ShellEx\\PropertySheetHandler\\" +
+    kClsid +
+    "]\n"
     "[ShellFolder]\nAttributes=3:00,00,00,00,00\n";
 
 class Registration : public testing::TestWithParam<Backend> {
@@ -91,10 +103,11 @@ TEST_P(Registration, EachPlacementWritesTheClassAndItsOwnEntry) {
     EXPECT_EQ(fake.clipboard.text, c.clipboard);
     if (c.placement == Placement::Manual)
       EXPECT_EQ(fake.messages.shown,
-                (std::vector<ShownMessage>{{L"CLSID successfully copied to the clipboard.\r\nTo create a custom folder "
-                                            L"just create a file (w/o extension) and at the end of the name add \".\" "
-                                            L"and your CLSID",
-                                            L"Nookwayer", 64}}));
+                (std::vector<ShownMessage>{
+                    {L"CLSID successfully copied to the clipboard.\r\nTo create a custom folder "
+                     L"just create a file (w/o extension) and at the end of the name add \".\" "
+                     L"and your CLSID",
+                     L"Nookwayer", 64}}));
     else
       EXPECT_TRUE(fake.messages.shown.empty());
   }
@@ -124,7 +137,8 @@ TEST_P(Registration, VerbNamesGoIntoKeyPathsVerbatim) {
   const std::string dump = ClassDump();
   const std::string shell = dump.substr(dump.find("[Shell]"), dump.find("[ShellEx]") - dump.find("[Shell]"));
   EXPECT_EQ(shell, "[Shell]\n[Shell\\Same]\n[Shell\\Same\\Command]\n@=" + Sz("second") +
-                       "\n[Shell\\Tools]\n[Shell\\Tools\\Deep]\n[Shell\\Tools\\Deep\\Command]\n@=" + Sz("deep") + "\n");
+                       "\n[Shell\\Tools]\n[Shell\\Tools\\Deep]\n[Shell\\Tools\\Deep\\Command]\n@=" +
+                       Sz("deep") + "\n");
 }
 
 TEST_P(Registration, MoreEntriesThanTheTableHoldsFailBeforeThePlacement) {
@@ -155,7 +169,8 @@ TEST_P(Registration, WithoutAClsidNothingIsWrittenOrDeleted) {
   }
   auto snapshot = [&] {
     std::string all;
-    for (const auto& place : places) all += DumpTree(*registry, place.root, ToAnsi(place.parent + L"\\" + canary));
+    for (const auto& place : places)
+      all += DumpTree(*registry, place.root, ToAnsi(place.parent + L"\\" + canary));
     long type = 0;
     std::vector<std::uint8_t> data;
     UniqueKey classes(*registry);
@@ -198,15 +213,26 @@ TEST(RegistrationOrder, MakeLinkWritesStepByStepInItsFixedOrder) {
   d.MenuCount = 1;
   MakeLink(fake.platform, d, [] { return Placement::Desktop; });
   const std::vector<std::string> expected = {
-      "CreateKey K", "OpenKey K", "SetValue K",
-      "CreateKey K\\DefaultIcon", "OpenKey K\\DefaultIcon", "SetValue K\\DefaultIcon",
-      "CreateKey K\\InProcServer32", "OpenKey K\\InProcServer32", "SetValue K\\InProcServer32",
-      "OpenKey K\\InProcServer32", "SetValue K\\InProcServer32 ThreadingModel",
+      "CreateKey K",
+      "OpenKey K",
+      "SetValue K",
+      "CreateKey K\\DefaultIcon",
+      "OpenKey K\\DefaultIcon",
+      "SetValue K\\DefaultIcon",
+      "CreateKey K\\InProcServer32",
+      "OpenKey K\\InProcServer32",
+      "SetValue K\\InProcServer32",
+      "OpenKey K\\InProcServer32",
+      "SetValue K\\InProcServer32 ThreadingModel",
       "CreateKey K\\ShellEx\\PropertySheetHandler\\" + kClsid,
-      "CreateKey K\\ShellFolder", "OpenKey K\\ShellFolder", "SetValue K\\ShellFolder Attributes",
+      "CreateKey K\\ShellFolder",
+      "OpenKey K\\ShellFolder",
+      "SetValue K\\ShellFolder Attributes",
       "CreateKey K\\Shell",
-      "CreateKey K\\Shell\\Open", "CreateKey K\\Shell\\Open\\Command",
-      "OpenKey K\\Shell\\Open\\Command", "SetValue K\\Shell\\Open\\Command",
+      "CreateKey K\\Shell\\Open",
+      "CreateKey K\\Shell\\Open\\Command",
+      "OpenKey K\\Shell\\Open\\Command",
+      "SetValue K\\Shell\\Open\\Command",
       "CreateKey HKEY_LOCAL_MACHINE\\" + kDesktop,
   };
   EXPECT_EQ(Calls(registry), expected);
@@ -226,7 +252,8 @@ TEST(RegistrationOrder, RemoveLinkDeletesClassThenBothNamespaceEntries) {
         call.find("Default") == std::string::npos && call.find("InProc") == std::string::npos)
       deletes.push_back(call);
   ASSERT_FALSE(deletes.empty());
-  EXPECT_EQ(deletes.back(), "DeleteKey HKEY_LOCAL_MACHINE\\" + kMyComputer.substr(0, kMyComputer.rfind('\\')) + " " + kClsid);
+  EXPECT_EQ(deletes.back(),
+            "DeleteKey HKEY_LOCAL_MACHINE\\" + kMyComputer.substr(0, kMyComputer.rfind('\\')) + " " + kClsid);
   EXPECT_EQ(DumpTree(registry, kHkeyClassesRoot, kClassKey), "");
 }
 
@@ -245,9 +272,8 @@ TEST(RegistrationFaults, EveryFailingCallEndsTheCommandThereWithOneReport) {
       FakePlatform fake(registry, L"x.nwk");
       std::size_t seen = 0;
       registry.inject = [&](const MemoryRegistry::Call&) { return seen++ == failing ? code : kErrorSuccess; };
-      bool done = RunCommand(fake.messages, [&] {
-        MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Desktop; });
-      });
+      bool done = RunCommand(fake.messages,
+                             [&] { MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Desktop; }); });
       EXPECT_FALSE(done) << "call " << failing;
       EXPECT_EQ(registry.Journal().size(), failing + 1) << "calls after the failing one ran";
       EXPECT_EQ(fake.messages.shown,
@@ -261,7 +287,8 @@ TEST(RegistrationFaults, ClipboardFailureIsAnErrorAndShowsNoSuccessMessage) {
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
   fake.clipboard.fail = true;
-  EXPECT_FALSE(RunCommand(fake.messages, [&] { MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Manual; }); }));
+  EXPECT_FALSE(RunCommand(fake.messages,
+                          [&] { MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Manual; }); }));
   EXPECT_EQ(fake.messages.shown, (std::vector<ShownMessage>{{text::kCommandFailed, L"Nookwayer Error", 16}}));
 }
 

@@ -23,7 +23,8 @@ class RegistryContract : public testing::TestWithParam<Backend> {
   // Creates a key below the sandbox and hands its handle to the caller.
   UniqueKey Create(const std::string& path, long expected = kErrorSuccess) {
     UniqueKey key(*registry);
-    EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + path, kAll, key.put()), expected)
+    EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + path, kAll, key.put()),
+              expected)
         << path;
     return key;
   }
@@ -60,7 +61,8 @@ TEST_P(RegistryContract, KeysAndValuesAreListedInTheOrderOfTheirLowerCaseNames) 
   }
   EXPECT_EQ(Dump(),
             "[]\n[Order]\n[bracket=1:00\n_under=1:00\nalpha=1:00\nBravo=1:00\nCharlie=1:00\ndelta=1:00\n"
-            "[Order\\[bracket]\n[Order\\_under]\n[Order\\alpha]\n[Order\\Bravo]\n[Order\\Charlie]\n[Order\\delta]\n");
+            "[Order\\[bracket]\n[Order\\_under]\n[Order\\alpha]\n[Order\\Bravo]\n[Order\\Charlie]\n["
+            "Order\\delta]\n");
 }
 
 TEST_P(RegistryContract, PathSyntax) {
@@ -68,7 +70,8 @@ TEST_P(RegistryContract, PathSyntax) {
   { UniqueKey key = Create("Trailing\\"); }
   EXPECT_EQ(Dump(), "[]\n[Doubled]\n[Doubled\\Backslash]\n[Trailing]\n");
   UniqueKey key(*registry);
-  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), "\\" + kSandbox, kAll, key.put()), kErrorBadPathname);
+  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), "\\" + kSandbox, kAll, key.put()),
+            kErrorBadPathname);
 }
 
 TEST_P(RegistryContract, LengthLimitsOfPathsAndNames) {
@@ -83,7 +86,8 @@ TEST_P(RegistryContract, LengthLimitsOfPathsAndNames) {
   EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), longest, kAll, key.put()), kErrorSuccess);
   key.reset();
   EXPECT_EQ(registry->DeleteKey(RootHandle(kHkeyCurrentUser), longest, kAll), kErrorSuccess);
-  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), longest + "k", kAll, key.put()), kErrorInvalidParameter);
+  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), longest + "k", kAll, key.put()),
+            kErrorInvalidParameter);
 }
 
 TEST_P(RegistryContract, OpenOfAMissingKeyIsNotFound) {

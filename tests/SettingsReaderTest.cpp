@@ -21,7 +21,8 @@ const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-000000000001}";
 class SettingsFile {
  public:
   explicit SettingsFile(const std::string& bytes, const std::string& name = "folder.nwk") {
-    dir_ = fs::temp_directory_path() / ("nw-reader-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    dir_ =
+        fs::temp_directory_path() / ("nw-reader-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
     fs::create_directories(dir_);
     path_ = dir_ / name;
     std::ofstream(path_, std::ios::binary) << bytes;
@@ -70,11 +71,14 @@ struct ReaderCase {
 
 std::string MenuLines(int count) {
   std::string lines;
-  for (int i = 1; i <= count; ++i) lines += "Verb " + std::to_string(i) + ";cmd" + std::to_string(i) + ".exe;\r\n";
+  for (int i = 1; i <= count; ++i)
+    lines += "Verb " + std::to_string(i) + ";cmd" + std::to_string(i) + ".exe;\r\n";
   return lines;
 }
 
-void PrintTo(const ReaderCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ReaderCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class ReaderTable : public testing::TestWithParam<ReaderCase> {};
 
@@ -102,44 +106,51 @@ const std::string kCr = "\r";
 INSTANTIATE_TEST_SUITE_P(
     Files, ReaderTable,
     testing::Values(
-        ReaderCase{"Valid", kHeader + "Open;notepad.exe;\r\nEdit;wordpad.exe;", false, L"Tools", L"shell32.dll,3",
-                   kClsid, 2, L"Open", L"notepad.exe"},
+        ReaderCase{"Valid", kHeader + "Open;notepad.exe;\r\nEdit;wordpad.exe;", false, L"Tools",
+                   L"shell32.dll,3", kClsid, 2, L"Open", L"notepad.exe"},
         ReaderCase{"HeaderOnlyWithoutLineEnd", kMagic + "\r\nname=A\r\nicon=B\r\nclsid5=C", false, L"A", L"B",
                    L"{0000000D-CF0D-D10A-A240-C}", 0},
         ReaderCase{"HeaderOnlyWithLineEnd", kHeader, false, L"Tools", L"shell32.dll,3", kClsid, 0},
-        ReaderCase{"BlankLineAtEndIsAnEntry", kHeader + "Open;x;\r\n\r\n", false, L"Tools", L"shell32.dll,3", kClsid,
-                   2, L"Open", L"x"},
-        ReaderCase{"LoneCrEndsLines", kMagic + kCr + "name=A" + kCr + "icon=B" + kCr + "clsid5=C" + kCr + "M;c;" + kCr,
-                   false, L"A", L"B", L"{0000000D-CF0D-D10A-A240-C}", 1, L"M", L"c"},
+        ReaderCase{"BlankLineAtEndIsAnEntry", kHeader + "Open;x;\r\n\r\n", false, L"Tools", L"shell32.dll,3",
+                   kClsid, 2, L"Open", L"x"},
+        ReaderCase{"LoneCrEndsLines",
+                   kMagic + kCr + "name=A" + kCr + "icon=B" + kCr + "clsid5=C" + kCr + "M;c;" + kCr, false,
+                   L"A", L"B", L"{0000000D-CF0D-D10A-A240-C}", 1, L"M", L"c"},
         ReaderCase{"LoneLfDoesNotEndALine", kMagic + "\nname=A\nicon=B\nclsid5=C\n", true, L"", L"", L"", 0},
-        ReaderCase{"LfInsideAValueIsKept", kMagic + "\r\nname=A\nB\r\nicon=I\r\nclsid5=C\r\n", false, L"A\nB", L"I",
-                   L"{0000000D-CF0D-D10A-A240-C}", 0},
-        ReaderCase{"MagicInAnyCase", "HOLLOWPINE'S nookway V1_[a1]\r\nname=A\r\nicon=B\r\nclsid5=C\r\n", false, L"A",
-                   L"B", L"{0000000D-CF0D-D10A-A240-C}", 0},
-        ReaderCase{"MagicWithTrailingBlank", kMagic + " \r\nname=A\r\nicon=B\r\nclsid5=C\r\n", true, L"", L"", L"", 0},
-        ReaderCase{"MagicWithLeadingBlank", " " + kMagic + "\r\nname=A\r\nicon=B\r\nclsid5=C\r\n", true, L"", L"", L"",
-                   0},
+        ReaderCase{"LfInsideAValueIsKept", kMagic + "\r\nname=A\nB\r\nicon=I\r\nclsid5=C\r\n", false, L"A\nB",
+                   L"I", L"{0000000D-CF0D-D10A-A240-C}", 0},
+        ReaderCase{"MagicInAnyCase", "HOLLOWPINE'S nookway V1_[a1]\r\nname=A\r\nicon=B\r\nclsid5=C\r\n",
+                   false, L"A", L"B", L"{0000000D-CF0D-D10A-A240-C}", 0},
+        ReaderCase{"MagicWithTrailingBlank", kMagic + " \r\nname=A\r\nicon=B\r\nclsid5=C\r\n", true, L"", L"",
+                   L"", 0},
+        ReaderCase{"MagicWithLeadingBlank", " " + kMagic + "\r\nname=A\r\nicon=B\r\nclsid5=C\r\n", true, L"",
+                   L"", L"", 0},
         ReaderCase{"MagicAfterByteOrderMark", "\xEF\xBB\xBF" + kHeader, true, L"", L"", L"", 0},
         ReaderCase{"EmptyFile", "", true, L"", L"", L"", 0},
         ReaderCase{"NameMissing", kMagic + "\r\n", true, L"", L"", L"", 0},
-        ReaderCase{"BlankBeforeNameKey", kMagic + "\r\n name=A\r\nicon=B\r\nclsid5=C\r\n", true, L"", L"", L"", 0},
+        ReaderCase{"BlankBeforeNameKey", kMagic + "\r\n name=A\r\nicon=B\r\nclsid5=C\r\n", true, L"", L"",
+                   L"", 0},
         ReaderCase{"IconMissing", kMagic + "\r\nname=A\r\n", true, L"A", L"", L"", 0},
-        ReaderCase{"BlankBeforeIconEquals", kMagic + "\r\nname=A\r\nicon =B\r\nclsid5=C\r\n", true, L"A", L"", L"", 0},
+        ReaderCase{"BlankBeforeIconEquals", kMagic + "\r\nname=A\r\nicon =B\r\nclsid5=C\r\n", true, L"A", L"",
+                   L"", 0},
         ReaderCase{"ClsidMissing", kMagic + "\r\nname=A\r\nicon=B\r\n", true, L"A", L"B", L"", 0},
-        ReaderCase{"ClsidKeyWrong", kMagic + "\r\nname=A\r\nicon=B\r\nclsid=C\r\nM;c;\r\n", true, L"A", L"B", L"", 0},
-        ReaderCase{"KeysInAnyCaseValuesKeepTheirs", kMagic + "\r\nNAME=MiXed\r\nIcon=ICO\r\nClsId5=abcDEF\r\n", false,
-                   L"MiXed", L"ICO", L"{0000000D-CF0D-D10A-A240-abcDEF}", 0},
+        ReaderCase{"ClsidKeyWrong", kMagic + "\r\nname=A\r\nicon=B\r\nclsid=C\r\nM;c;\r\n", true, L"A", L"B",
+                   L"", 0},
+        ReaderCase{"KeysInAnyCaseValuesKeepTheirs",
+                   kMagic + "\r\nNAME=MiXed\r\nIcon=ICO\r\nClsId5=abcDEF\r\n", false, L"MiXed", L"ICO",
+                   L"{0000000D-CF0D-D10A-A240-abcDEF}", 0},
         ReaderCase{"EmptyValues", kMagic + "\r\nname=\r\nicon=\r\nclsid5=\r\n", false, L"", L"",
                    L"{0000000D-CF0D-D10A-A240-}", 0},
-        ReaderCase{"ValuesKeepSemicolonsEqualsAndBlanks", kMagic + "\r\nname= a=b;c \r\nicon=x\r\nclsid5= 1 \r\n"
-                   "  Open ; run me ;rest\r\n", false, L" a=b;c ", L"x", L"{0000000D-CF0D-D10A-A240- 1 }", 1,
-                   L"  Open ", L" run me "},
-        ReaderCase{"AnsiBytesBecomeTheirCharacters", kMagic + "\r\nname=Caf\xE9\r\nicon=x\r\nclsid5=C\r\n", false,
-                   L"Caf\u00E9", L"x", L"{0000000D-CF0D-D10A-A240-C}", 0},
+        ReaderCase{"ValuesKeepSemicolonsEqualsAndBlanks",
+                   kMagic + "\r\nname= a=b;c \r\nicon=x\r\nclsid5= 1 \r\n"
+                            "  Open ; run me ;rest\r\n",
+                   false, L" a=b;c ", L"x", L"{0000000D-CF0D-D10A-A240- 1 }", 1, L"  Open ", L" run me "},
+        ReaderCase{"AnsiBytesBecomeTheirCharacters", kMagic + "\r\nname=Caf\xE9\r\nicon=x\r\nclsid5=C\r\n",
+                   false, L"Caf\u00E9", L"x", L"{0000000D-CF0D-D10A-A240-C}", 0},
         ReaderCase{"TwentyMenuLines", kHeader + MenuLines(20), false, L"Tools", L"shell32.dll,3", kClsid, 20,
                    L"Verb 1", L"cmd1.exe"},
-        ReaderCase{"TwentyOneMenuLinesAreRefused", kHeader + MenuLines(21), true, L"Tools", L"shell32.dll,3", kClsid,
-                   20, L"Verb 1", L"cmd1.exe"}),
+        ReaderCase{"TwentyOneMenuLinesAreRefused", kHeader + MenuLines(21), true, L"Tools", L"shell32.dll,3",
+                   kClsid, 20, L"Verb 1", L"cmd1.exe"}),
     [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
 
 TEST(ReaderTest, TwentyMenuLinesFillEverySlotInFileOrder) {
@@ -158,7 +169,7 @@ struct SplitCase {
 TEST(ReaderTest, SplitRule) {
   const SplitCase cases[] = {
       {L"A;B;", L"A", L"B"}, {L"A;B;C;D", L"A", L"B"}, {L"A;B", L"A", L""}, {L"A;", L"A", L""},
-      {L";B;", L"", L"B"},   {L"A;;B;", L"A", L""},    {L"A", L"", L""},   {L"", L"", L""},
+      {L";B;", L"", L"B"},   {L"A;;B;", L"A", L""},    {L"A", L"", L""},    {L"", L"", L""},
   };
   for (const SplitCase& c : cases) {
     MenuEntry entry = SplitMenuLine(c.line);
@@ -178,21 +189,22 @@ TEST(ReaderTest, EmptyCommandLineDisablesShowsGuardMessageUnloadsAndEnds) {
   } catch (const ProgramEnded& ended) {
     EXPECT_EQ(ended.status, kExitNoSettingsFile);
   }
-  EXPECT_EQ(window.events,
-            (std::vector<std::wstring>{L"disable MakeLink", L"disable Desktop", L"disable System", L"unload"}));
+  EXPECT_EQ(window.events, (std::vector<std::wstring>{L"disable MakeLink", L"disable Desktop",
+                                                      L"disable System", L"unload"}));
   EXPECT_EQ(fake.messages.shown,
-            (std::vector<ShownMessage>{{L"No Nookway Settings file specified.\r\nYou must have a NWK file in order to "
-                                        L"create a new Registry System Folder",
-                                        L"Nookwayer", 64}}));
+            (std::vector<ShownMessage>{
+                {L"No Nookway Settings file specified.\r\nYou must have a NWK file in order to "
+                 L"create a new Registry System Folder",
+                 L"Nookwayer", 64}}));
 }
 
 TEST(ReaderTest, PathsThatNameNoReadableFile) {
   SettingsFile file(kHeader, "with blank.nwk");
   const std::wstring cases[] = {
-      file.dir(),                         // a folder
-      file.path() + L".missing",          // no such file
-      L"\"" + file.path() + L"\"x",       // quotes that do not surround the whole text
-      L"\"\"",                            // quotes around nothing
+      file.dir(),                    // a folder
+      file.path() + L".missing",     // no such file
+      L"\"" + file.path() + L"\"x",  // quotes that do not surround the whole text
+      L"\"\"",                       // quotes around nothing
   };
   for (const std::wstring& path : cases) {
     ReadResult r = Read(path);
@@ -232,7 +244,8 @@ TEST(ReaderTest, ShowDefinitionCopiesFiveFieldsVerbatimInOrder) {
   d.MenuCount = 2;
   FakeWindow window;
   ShowDefinition(window, d);
-  EXPECT_EQ(window.events, (std::vector<std::wstring>{L"field 0", L"field 1", L"field 2", L"field 3", L"field 4"}));
+  EXPECT_EQ(window.events,
+            (std::vector<std::wstring>{L"field 0", L"field 1", L"field 2", L"field 3", L"field 4"}));
   const std::wstring expected[] = {L"A & B", kClsid, L" icon ", L"First", L"first.exe"};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(window.fields[i], expected[i]);
 }

@@ -14,7 +14,8 @@ namespace {
 const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-000000057E57}";
 const std::string kClassKey = "CLSID\\{0000000D-CF0D-D10A-A240-000000057E57}";
 const std::string kDesktop =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-000000057E57}";
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-"
+    "000000057E57}";
 
 FolderDefinition Definition() {
   FolderDefinition d;

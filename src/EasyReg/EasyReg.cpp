@@ -58,8 +58,8 @@ void CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root) {
     throw RegistryError(Describe("create", path), rc);
 }
 
-void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath,
-                 const std::wstring& valueName, const ValueData& data, long type) {
+void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath, const std::wstring& valueName,
+                 const ValueData& data, long type) {
   const std::string path = ToAnsi(keyPath);
   UniqueKey key(registry);
   if (long rc = registry.OpenKey(RootHandle(root), path, kAccess, key.put()); rc != kErrorSuccess)

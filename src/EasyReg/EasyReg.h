@@ -32,8 +32,8 @@ class RegistryError : public std::runtime_error {
 // Creates the key (with every missing key on its path) or opens it if it exists.
 void CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root);
 // Opens an existing key and writes one value; an empty name is the default value.
-void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath,
-                 const std::wstring& valueName, const ValueData& data, long type);
+void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath, const std::wstring& valueName,
+                 const ValueData& data, long type);
 // Writes one value into an open key. Returns the registry's result, or 0 when
 // the type is not one of 1, 3 and 4 and nothing was written.
 long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,

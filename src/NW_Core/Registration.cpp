@@ -60,9 +60,11 @@ std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, std::siz
 std::vector<RegistryStep> PlacementSteps(const FolderDefinition& definition, Placement placement) {
   switch (placement) {
     case Placement::Desktop:
-      return {Create(kHkeyLocalMachine, std::wstring(text::kDesktopNameSpace) + L"\\" + definition.FolderClsid)};
+      return {
+          Create(kHkeyLocalMachine, std::wstring(text::kDesktopNameSpace) + L"\\" + definition.FolderClsid)};
     case Placement::MyComputer:
-      return {Create(kHkeyLocalMachine, std::wstring(text::kMyComputerNameSpace) + L"\\" + definition.FolderClsid)};
+      return {Create(kHkeyLocalMachine,
+                     std::wstring(text::kMyComputerNameSpace) + L"\\" + definition.FolderClsid)};
     case Placement::Manual: break;
   }
   return {};
@@ -105,7 +107,8 @@ void RemoveLink(const Platform& platform, const FolderDefinition& definition) {
       {kHkeyLocalMachine, text::kDesktopNameSpace},
       {kHkeyLocalMachine, text::kMyComputerNameSpace},
   };
-  for (const auto& entry : kEntries) DeleteKey(platform.registry, entry.root, entry.parent, definition.FolderClsid);
+  for (const auto& entry : kEntries)
+    DeleteKey(platform.registry, entry.root, entry.parent, definition.FolderClsid);
 }
 
 }  // namespace nw

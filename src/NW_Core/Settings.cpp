@@ -11,7 +11,8 @@ namespace nw {
 namespace {
 
 wchar_t Lower(wchar_t c) {
-  if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<wchar_t>(c + 0x20);
+  if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+    return static_cast<wchar_t>(c + 0x20);
   return c;
 }
 

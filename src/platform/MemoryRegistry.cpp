@@ -39,8 +39,7 @@ long SplitPath(std::string_view path, std::vector<std::string>& parts) {
   return kErrorSuccess;
 }
 
-constexpr std::uint32_t kQueryValue = 0x01, kSetValue = 0x02, kCreateSubKey = 0x04,
-                        kEnumerateSubKeys = 0x08;
+constexpr std::uint32_t kQueryValue = 0x01, kSetValue = 0x02, kCreateSubKey = 0x04, kEnumerateSubKeys = 0x08;
 
 }  // namespace
 
@@ -58,8 +57,7 @@ MemoryRegistry::MemoryRegistry()
 
 MemoryRegistry::~MemoryRegistry() = default;
 
-long MemoryRegistry::Resolve(KeyHandle base, std::shared_ptr<Node>& node,
-                             std::uint32_t need) const {
+long MemoryRegistry::Resolve(KeyHandle base, std::shared_ptr<Node>& node, std::uint32_t need) const {
   switch (base) {
     case RootHandle(kHkeyClassesRoot): node = classesRoot_; return kErrorSuccess;
     case RootHandle(kHkeyCurrentUser): node = currentUser_; return kErrorSuccess;
@@ -86,8 +84,7 @@ KeyHandle MemoryRegistry::NewHandle(std::shared_ptr<Node> node, std::uint32_t ac
   return handle;
 }
 
-long MemoryRegistry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
-                               KeyHandle& key) {
+long MemoryRegistry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
   key = 0;
   std::shared_ptr<Node> node;
   if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;
@@ -110,8 +107,7 @@ long MemoryRegistry::CreateKey(KeyHandle base, std::string_view path, std::uint3
   return kErrorSuccess;
 }
 
-long MemoryRegistry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
-                             KeyHandle& key) {
+long MemoryRegistry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
   key = 0;
   std::shared_ptr<Node> node;
   if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;

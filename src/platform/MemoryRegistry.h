@@ -27,14 +27,11 @@ class MemoryRegistry final : public Registry {
   MemoryRegistry();
   ~MemoryRegistry() override;
 
-  long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
-                 KeyHandle& key) override;
-  long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
-               KeyHandle& key) override;
+  long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) override;
+  long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) override;
   long SetValue(KeyHandle key, std::string_view name, long type,
                 const std::vector<std::uint8_t>& data) override;
-  long QueryValue(KeyHandle key, std::string_view name, long& type,
-                  std::vector<std::uint8_t>& data) override;
+  long QueryValue(KeyHandle key, std::string_view name, long& type, std::vector<std::uint8_t>& data) override;
   long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
   long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
   long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
@@ -62,7 +59,7 @@ class MemoryRegistry final : public Registry {
     Node* parent = nullptr;
     bool deleted = false;
     std::map<std::string, std::shared_ptr<Node>> children;  // by folded name
-    std::vector<Value> values;                               // by folded name
+    std::vector<Value> values;                              // by folded name
   };
   struct Open {
     std::shared_ptr<Node> node;

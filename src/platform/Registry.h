@@ -39,7 +39,9 @@ inline constexpr long kErrorNoMoreItems = 259;
 
 // A key handle: either a root key value or a key the backend opened.
 using KeyHandle = std::uintptr_t;
-constexpr KeyHandle RootHandle(RootKey root) { return static_cast<KeyHandle>(root); }
+constexpr KeyHandle RootHandle(RootKey root) {
+  return static_cast<KeyHandle>(root);
+}
 
 // Text at this boundary is in the system's ANSI code page.
 class Registry {
@@ -47,11 +49,9 @@ class Registry {
   virtual ~Registry() = default;
 
   // Opens the key at path below base, creating it and every missing key on the way.
-  virtual long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
-                         KeyHandle& key) = 0;
+  virtual long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) = 0;
   // Opens an existing key.
-  virtual long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
-                       KeyHandle& key) = 0;
+  virtual long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) = 0;
   // Writes one typed value; an empty name is the key's default value.
   virtual long SetValue(KeyHandle key, std::string_view name, long type,
                         const std::vector<std::uint8_t>& data) = 0;

@@ -1,8 +1,7 @@
 #include "platform/TextInput.h"
 
-#include <stdexcept>
-
 #include <filesystem>
+#include <stdexcept>
 
 namespace nw {
 

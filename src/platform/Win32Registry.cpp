@@ -12,9 +12,13 @@ HKEY ToHkey(KeyHandle key) {
   return reinterpret_cast<HKEY>(key);
 }
 
-KeyHandle FromHkey(HKEY key) { return reinterpret_cast<KeyHandle>(key); }
+KeyHandle FromHkey(HKEY key) {
+  return reinterpret_cast<KeyHandle>(key);
+}
 
-bool IsRoot(KeyHandle key) { return key >= 0x80000000u && key <= 0x8000000Fu; }
+bool IsRoot(KeyHandle key) {
+  return key >= 0x80000000u && key <= 0x8000000Fu;
+}
 
 }  // namespace
 
@@ -22,23 +26,21 @@ Win32Registry::Win32Registry() {
   // Deleting from the 64-bit view needs RegDeleteKeyExA, which older systems lack:
   // look it up at run time so the program still starts there.
   if (HMODULE advapi = GetModuleHandleA("advapi32.dll"))
-    deleteKeyEx_ = reinterpret_cast<DeleteKeyExFn>(
-        reinterpret_cast<void*>(GetProcAddress(advapi, "RegDeleteKeyExA")));
+    deleteKeyEx_ =
+        reinterpret_cast<DeleteKeyExFn>(reinterpret_cast<void*>(GetProcAddress(advapi, "RegDeleteKeyExA")));
 }
 
-long Win32Registry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
-                              KeyHandle& key) {
+long Win32Registry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
   std::string ansi(path);
   HKEY hkey = nullptr;
   DWORD disposition = 0;
-  LONG rc = RegCreateKeyExA(ToHkey(base), ansi.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                            nullptr, &hkey, &disposition);
+  LONG rc = RegCreateKeyExA(ToHkey(base), ansi.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                            &hkey, &disposition);
   key = rc == ERROR_SUCCESS ? FromHkey(hkey) : 0;
   return rc;
 }
 
-long Win32Registry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
-                            KeyHandle& key) {
+long Win32Registry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
   std::string ansi(path);
   HKEY hkey = nullptr;
   LONG rc = RegOpenKeyExA(ToHkey(base), ansi.c_str(), 0, access, &hkey);

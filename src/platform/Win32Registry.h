@@ -9,14 +9,11 @@ class Win32Registry final : public Registry {
  public:
   Win32Registry();
 
-  long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access,
-                 KeyHandle& key) override;
-  long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access,
-               KeyHandle& key) override;
+  long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) override;
+  long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) override;
   long SetValue(KeyHandle key, std::string_view name, long type,
                 const std::vector<std::uint8_t>& data) override;
-  long QueryValue(KeyHandle key, std::string_view name, long& type,
-                  std::vector<std::uint8_t>& data) override;
+  long QueryValue(KeyHandle key, std::string_view name, long& type, std::vector<std::uint8_t>& data) override;
   long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
   long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
   long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "support/Backends.h"
+
+#include <gtest/gtest.h>
 
 #include "platform/MemoryRegistry.h"
 #ifdef _WIN32

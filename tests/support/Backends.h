@@ -19,7 +19,11 @@ struct Backend {
 };
 
 std::vector<Backend> AllBackends();
-inline void PrintTo(const Backend& backend, std::ostream* out) { *out << backend.name; }
-inline std::string BackendName(const testing::TestParamInfo<Backend>& info) { return info.param.name; }
+inline void PrintTo(const Backend& backend, std::ostream* out) {
+  *out << backend.name;
+}
+inline std::string BackendName(const testing::TestParamInfo<Backend>& info) {
+  return info.param.name;
+}
 
 }  // namespace nw::test

@@ -79,7 +79,8 @@ class FakeWindow final : public MainWindowView {
 // The platform with doubles everywhere but the registry, which the test supplies.
 struct FakePlatform {
   explicit FakePlatform(Registry& registry, std::wstring commandLine = {})
-      : commandLine(std::move(commandLine)), platform{this->commandLine, messages, clipboard, program, registry} {}
+      : commandLine(std::move(commandLine)),
+        platform{this->commandLine, messages, clipboard, program, registry} {}
   FakeCommandLine commandLine;
   RecordingMessageBox messages;
   FakeClipboard clipboard;
