@@ -20,12 +20,16 @@ std::wstring Win32CommandLine::AfterProgramName(const wchar_t* commandLine) {
   return p;
 }
 
-std::wstring Win32CommandLine::ArgumentText() { return AfterProgramName(GetCommandLineW()); }
+std::wstring Win32CommandLine::ArgumentText() {
+  return AfterProgramName(GetCommandLineW());
+}
 
 void Win32MessageBox::Show(const std::wstring& text, const std::wstring& title, unsigned style) {
+  // Before the main window is shown, a message stands on its own.
+  HWND owner = owner_ != nullptr && IsWindowVisible(owner_) ? owner_ : nullptr;
   UINT flags = MB_OK | style;
-  if (owner_ == nullptr) flags |= MB_TASKMODAL;
-  MessageBoxW(owner_, text.c_str(), title.c_str(), flags);
+  if (owner == nullptr) flags |= MB_TASKMODAL | MB_SETFOREGROUND;
+  MessageBoxW(owner, text.c_str(), title.c_str(), flags);
 }
 
 namespace {
@@ -68,10 +72,13 @@ void Win32Clipboard::ReplaceText(const std::wstring& text) {
 
   OpenClipboardScope clipboard;
   if (!EmptyClipboard()) throw std::runtime_error("clipboard not emptied");
-  if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) throw std::runtime_error("clipboard not set");
+  if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr)
+    throw std::runtime_error("clipboard not set");
   memory.release();  // the clipboard owns it now
 }
 
-void Win32Program::End(int status) { ExitProcess(static_cast<UINT>(status)); }
+void Win32Program::End(int status) {
+  ExitProcess(static_cast<UINT>(status));
+}
 
 }  // namespace nw

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the program if needed and starts it on a settings file (the sample by
+# default) in the project's Wine prefix. With no display it runs in a virtual
+# one, saves a screenshot of the window as build/screenshots/main-window.png
+# and closes the window again.
+#   scripts/run.sh [i686|x86_64] [FILE.nwk]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+arch="${1:-i686}"
+file="$(realpath "${2:-examples/admin-tools.nwk}")"
+
+bash scripts/install-deps.sh
+cmake --preset "$arch" >/dev/null
+cmake --build --preset "$arch" --target nookwayer -j "$(nproc)"
+
+exe="$root/build/$arch/src/frmNW/nookwayer.exe"
+prefix="$root/build/wineprefix"
+env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
+cmake/wine-prefix.sh stop "$prefix"  # a new session binds to this run's display
+
+# Windows sees the Unix root as drive Z:.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+if [ -n "${DISPLAY:-}" ]; then
+  cmake/wine-prefix.sh start "$prefix"
+  . cmake/wine-env.sh "$prefix"
+  status=0
+  wine "$exe" "$(winpath "$file")" || status=$?
+  cmake/wine-prefix.sh stop "$prefix"
+  exit $status
+fi
+
+mkdir -p build/screenshots
+shot="$root/build/screenshots/main-window.png"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -u
+  prefix="$1"; exe="$2"; file="$3"; shot="$4"
+  cmake/wine-prefix.sh start "$prefix"
+  . cmake/wine-env.sh "$prefix"
+  wine "$exe" "$file" &
+  window=""
+  for _ in $(seq 1 200); do
+    window="$(xdotool search --onlyvisible --name "^Nookwayer$" 2>/dev/null | head -n 1 || true)"
+    [ -n "$window" ] && break
+    sleep 0.05
+  done
+  status=1
+  if [ -n "$window" ]; then
+    sleep 0.5  # let it paint
+    import -window "$window" "$shot" && echo "screenshot: $shot" && status=0
+    xdotool windowfocus --sync "$window" key Escape || true
+  else
+    echo "the main window did not appear" >&2
+  fi
+  wait || true
+  cmake/wine-prefix.sh stop "$prefix"
+  exit $status
+' bash "$prefix" "$exe" "$(winpath "$file")" "$shot"

@@ -1,0 +1,360 @@
+#include "frmNW/frmNW.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "NW_Core/Texts.h"
+#include "frmNW/resource.h"
+#include "hpABOUT/hpABOUT.h"
+#include "platform/Version.h"
+
+namespace nw {
+namespace {
+
+constexpr wchar_t kClassName[] = L"NookwayerMain";
+
+// Window size in twips (1/1440 inch), and where the frame's children are measured from.
+constexpr int kClientWidth = 6495, kClientHeight = 3000;
+constexpr int kFrameLeft = 1440, kFrameTop = 160;
+
+enum class Font { Default, Small };
+
+struct ControlSpec {
+  int id;
+  const wchar_t* className;
+  const wchar_t* text;
+  DWORD style;
+  DWORD exStyle;
+  int left, top, width, height;  // twips; those in the frame from the frame's corner
+  bool inFrame;
+  int tabIndex;  // -1: never takes the focus
+  Font font;
+};
+
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
+constexpr DWORD kOption = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kValueBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_READONLY | ES_AUTOHSCROLL;
+
+// The window's controls in the order of the form's design; focus order comes from tabIndex.
+constexpr ControlSpec kControls[] = {
+    {FrmNW::kManual, L"Button", L"&Manual", kOption, 0, 120, 840, 1215, 255, false, 6, Font::Default},
+    {FrmNW::kRemoveLink, L"Button", L"&Remove Link", kButton, 0, 4080, 2520, 1095, 375, false, 1,
+     Font::Default},
+    {FrmNW::kAbout, L"Button", L"&About", kButton, 0, 1680, 2520, 1095, 375, false, 3, Font::Default},
+    {FrmNW::kFrame, L"Button", L"Registry System Folder Definitions", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
+     WS_EX_TRANSPARENT, 1440, 160, 4935, 2260, false, -1, Font::Default},
+    {FrmNW::kTxtClsid, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, 1200, 720, 3615, 285, true, 12,
+     Font::Default},
+    {FrmNW::kTxtCom, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, 1200, 1800, 3615, 285, true, 16,
+     Font::Default},
+    {FrmNW::kTxtIcon, L"Static", L"", kLabel, 0, 1200, 1080, 3615, 255, true, -1, Font::Default},
+    {FrmNW::kLblIcon, L"Static", L"Icon:", kLabel, 0, 120, 1080, 975, 255, true, -1, Font::Default},
+    {FrmNW::kTxtMenu, L"Static", L"", kLabel, 0, 1200, 1440, 3615, 255, true, -1, Font::Default},
+    {FrmNW::kTxtName, L"Static", L"", kLabel, 0, 1200, 360, 3615, 255, true, -1, Font::Default},
+    {FrmNW::kLblName, L"Static", L"Name:", kLabel, 0, 120, 360, 735, 255, true, -1, Font::Default},
+    {FrmNW::kLblMenu, L"Static", L"Menu #1:", kLabel, 0, 120, 1440, 975, 255, true, -1, Font::Default},
+    {FrmNW::kLblCommand, L"Static", L"Command #1:", kLabel, 0, 120, 1800, 1095, 255, true, -1, Font::Default},
+    {FrmNW::kLblClsid, L"Static", L"CLSID:", kLabel, 0, 120, 720, 975, 255, true, -1, Font::Default},
+    {FrmNW::kCancel, L"Button", L"&Cancel", kButton, 0, 2880, 2520, 1095, 375, false, 2, Font::Default},
+    {FrmNW::kMakeLink, L"Button", L"&Make Link", (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON, 0, 5280, 2520,
+     1095, 375, false, 0, Font::Default},
+    {FrmNW::kSystem, L"Button", L"&System", kOption, 0, 120, 480, 1215, 255, false, 5, Font::Default},
+    {FrmNW::kDesktop, L"Button", L"&Desktop", kOption | WS_GROUP | WS_TABSTOP, 0, 120, 120, 1215, 255, false,
+     4, Font::Default},
+    {FrmNW::kLblVer, L"Static", L"v1.00.0000", kLabel, 0, 5640, 0, 735, 165, false, -1, Font::Small},
+    {FrmNW::kImgLogo, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, 0, 480, 1440, 480,
+     480, false, -1, Font::Default},
+    {FrmNW::kLblThanks, L"Static", L"Thanks to our testers", kLabel, 0, 0, 2760, 1575, 165, false, -1,
+     Font::Small},
+};
+
+// The order in which the controls are created, which is the order the focus
+// takes: first the controls that take it by their tab index, then the rest,
+// with the frame last so that it lies beneath its contents.
+std::vector<const ControlSpec*> CreationOrder() {
+  std::vector<const ControlSpec*> order;
+  for (const ControlSpec& spec : kControls) order.push_back(&spec);
+  std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
+    auto rank = [](const ControlSpec* s) {
+      return s->tabIndex >= 0 ? s->tabIndex : s->id == FrmNW::kFrame ? 1000 : 500;
+    };
+    return rank(a) < rank(b);
+  });
+  return order;
+}
+
+int Scale(int twips, UINT dpi) {
+  return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+UINT WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (getDpi != nullptr && hwnd != nullptr) {
+    if (UINT dpi = getDpi(hwnd)) return dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+  ReleaseDC(nullptr, screen);
+  return dpi != 0 ? dpi : 96;
+}
+
+// The system's message font, at the given DPI.
+UniqueFont MessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  LOGFONTW font = metrics.lfMessageFont;
+  HDC screen = GetDC(nullptr);
+  const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), systemDpi);
+  return UniqueFont(CreateFontIndirectW(&font));
+}
+
+// "Small Fonts" at 6.75 points.
+UniqueFont SmallFont(UINT dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(675, static_cast<int>(dpi), 7200);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  wcscpy_s(font.lfFaceName, L"Small Fonts");
+  return UniqueFont(CreateFontIndirectW(&font));
+}
+
+RECT WindowRectFor(UINT dpi, DWORD style, DWORD exStyle) {
+  RECT rect{0, 0, Scale(kClientWidth, dpi), Scale(kClientHeight, dpi)};
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjust = reinterpret_cast<AdjustForDpiFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  if (adjust != nullptr)
+    adjust(&rect, style, FALSE, exStyle, dpi);
+  else
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  return rect;
+}
+
+// One character in upper case, as the system's tables have it.
+wchar_t UpperCase(wchar_t c) {
+  return static_cast<wchar_t>(
+      reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+}
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+}  // namespace
+
+FrmNW::FrmNW(const Platform& platform, Win32MessageBox& messageBox)
+    : platform_(platform), messageBox_(messageBox) {}
+
+bool FrmNW::Create(HINSTANCE instance) {
+  instance_ = instance;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &FrmNW::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  windowClass.hIconSm =
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kClassName;
+  if (RegisterClassExW(&windowClass) == 0) return false;
+
+  CreateWindowExW(0, kClassName, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                  CW_USEDEFAULT, nullptr, nullptr, instance, this);
+  return hwnd_ != nullptr;
+}
+
+LRESULT CALLBACK FrmNW::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  FrmNW* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<FrmNW*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<FrmNW*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: CreateControls(); return 0;
+    case DM_GETDEFID: return MAKELRESULT(kMakeLink, DC_HASDEFID);
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      if (HIWORD(wParam) != BN_CLICKED) break;
+      switch (id) {
+        case kMakeLink: btnCOM_Click(0); return 0;
+        case kCancel: btnCOM_Click(1); return 0;
+        case kAbout: btnCOM_Click(2); return 0;
+        case kRemoveLink: btnCOM_Click(3); return 0;
+        case kDesktop: optPLACE_Click(0); return 0;
+        case kSystem: optPLACE_Click(1); return 0;
+        case kManual: optPLACE_Click(2); return 0;
+        default: break;
+      }
+      break;
+    }
+    case WM_CTLCOLORSTATIC:
+      // Labels and the read-only boxes sit on the button face.
+      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_DPICHANGED: {
+      ApplyLayout(HIWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_CLOSE:
+      // The close box does what Cancel does.
+      btnCOM_Click(1);
+      return 0;
+    case WM_DESTROY:
+      hwnd_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default: break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void FrmNW::CreateControls() {
+  for (const ControlSpec* spec : CreationOrder()) {
+    CreateWindowExW(spec->exStyle, spec->className, spec->text, spec->style, 0, 0, 0, 0, hwnd_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), instance_, nullptr);
+  }
+  CheckRadioButton(hwnd_, kDesktop, kManual, kDesktop);
+  ApplyLayout(WindowDpi(hwnd_));
+}
+
+void FrmNW::ApplyLayout(UINT dpi) {
+  dpi_ = dpi;
+  defaultFont_ = MessageFont(dpi);
+  smallFont_ = SmallFont(dpi);
+  for (const ControlSpec& spec : kControls) {
+    HWND control = Item(spec.id);
+    const int left = spec.left + (spec.inFrame ? kFrameLeft : 0);
+    const int top = spec.top + (spec.inFrame ? kFrameTop : 0);
+    SetWindowPos(control, nullptr, Scale(left, dpi), Scale(top, dpi), Scale(spec.width, dpi),
+                 Scale(spec.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    HFONT font = spec.font == Font::Small ? smallFont_.get() : defaultFont_.get();
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  // The logo is the program icon at its 32-pixel size, scaled with the window.
+  const int logoSize = Scale(480, dpi);
+  logo_.reset(static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON, logoSize, logoSize, 0)));
+  SendMessageW(Item(kImgLogo), STM_SETICON, reinterpret_cast<WPARAM>(logo_.get()), 0);
+  SetWindowPos(Item(kImgLogo), nullptr, Scale(480, dpi), Scale(1440, dpi), logoSize, logoSize,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FrmNW::Form_Load() {
+  SetWindowTextW(hwnd_, text::kProgramName);
+  SetWindowTextW(Item(kLblVer), FormatVersion(ProgramVersion()).c_str());
+  ReadSettings(platform_, *this, Definition);
+  ShowDefinition(*this, Definition);
+}
+
+void FrmNW::Show() {
+  const RECT frame = WindowRectFor(dpi_, kWindowStyle, 0);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  // Centred on the screen.
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  // A different DPI where the window now is arrives as WM_DPICHANGED; lay out for it now.
+  if (UINT dpi = WindowDpi(hwnd_); dpi != dpi_) ApplyLayout(dpi);
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  SetFocus(Item(kMakeLink));
+}
+
+bool FrmNW::PreTranslate(const MSG& message) {
+  if (message.message != WM_SYSCHAR && message.message != WM_CHAR) return false;
+  if (message.hwnd != hwnd_ && GetParent(message.hwnd) != hwnd_) return false;
+  // A plain letter counts only where the focused control takes no typing.
+  if (message.message == WM_CHAR &&
+      (SendMessageW(GetFocus(), WM_GETDLGCODE, 0, 0) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) != 0)
+    return false;
+  const wchar_t key = UpperCase(static_cast<wchar_t>(message.wParam));
+  // The buttons whose caption marks this key, in focus order.
+  std::vector<HWND> matches;
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child) || !IsWindowEnabled(child)) continue;
+    if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) continue;
+    wchar_t className[16];
+    if (GetClassNameW(child, className, 16) == 0 || lstrcmpiW(className, L"Button") != 0) continue;
+    wchar_t caption[64];
+    GetWindowTextW(child, caption, 64);
+    for (const wchar_t* c = caption; *c != L'\0'; ++c) {
+      if (*c != L'&') continue;
+      ++c;
+      if (*c == L'&') continue;  // "&&" is a plain ampersand
+      if (UpperCase(*c) == key) matches.push_back(child);
+      break;
+    }
+  }
+  // One button: the dialog manager presses it. Several: the key moves the
+  // focus on to the next of them and presses none, as in a dialog.
+  if (matches.size() < 2) return false;
+  auto current = std::find(matches.begin(), matches.end(), GetFocus());
+  SetFocus(current == matches.end() || current + 1 == matches.end() ? matches.front() : *(current + 1));
+  return true;
+}
+
+void FrmNW::SetEnabled(Control control, bool enabled) {
+  const int id = control == Control::MakeLinkButton  ? kMakeLink
+                 : control == Control::DesktopOption ? kDesktop
+                                                     : kSystem;
+  EnableWindow(Item(id), enabled ? TRUE : FALSE);
+}
+
+void FrmNW::SetField(Field field, const std::wstring& text) {
+  static constexpr int kFieldIds[] = {kTxtName, kTxtClsid, kTxtIcon, kTxtMenu, kTxtCom};
+  SetWindowTextW(Item(kFieldIds[static_cast<int>(field)]), text.c_str());
+}
+
+void FrmNW::Unload() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+Placement FrmNW::SelectedPlacement() const {
+  if (IsDlgButtonChecked(hwnd_, kDesktop) == BST_CHECKED) return Placement::Desktop;
+  if (IsDlgButtonChecked(hwnd_, kSystem) == BST_CHECKED) return Placement::MyComputer;
+  return Placement::Manual;
+}
+
+void FrmNW::btnCOM_Click(int index) {
+  RunCommand(messageBox_, [&] {
+    switch (index) {
+      case 0:
+        MakeLink(platform_, Definition, [this] { return SelectedPlacement(); });
+        Unload();
+        break;
+      case 1: Unload(); break;
+      case 2: ShowAboutModal(instance_, hwnd_); break;
+      case 3:
+        RemoveLink(platform_, Definition);
+        Unload();
+        break;
+      default: break;
+    }
+  });
+}
+
+void FrmNW::optPLACE_Click(int) {
+  SetFocus(Item(kMakeLink));
+}
+
+}  // namespace nw

@@ -1,0 +1,83 @@
+// The main window: shows the folder definition, takes the placement and runs
+// the four commands.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "NW_Core/NW_Core.h"
+#include "platform/Gdi.h"
+#include "platform/Win32Services.h"
+
+namespace nw {
+
+class FrmNW final : public MainWindowView {
+ public:
+  // Control identifiers. Make Link and Cancel carry the dialog identifiers, so
+  // Enter and Esc reach them through the dialog keyboard handling.
+  enum Id : int {
+    kMakeLink = IDOK,
+    kCancel = IDCANCEL,
+    kAbout = 101,
+    kRemoveLink = 102,
+    kDesktop = 110,
+    kSystem = 111,
+    kManual = 112,
+    kFrame = 120,
+    kTxtClsid,
+    kTxtCom,
+    kTxtIcon,
+    kLblIcon,
+    kTxtMenu,
+    kTxtName,
+    kLblName,
+    kLblMenu,
+    kLblCommand,
+    kLblClsid,
+    kLblVer,
+    kImgLogo,
+    kLblThanks,
+  };
+
+  FrmNW(const Platform& platform, Win32MessageBox& messageBox);
+  FrmNW(const FrmNW&) = delete;
+  FrmNW& operator=(const FrmNW&) = delete;
+
+  // Creates the window and its controls, hidden.
+  bool Create(HINSTANCE instance);
+  HWND hwnd() const { return hwnd_; }
+
+  void Form_Load();
+  // Keyboard handling the dialog manager leaves to the window: an access key
+  // that several buttons share. True when the message was used.
+  bool PreTranslate(const MSG& message);
+  // Shows the window centred with the focus on Make Link.
+  void Show();
+
+  // MainWindowView
+  void SetEnabled(Control control, bool enabled) override;
+  void SetField(Field field, const std::wstring& text) override;
+  void Unload() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void CreateControls();
+  void ApplyLayout(UINT dpi);
+  void btnCOM_Click(int index);
+  void optPLACE_Click(int index);
+  Placement SelectedPlacement() const;
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+  const Platform& platform_;
+  Win32MessageBox& messageBox_;
+  HINSTANCE instance_ = nullptr;
+  HWND hwnd_ = nullptr;
+  UINT dpi_ = 96;
+  UniqueFont defaultFont_, smallFont_;
+  UniqueIcon logo_;
+};
+
+}  // namespace nw

@@ -1,0 +1,36 @@
+// The program starts as its main window and ends when that window is gone.
+#include <windows.h>
+// (after windows.h, which it needs)
+#include <commctrl.h>
+
+#include "frmNW/frmNW.h"
+#include "platform/Win32Registry.h"
+#include "platform/Win32Services.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  nw::Win32CommandLine commandLine;
+  nw::Win32MessageBox messageBox;
+  nw::Win32Clipboard clipboard;
+  nw::Win32Program program;
+  nw::Win32Registry registry;
+  const nw::Platform platform{commandLine, messageBox, clipboard, program, registry};
+
+  nw::FrmNW form(platform, messageBox);
+  if (!form.Create(instance)) return 1;
+  messageBox.SetOwner(form.hwnd());
+  form.Form_Load();
+  form.Show();
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The dialog keyboard: Tab, arrows, access keys, Enter and Esc.
+    if (form.hwnd() != nullptr && (form.PreTranslate(message) || IsDialogMessageW(form.hwnd(), &message)))
+      continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,4 @@
+// Resource identifiers of the program.
+#pragma once
+
+#define IDI_NOOKWAYER 1

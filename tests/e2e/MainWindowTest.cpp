@@ -1,0 +1,404 @@
+// The program as its user meets it: started with a settings file, driven by
+// keys and clicks from a second process, its messages read and answered, and
+// the registry and clipboard read back afterwards.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "e2e/Driver.h"
+#include "platform/Win32Registry.h"
+#include "support/RegistryDump.h"
+
+namespace nw::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr DWORD kWait = 10000;
+const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-0000E2E00001}";
+const std::string kClassKey = "CLSID\\{0000000D-CF0D-D10A-A240-0000E2E00001}";
+const std::string kNameSpace = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+const std::string kDesktopKey = kNameSpace + "Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-0000E2E00001}";
+const std::string kMyComputerKey =
+    kNameSpace + "MyComputer\\NameSpace\\{0000000D-CF0D-D10A-A240-0000E2E00001}";
+const std::string kHeader =
+    "Hollowpine's Nookway v1_[A1]\r\nname=Tools & More\r\nicon=shell32.dll,4\r\nclsid5=0000E2E00001\r\n";
+const std::string kVerbs = "Open;notepad.exe;\r\nEdit;wordpad.exe;\r\n";
+
+// Control identifiers of the main window.
+enum : int {
+  kMakeLink = IDOK,
+  kCancel = IDCANCEL,
+  kAbout = 101,
+  kRemoveLink = 102,
+  kDesktop = 110,
+  kSystem = 111,
+  kManual = 112,
+  kFrame = 120,
+  kTxtClsid,
+  kTxtCom,
+  kTxtIcon,
+  kLblIcon,
+  kTxtMenu,
+  kTxtName,
+  kLblName,
+  kLblMenu,
+  kLblCommand,
+  kLblClsid,
+  kLblVer,
+  kImgLogo,
+  kLblThanks,
+};
+
+std::wstring ProgramPath() {
+  return WinePathOf(NW_PROGRAM_EXE);
+}
+
+class MainWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("nw-e2e-" + std::to_string(GetCurrentProcessId()));
+    fs::create_directories(dir_);
+    Clean();
+  }
+  void TearDown() override {
+    Clean();
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  void Clean() {
+    for (const std::string& key : {kClassKey, kDesktopKey, kMyComputerKey})
+      test::RemoveTree(registry_, key == kClassKey ? kHkeyClassesRoot : kHkeyLocalMachine, key);
+  }
+  std::wstring WriteFile(const std::string& bytes) {
+    const fs::path path = dir_ / "folder definition.nwk";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.wstring();
+  }
+  // Starts the program and waits for its main window.
+  HWND StartWith(const std::wstring& arguments) {
+    process_.emplace(Process::Start(ProgramPath(), arguments));
+    return WaitForWindow(process_->Id(), L"NookwayerMain", L"Nookwayer", kWait);
+  }
+  std::string Registered() {
+    return test::DumpTree(registry_, kHkeyClassesRoot, kClassKey) + "|" +
+           test::DumpTree(registry_, kHkeyLocalMachine, kDesktopKey) + "|" +
+           test::DumpTree(registry_, kHkeyLocalMachine, kMyComputerKey);
+  }
+  HWND Item(HWND window, int id) { return GetDlgItem(window, id); }
+  bool Ended(DWORD code) { return process_->WaitForExit(kWait) && process_->ExitCode() == code; }
+
+  Win32Registry registry_;
+  std::optional<Process> process_;
+  fs::path dir_;
+};
+
+TEST_F(MainWindow, OpensCentredWithEveryControlInPlace) {
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+
+  // Client area 6495 x 3000 twips, 433 x 200 pixels at 96 DPI, centred on the screen.
+  const RECT client = ClientRectOnScreen(window);
+  EXPECT_EQ(client.right - client.left, 433);
+  EXPECT_EQ(client.bottom - client.top, 200);
+  RECT outer;
+  GetWindowRect(window, &outer);
+  EXPECT_LE(std::abs((outer.left + outer.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+  EXPECT_LE(std::abs((outer.top + outer.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+
+  struct Expected {
+    int id;
+    const wchar_t* className;
+    std::wstring text;
+    RECT pixels;  // left, top, right, bottom in the client area
+  };
+  const Expected controls[] = {
+      {kMakeLink, L"Button", L"&Make Link", {352, 168, 425, 193}},
+      {kRemoveLink, L"Button", L"&Remove Link", {272, 168, 345, 193}},
+      {kCancel, L"Button", L"&Cancel", {192, 168, 265, 193}},
+      {kAbout, L"Button", L"&About", {112, 168, 185, 193}},
+      {kDesktop, L"Button", L"&Desktop", {8, 8, 89, 25}},
+      {kSystem, L"Button", L"&System", {8, 32, 89, 49}},
+      {kManual, L"Button", L"&Manual", {8, 56, 89, 73}},
+      {kFrame, L"Button", L"Registry System Folder Definitions", {96, 11, 425, 162}},
+      {kTxtName, L"Static", L"Tools & More", {176, 35, 417, 52}},
+      {kTxtClsid, L"Edit", kClsid, {176, 59, 417, 78}},
+      {kTxtIcon, L"Static", L"shell32.dll,4", {176, 83, 417, 100}},
+      {kTxtMenu, L"Static", L"Open", {176, 107, 417, 124}},
+      {kTxtCom, L"Edit", L"notepad.exe", {176, 131, 417, 150}},
+      {kLblName, L"Static", L"Name:", {104, 35, 153, 52}},
+      {kLblClsid, L"Static", L"CLSID:", {104, 59, 169, 76}},
+      {kLblIcon, L"Static", L"Icon:", {104, 83, 169, 100}},
+      {kLblMenu, L"Static", L"Menu #1:", {104, 107, 169, 124}},
+      {kLblCommand, L"Static", L"Command #1:", {104, 131, 177, 148}},
+      {kLblVer, L"Static", L"v1.00.0000", {376, 0, 425, 11}},
+      {kImgLogo, L"Static", L"", {32, 96, 64, 128}},
+      {kLblThanks, L"Static", TextOf(Item(window, kLblThanks)), {0, 184, 105, 195}},
+  };
+  for (const Expected& e : controls) {
+    SCOPED_TRACE(e.id);
+    const std::optional<Control> control = ChildById(window, e.id);
+    ASSERT_TRUE(control.has_value());
+    EXPECT_EQ(control->className, e.className);
+    EXPECT_EQ(control->text, e.text);
+    EXPECT_EQ(control->rectInParentClient.left, e.pixels.left);
+    EXPECT_EQ(control->rectInParentClient.top, e.pixels.top);
+    EXPECT_EQ(control->rectInParentClient.right, e.pixels.right);
+    EXPECT_EQ(control->rectInParentClient.bottom, e.pixels.bottom);
+    EXPECT_TRUE(IsWindowEnabled(control->hwnd));
+  }
+  EXPECT_FALSE(TextOf(Item(window, kLblThanks)).empty());
+
+  // Roles: the default button, read-only boxes, labels that show "&" as it is.
+  EXPECT_EQ(GetWindowLongW(Item(window, kMakeLink), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
+  for (int id : {kTxtClsid, kTxtCom}) EXPECT_TRUE(GetWindowLongW(Item(window, id), GWL_STYLE) & ES_READONLY);
+  for (int id : {kTxtName, kTxtIcon, kTxtMenu})
+    EXPECT_TRUE(GetWindowLongW(Item(window, id), GWL_STYLE) & SS_NOPREFIX);
+  for (int id : {kDesktop, kSystem, kManual})
+    EXPECT_EQ(GetWindowLongW(Item(window, id), GWL_STYLE) & 0x0F, BS_AUTORADIOBUTTON);
+  EXPECT_EQ(CheckState(Item(window, kDesktop)), BST_CHECKED);
+  EXPECT_EQ(CheckState(Item(window, kSystem)), BST_UNCHECKED);
+  EXPECT_EQ(CheckState(Item(window, kManual)), BST_UNCHECKED);
+  EXPECT_EQ(FocusedWindow(window), Item(window, kMakeLink));
+
+  PressKey(window, VK_ESCAPE);
+  EXPECT_TRUE(Ended(0));
+}
+
+TEST_F(MainWindow, TabVisitsTheControlsInTheirOrder) {
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  std::vector<int> visited;
+  HWND focus = FocusedWindow(window);
+  for (int i = 0; i < 8; ++i) {
+    PressKey(window, VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window) != focus; }, kWait)) << "Tab " << i;
+    focus = FocusedWindow(window);
+    visited.push_back(GetDlgCtrlID(focus));
+  }
+  EXPECT_EQ(visited, (std::vector<int>{kRemoveLink, kCancel, kAbout, kDesktop, kTxtClsid, kTxtCom, kMakeLink,
+                                       kRemoveLink}));
+  PressKey(window, VK_ESCAPE);
+  EXPECT_TRUE(Ended(0));
+  EXPECT_EQ(Registered(), "||");
+}
+
+// How a run is driven: pick a placement (by click, access key or arrow key),
+// then make the link (Enter, or a click on the button).
+struct CommandCase {
+  const char* name;
+  std::function<void(HWND window)> act;
+  bool expectsManualMessage;
+  bool desktop, myComputer, clipboard;
+};
+
+class Commands : public MainWindow, public testing::WithParamInterface<CommandCase> {};
+
+TEST_P(Commands, WriteTheLayoutOfTheChosenPlacementAndEnd) {
+  const CommandCase& c = GetParam();
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  c.act(window);
+  if (c.expectsManualMessage) {
+    std::optional<MessageBoxInfo> box = WaitForMessageBox(process_->Id(), kWait);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->title, L"Nookwayer");
+    EXPECT_EQ(
+        box->text,
+        L"CLSID successfully copied to the clipboard.\r\nTo create a custom folder just create a file (w/o "
+        L"extension) and at the end of the name add \".\" and your CLSID");
+    EXPECT_EQ(box->icon, MessageBoxIcon::Information);
+    EXPECT_EQ(ReadClipboardText(), kClsid);
+    Dismiss(*box);
+  }
+  ASSERT_TRUE(Ended(0));
+  EXPECT_TRUE(test::KeyExists(registry_, kHkeyClassesRoot, kClassKey + "\\Shell\\Edit\\Command"));
+  EXPECT_EQ(test::KeyExists(registry_, kHkeyLocalMachine, kDesktopKey), c.desktop);
+  EXPECT_EQ(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey), c.myComputer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Placements, Commands,
+    testing::Values(
+        CommandCase{"EnterMakesTheDesktopLink", [](HWND w) { PressKey(w, VK_RETURN); }, false, true, false,
+                    false},
+        CommandCase{"SystemByClickThenEnter",
+                    [](HWND w) {
+                      Click(GetDlgItem(w, kSystem));
+                      WaitUntil([&] { return FocusedWindow(w) == GetDlgItem(w, kMakeLink); }, kWait);
+                      PressKey(w, VK_RETURN);
+                    },
+                    false, false, true, false},
+        CommandCase{"ManualByArrowKeyThenSpace",
+                    [](HWND w) {
+                      // Tab to the option group, then up from the first option wraps to the last.
+                      for (int i = 0; i < 4; ++i) PressKey(w, VK_TAB);
+                      WaitUntil([&] { return FocusedWindow(w) == GetDlgItem(w, kDesktop); }, kWait);
+                      PressKey(w, VK_UP);
+                      WaitUntil([&] { return CheckState(GetDlgItem(w, kManual)) == BST_CHECKED; }, kWait);
+                      WaitUntil([&] { return FocusedWindow(w) == GetDlgItem(w, kMakeLink); }, kWait);
+                      PressKey(w, VK_SPACE);
+                    },
+                    true, false, false, true},
+        CommandCase{"SystemByAccessKeyThenEnter",
+                    [](HWND w) {
+                      PressAccessKey(w, L's');
+                      WaitUntil([&] { return CheckState(GetDlgItem(w, kSystem)) == BST_CHECKED; }, kWait);
+                      WaitUntil([&] { return FocusedWindow(w) == GetDlgItem(w, kMakeLink); }, kWait);
+                      PressKey(w, VK_RETURN);
+                    },
+                    false, false, true, false}),
+    [](const testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, AccessKeySharedByMakeLinkAndManualMovesTheFocusBetweenThem) {
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  PressAccessKey(window, L'm');
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(window) == Item(window, kManual); }, kWait));
+  PressAccessKey(window, L'm');
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(window) == Item(window, kMakeLink); }, kWait));
+  EXPECT_FALSE(process_->WaitForExit(300));
+  EXPECT_TRUE(MessageBoxesOf(process_->Id()).empty());
+  PressKey(window, VK_ESCAPE);
+  EXPECT_TRUE(Ended(0));
+  EXPECT_EQ(Registered(), "||");
+}
+
+TEST_F(MainWindow, CancelEscAndTheCloseBoxEndWithNothingWritten) {
+  const std::function<void(HWND)> ways[] = {
+      [](HWND w) { Click(GetDlgItem(w, kCancel)); },
+      [](HWND w) { PressKey(w, VK_ESCAPE); },
+      [](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); },
+  };
+  const std::wstring file = WriteFile(kHeader + kVerbs);
+  for (const auto& way : ways) {
+    HWND window = StartWith(file);
+    ASSERT_NE(window, nullptr);
+    way(window);
+    EXPECT_TRUE(Ended(0));
+    EXPECT_TRUE(MessageBoxesOf(process_->Id()).empty());
+  }
+  EXPECT_EQ(Registered(), "||");
+}
+
+TEST_F(MainWindow, RemoveLinkTakesTheFolderAwayAndEnds) {
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  PressKey(window, VK_RETURN);
+  ASSERT_TRUE(Ended(0));
+  ASSERT_NE(Registered(), "||");
+  window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  Click(Item(window, kRemoveLink));
+  EXPECT_TRUE(Ended(0));
+  EXPECT_EQ(Registered(), "||");
+}
+
+TEST_F(MainWindow, EmptyCommandLineShowsOnlyTheGuardMessageAndEnds) {
+  process_.emplace(Process::Start(ProgramPath(), L""));
+  std::optional<MessageBoxInfo> box = WaitForMessageBox(process_->Id(), kWait);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->title, L"Nookwayer");
+  EXPECT_EQ(
+      box->text,
+      L"No Nookway Settings file specified.\r\nYou must have a NWK file in order to create a new Registry "
+      L"System Folder");
+  EXPECT_EQ(box->icon, MessageBoxIcon::Information);
+  EXPECT_TRUE(TopLevelWindows(process_->Id(), L"NookwayerMain").empty());
+  Dismiss(*box);
+  EXPECT_TRUE(Ended(2));
+}
+
+TEST_F(MainWindow, UnreadableFileIsReportedFirstThenTheWindowOpensWithWhatWasRead) {
+  process_.emplace(Process::Start(ProgramPath(), WriteFile("Hollowpine's Nookway v1_[A1]\r\nname=Half\r\n")));
+  std::optional<MessageBoxInfo> box = WaitForMessageBox(process_->Id(), kWait);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->title, L"Nookwayer");
+  EXPECT_EQ(box->text, L"Unable to read the specified file.");
+  EXPECT_TRUE(TopLevelWindows(process_->Id(), L"NookwayerMain").empty());
+  Dismiss(*box);
+  HWND window = WaitForWindow(process_->Id(), L"NookwayerMain", L"Nookwayer", kWait);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Half");
+  EXPECT_EQ(TextOf(Item(window, kTxtClsid)), L"");
+  for (int id : {kMakeLink, kRemoveLink, kCancel, kAbout, kDesktop, kSystem, kManual})
+    EXPECT_TRUE(IsWindowEnabled(Item(window, id))) << id;
+
+  // Without a CLSID the commands are refused with the error report and change nothing.
+  for (int id : {kMakeLink, kRemoveLink}) {
+    Click(Item(window, id));
+    std::optional<MessageBoxInfo> error = WaitForMessageBox(process_->Id(), kWait);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->title, L"Nookwayer Error");
+    Dismiss(*error);
+    WaitUntil([&] { return MessageBoxesOf(process_->Id()).empty(); }, kWait);
+  }
+  EXPECT_FALSE(process_->WaitForExit(0));
+  PressKey(window, VK_ESCAPE);
+  EXPECT_TRUE(Ended(0));
+}
+
+TEST_F(MainWindow, AFailedCommandIsReportedOnceAndCanBeTriedAgain) {
+  // A volatile class key refuses the lasting keys the program creates below it.
+  HKEY volatileKey = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &volatileKey, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(volatileKey);
+
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  Click(Item(window, kSystem));
+  WaitUntil([&] { return CheckState(Item(window, kSystem)) == BST_CHECKED; }, kWait);
+  Click(Item(window, kMakeLink));
+  std::optional<MessageBoxInfo> error = WaitForMessageBox(process_->Id(), kWait);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->title, L"Nookwayer Error");
+  EXPECT_EQ(error->text,
+            L"Error Found!\r\nThe program is unable to perform the requested operation.\r\n\r\nContact the "
+            L"author and "
+            L"send him the NWK file that caused this problem.");
+  EXPECT_EQ(error->icon, MessageBoxIcon::Stop);
+  EXPECT_EQ(MessageBoxesOf(process_->Id()).size(), 1u);
+  Dismiss(*error);
+  ASSERT_TRUE(WaitUntil([&] { return MessageBoxesOf(process_->Id()).empty(); }, kWait));
+  EXPECT_FALSE(process_->WaitForExit(200));
+  // What was written before the failing step stays; nothing after it ran.
+  EXPECT_TRUE(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey).starts_with("[]\n@=1:"));
+  EXPECT_FALSE(test::KeyExists(registry_, kHkeyClassesRoot, kClassKey + "\\DefaultIcon"));
+  EXPECT_FALSE(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey));
+  // The window is as it was.
+  EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Tools & More");
+  EXPECT_EQ(CheckState(Item(window, kSystem)), BST_CHECKED);
+
+  // With the obstacle gone, the second try completes.
+  Clean();
+  Click(Item(window, kMakeLink));
+  EXPECT_TRUE(Ended(0));
+  EXPECT_TRUE(MessageBoxesOf(process_->Id()).empty());
+  EXPECT_TRUE(test::KeyExists(registry_, kHkeyClassesRoot, kClassKey + "\\Shell\\Edit\\Command"));
+  EXPECT_TRUE(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey));
+}
+
+TEST_F(MainWindow, AboutIsModalAndLeavesTheWindowAsItWas) {
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  Click(Item(window, kAbout));
+  HWND about = WaitForWindow(process_->Id(), L"NookwayerAbout", nullptr, kWait);
+  ASSERT_NE(about, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(window));
+  PostMessageW(about, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kWait));
+  EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Tools & More");
+  EXPECT_FALSE(process_->WaitForExit(0));
+  PressKey(window, VK_ESCAPE);
+  EXPECT_TRUE(Ended(0));
+  EXPECT_EQ(Registered(), "||");
+}
+
+}  // namespace
+}  // namespace nw::e2e
