@@ -90,6 +90,17 @@ TEST_P(RegistryContract, LengthLimitsOfPathsAndNames) {
             kErrorInvalidParameter);
 }
 
+TEST_P(RegistryContract, ANulInsideANameIsRefused) {
+  const std::string withNul("Cut\0Short", 9);
+  UniqueKey sandbox = Create("Inside");
+  UniqueKey key(*registry);
+  EXPECT_EQ(registry->CreateKey(sandbox.get(), withNul, kAll, key.put()), kErrorInvalidParameter);
+  EXPECT_EQ(registry->SetValue(sandbox.get(), withNul, kRegSz, {0}), kErrorInvalidParameter);
+  { UniqueKey cut = Create("Inside\\Cut"); }
+  EXPECT_EQ(registry->DeleteKey(sandbox.get(), withNul, kAll), kErrorInvalidParameter);
+  EXPECT_EQ(Dump(), "[]\n[Inside]\n[Inside\\Cut]\n");
+}
+
 TEST_P(RegistryContract, OpenOfAMissingKeyIsNotFound) {
   EXPECT_EQ(Open("Nowhere"), kErrorFileNotFound);
   { UniqueKey key = Create("Here"); }

@@ -65,6 +65,27 @@ TEST(Win32Platform, ManualPlacementLeavesExactlyTheClsidOnTheClipboard) {
   RemoveLink(platform, Definition());
 }
 
+TEST(Win32Platform, AFileAnotherProgramHoldsLockedIsReportedUnreadable) {
+  wchar_t dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  const std::wstring path = std::wstring(dir) + L"nw-locked.nwk";
+  HANDLE locked = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  const char header[] = "Hollowpine's Nookway v1_[A1]\r\nname=N\r\nicon=I\r\nclsid5=C\r\n";
+  DWORD written = 0;
+  WriteFile(locked, header, sizeof header - 1, &written, nullptr);
+  Win32Registry registry;
+  FakePlatform fake(registry, path);
+  FakeWindow window;
+  FolderDefinition definition;
+  ReadSettings(fake.platform, window, definition);
+  CloseHandle(locked);
+  EXPECT_EQ(fake.messages.shown,
+            (std::vector<ShownMessage>{{L"Unable to read the specified file.", L"Nookwayer", 64}}));
+  EXPECT_TRUE(definition.FolderName.empty());
+}
+
 TEST(Win32Platform, ArgumentTextIsEverythingAfterTheProgramName) {
   struct Case {
     const wchar_t* commandLine;

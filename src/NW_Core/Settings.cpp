@@ -27,17 +27,26 @@ bool IsMagicLine(const std::wstring& line) {
   return line.size() == std::wstring_view(text::kMagicLine).size() && StartsWithKey(line, text::kMagicLine);
 }
 
+// The longest line the reader takes. No name, icon, verb or command of more
+// can be registered usefully, and the bound keeps memory independent of the file.
+constexpr std::size_t kMaxLineBytes = 1 << 20;
+
 // Reads the file into the definition, field by field as each line passes its
 // test. False as soon as a line is missing or wrong; the file is closed on return.
 bool ReadFile(const std::wstring& path, FolderDefinition& definition) {
   std::optional<TextInput> file = TextInput::Open(path);
   if (!file) return false;
-  auto next = [&]() -> std::optional<std::wstring> {
+  // The next line, or nothing when the file has ended or the line cannot be
+  // taken: longer than `limit`, or holding a NUL byte, which no text file does.
+  auto next = [&](std::size_t limit = kMaxLineBytes) -> std::optional<std::wstring> {
     if (file->AtEnd()) return std::nullopt;
-    return FromAnsi(file->ReadLine());
+    std::optional<std::string> line = file->ReadLine(limit);
+    if (!line || line->find('\0') != std::string::npos) return std::nullopt;
+    return FromAnsi(*line);
   };
 
-  std::optional<std::wstring> line = next();
+  // Only a line of the magic line's length can be the magic line.
+  std::optional<std::wstring> line = next(std::wstring_view(text::kMagicLine).size());
   if (!line || !IsMagicLine(*line)) return false;
 
   line = next();
@@ -56,7 +65,9 @@ bool ReadFile(const std::wstring& path, FolderDefinition& definition) {
   while (!file->AtEnd()) {
     // More verbs than the table holds: refuse the file rather than drop any.
     if (definition.MenuCount == kMenuSlots) return false;
-    definition.MenuItems[definition.MenuCount] = SplitMenuLine(FromAnsi(file->ReadLine()));
+    line = next();
+    if (!line) return false;
+    definition.MenuItems[definition.MenuCount] = SplitMenuLine(*line);
     ++definition.MenuCount;
   }
   return true;

@@ -24,6 +24,7 @@ std::string Fold(std::string_view text) {
 // name no extra level; a leading backslash is refused, as is an overlong name.
 long SplitPath(std::string_view path, std::vector<std::string>& parts) {
   parts.clear();
+  if (path.find('\0') != std::string_view::npos) return kErrorInvalidParameter;
   if (path.size() > kMaxAnsiPath) return kErrorMoreData;
   if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   std::size_t start = 0;
@@ -129,6 +130,7 @@ long MemoryRegistry::SetValue(KeyHandle key, std::string_view name, long type,
                               const std::vector<std::uint8_t>& data) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kSetValue); rc != kErrorSuccess) return rc;
+  if (name.find('\0') != std::string_view::npos) return kErrorInvalidParameter;
   if (long rc = Journaled({"SetValue", node->path, std::string(name)}); rc != kErrorSuccess) return rc;
   const std::string folded = Fold(name);
   auto it = std::lower_bound(node->values.begin(), node->values.end(), folded,

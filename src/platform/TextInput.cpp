@@ -33,7 +33,7 @@ bool TextInput::AtEnd() {
   return false;
 }
 
-std::string TextInput::ReadLine() {
+std::optional<std::string> TextInput::ReadLine(std::size_t limit) {
   std::string line;
   for (;;) {
     int c = std::getc(file_.get());
@@ -46,6 +46,7 @@ std::string TextInput::ReadLine() {
       if (next != '\n' && next != EOF) std::ungetc(next, file_.get());
       return line;
     }
+    if (line.size() == limit) return std::nullopt;
     line.push_back(static_cast<char>(c));
   }
 }

@@ -16,8 +16,10 @@ class TextInput {
 
   // True when no byte is left to read.
   bool AtEnd();
-  // Reads the next line without its line end. Throws std::runtime_error on a read error.
-  std::string ReadLine();
+  // Reads the next line without its line end, if it has at most `limit` bytes:
+  // a longer line gives nothing, and reading stops at its limit + 1st byte, so
+  // memory never grows with the file. Throws std::runtime_error on a read error.
+  std::optional<std::string> ReadLine(std::size_t limit);
 
  private:
   struct Closer {

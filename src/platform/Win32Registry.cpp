@@ -20,6 +20,12 @@ bool IsRoot(KeyHandle key) {
   return key >= 0x80000000u && key <= 0x8000000Fu;
 }
 
+// The registry functions take C strings: a NUL inside a name would cut it short
+// and address another key or value than the one meant.
+bool HasNul(std::string_view text) {
+  return text.find('\0') != std::string_view::npos;
+}
+
 }  // namespace
 
 Win32Registry::Win32Registry() {
@@ -31,6 +37,8 @@ Win32Registry::Win32Registry() {
 }
 
 long Win32Registry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
+  key = 0;
+  if (HasNul(path)) return ERROR_INVALID_PARAMETER;
   std::string ansi(path);
   HKEY hkey = nullptr;
   DWORD disposition = 0;
@@ -41,6 +49,8 @@ long Win32Registry::CreateKey(KeyHandle base, std::string_view path, std::uint32
 }
 
 long Win32Registry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
+  key = 0;
+  if (HasNul(path)) return ERROR_INVALID_PARAMETER;
   std::string ansi(path);
   HKEY hkey = nullptr;
   LONG rc = RegOpenKeyExA(ToHkey(base), ansi.c_str(), 0, access, &hkey);
@@ -50,6 +60,7 @@ long Win32Registry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t
 
 long Win32Registry::SetValue(KeyHandle key, std::string_view name, long type,
                              const std::vector<std::uint8_t>& data) {
+  if (HasNul(name)) return ERROR_INVALID_PARAMETER;
   std::string ansi(name);
   return RegSetValueExA(ToHkey(key), ansi.c_str(), 0, static_cast<DWORD>(type),
                         data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
@@ -57,6 +68,7 @@ long Win32Registry::SetValue(KeyHandle key, std::string_view name, long type,
 
 long Win32Registry::QueryValue(KeyHandle key, std::string_view name, long& type,
                                std::vector<std::uint8_t>& data) {
+  if (HasNul(name)) return ERROR_INVALID_PARAMETER;
   std::string ansi(name);
   DWORD size = 0, kind = 0;
   LONG rc = RegQueryValueExA(ToHkey(key), ansi.c_str(), nullptr, &kind, nullptr, &size);
@@ -86,6 +98,7 @@ long Win32Registry::EnumValue(KeyHandle key, std::uint32_t index, std::string& n
 }
 
 long Win32Registry::DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) {
+  if (HasNul(subkey)) return ERROR_INVALID_PARAMETER;
   std::string ansi(subkey);
   if (deleteKeyEx_ != nullptr)
     return deleteKeyEx_(ToHkey(parent), ansi.c_str(), access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY), 0);

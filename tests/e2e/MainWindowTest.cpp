@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "EasyReg/EasyReg.h"
 #include "e2e/Driver.h"
+#include "platform/AnsiText.h"
 #include "platform/Win32Registry.h"
 #include "support/RegistryDump.h"
 
@@ -313,8 +315,43 @@ TEST_F(MainWindow, EmptyCommandLineShowsOnlyTheGuardMessageAndEnds) {
   EXPECT_TRUE(Ended(2));
 }
 
-TEST_F(MainWindow, UnreadableFileIsReportedFirstThenTheWindowOpensWithWhatWasRead) {
-  process_.emplace(Process::Start(ProgramPath(), WriteFile("Hollowpine's Nookway v1_[A1]\r\nname=Half\r\n")));
+// The names of a key's subkeys, or "(missing)".
+std::string SubkeyNames(Registry& registry, RootKey root, const std::string& path) {
+  UniqueKey key(registry);
+  if (registry.OpenKey(RootHandle(root), path, 0x19 | kKeyWow64_64Key, key.put()) != kErrorSuccess)
+    return "(missing)";
+  std::string names;
+  std::string name;
+  for (std::uint32_t i = 0; registry.EnumKey(key.get(), i, name) == kErrorSuccess; ++i) names += name + "\n";
+  return names;
+}
+
+// The settings file can be renamed and deleted: the program holds it no more.
+void ExpectFileReleased(const std::wstring& file) {
+  std::error_code error;
+  const fs::path moved = fs::path(file).concat(L".moved");
+  fs::rename(file, moved, error);
+  EXPECT_FALSE(error) << error.message();
+  EXPECT_TRUE(fs::remove(moved, error)) << error.message();
+}
+
+TEST_F(MainWindow, AFileWithoutItsClsidIsReportedAndItsCommandsTouchNoSharedKey) {
+  // A canary class with a value and a subkey, beside every other class of the machine.
+  const std::string canary = "CLSID\\{0000000D-CF0D-D10A-A240-CA0A0000E2E0}";
+  CreateKey(registry_, FromAnsi(canary) + L"\\Shell", kHkeyClassesRoot);
+  SetKeyValue(registry_, kHkeyClassesRoot, FromAnsi(canary), L"", std::wstring(L"canary"), kRegSz);
+  auto snapshot = [&] {
+    return SubkeyNames(registry_, kHkeyClassesRoot, "CLSID") + "|" +
+           SubkeyNames(registry_, kHkeyLocalMachine, kNameSpace + "Desktop\\NameSpace") + "|" +
+           SubkeyNames(registry_, kHkeyLocalMachine, kNameSpace + "MyComputer\\NameSpace") + "|" +
+           test::DumpTree(registry_, kHkeyClassesRoot, canary);
+  };
+  const std::string before = snapshot();
+  ASSERT_NE(before.find("CA0A0000E2E0"), std::string::npos);
+
+  const std::wstring file =
+      WriteFile("Hollowpine's Nookway v1_[A1]\r\nname=Half\r\nicon=half.ico\r\nOpen;x;\r\n");
+  process_.emplace(Process::Start(ProgramPath(), file));
   std::optional<MessageBoxInfo> box = WaitForMessageBox(process_->Id(), kWait);
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->title, L"Nookwayer");
@@ -324,20 +361,37 @@ TEST_F(MainWindow, UnreadableFileIsReportedFirstThenTheWindowOpensWithWhatWasRea
   HWND window = WaitForWindow(process_->Id(), L"NookwayerMain", L"Nookwayer", kWait);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Half");
+  EXPECT_EQ(TextOf(Item(window, kTxtIcon)), L"half.ico");
   EXPECT_EQ(TextOf(Item(window, kTxtClsid)), L"");
+  EXPECT_EQ(TextOf(Item(window, kTxtMenu)), L"");
   for (int id : {kMakeLink, kRemoveLink, kCancel, kAbout, kDesktop, kSystem, kManual})
     EXPECT_TRUE(IsWindowEnabled(Item(window, id))) << id;
+  ExpectFileReleased(file);
 
-  // Without a CLSID the commands are refused with the error report and change nothing.
-  for (int id : {kMakeLink, kRemoveLink}) {
-    Click(Item(window, id));
-    std::optional<MessageBoxInfo> error = WaitForMessageBox(process_->Id(), kWait);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->title, L"Nookwayer Error");
-    Dismiss(*error);
-    WaitUntil([&] { return MessageBoxesOf(process_->Id()).empty(); }, kWait);
+  // Without a CLSID the commands are refused with the error report, in every placement.
+  for (int placement : {kDesktop, kSystem, kManual}) {
+    for (int command : {kMakeLink, kRemoveLink}) {
+      Click(Item(window, placement));
+      Click(Item(window, command));
+      std::optional<MessageBoxInfo> error = WaitForMessageBox(process_->Id(), kWait);
+      ASSERT_TRUE(error.has_value());
+      EXPECT_EQ(error->title, L"Nookwayer Error");
+      Dismiss(*error);
+      ASSERT_TRUE(WaitUntil([&] { return MessageBoxesOf(process_->Id()).empty(); }, kWait));
+    }
   }
   EXPECT_FALSE(process_->WaitForExit(0));
+  EXPECT_EQ(snapshot(), before);
+  PressKey(window, VK_ESCAPE);
+  EXPECT_TRUE(Ended(0));
+  test::RemoveTree(registry_, kHkeyClassesRoot, canary);
+}
+
+TEST_F(MainWindow, TheSettingsFileIsReleasedOnceTheWindowIsOpen) {
+  const std::wstring file = WriteFile(kHeader + kVerbs);
+  HWND window = StartWith(file);
+  ASSERT_NE(window, nullptr);
+  ExpectFileReleased(file);
   PressKey(window, VK_ESCAPE);
   EXPECT_TRUE(Ended(0));
 }
