@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 wine32:i386 fonts-wine fonts-liberation
   xvfb xauth x11-utils xdotool imagemagick
-  clang-format
+  clang-format clang libclang-rt-14-dev
 )
 
 missing=()

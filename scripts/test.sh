@@ -15,6 +15,9 @@ done
 
 ctest --preset native -j "$jobs"
 
+# A short fuzzing run of the settings reader, so the target keeps working.
+bash scripts/fuzz.sh 30
+
 # The Windows tests share one Wine prefix: boot it without a display, then run
 # both suites, one after the other, in one virtual display with one wineserver.
 prefix="$root/build/wineprefix"

@@ -12,6 +12,7 @@
 #include "EasyReg/EasyReg.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
+#include "platform/TextInput.h"
 
 namespace nw {
 
@@ -66,6 +67,9 @@ inline constexpr int kExitNoSettingsFile = 2;
 // allows and reports an unreadable file with one message.
 void CheckCommandLine(const Platform& platform, MainWindowView& window);
 void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefinition& definition);
+// Reads settings lines into the definition, field by field as each line passes
+// its test. False as soon as a line is missing or wrong.
+bool ReadDefinition(TextInput& input, FolderDefinition& definition);
 // The file path a command line names: the whole text, or the text inside one
 // pair of surrounding double quotes.
 std::wstring SettingsPath(const std::wstring& argumentText);

@@ -31,16 +31,14 @@ bool IsMagicLine(const std::wstring& line) {
 // can be registered usefully, and the bound keeps memory independent of the file.
 constexpr std::size_t kMaxLineBytes = 1 << 20;
 
-// Reads the file into the definition, field by field as each line passes its
-// test. False as soon as a line is missing or wrong; the file is closed on return.
-bool ReadFile(const std::wstring& path, FolderDefinition& definition) {
-  std::optional<TextInput> file = TextInput::Open(path);
-  if (!file) return false;
+}  // namespace
+
+bool ReadDefinition(TextInput& input, FolderDefinition& definition) {
   // The next line, or nothing when the file has ended or the line cannot be
   // taken: longer than `limit`, or holding a NUL byte, which no text file does.
   auto next = [&](std::size_t limit = kMaxLineBytes) -> std::optional<std::wstring> {
-    if (file->AtEnd()) return std::nullopt;
-    std::optional<std::string> line = file->ReadLine(limit);
+    if (input.AtEnd()) return std::nullopt;
+    std::optional<std::string> line = input.ReadLine(limit);
     if (!line || line->find('\0') != std::string::npos) return std::nullopt;
     return FromAnsi(*line);
   };
@@ -62,7 +60,7 @@ bool ReadFile(const std::wstring& path, FolderDefinition& definition) {
   definition.FolderClsid =
       text::kClsidPrefix + line->substr(std::wstring_view(text::kClsidKey).size()) + text::kClsidSuffix;
 
-  while (!file->AtEnd()) {
+  while (!input.AtEnd()) {
     // More verbs than the table holds: refuse the file rather than drop any.
     if (definition.MenuCount == kMenuSlots) return false;
     line = next();
@@ -72,8 +70,6 @@ bool ReadFile(const std::wstring& path, FolderDefinition& definition) {
   }
   return true;
 }
-
-}  // namespace
 
 std::wstring SettingsPath(const std::wstring& argumentText) {
   // Drag-and-drop and file associations quote paths with blanks; a file name
@@ -109,7 +105,8 @@ void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefini
   const std::wstring path = SettingsPath(platform.commandLine.ArgumentText());
   bool complete = false;
   try {
-    complete = ReadFile(path, definition);
+    std::optional<TextInput> file = TextInput::Open(path);
+    complete = file && ReadDefinition(*file, definition);
   } catch (const std::exception&) {
     complete = false;  // a read error ends reading like a malformed line
   }

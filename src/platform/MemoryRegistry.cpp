@@ -40,7 +40,7 @@ long SplitPath(std::string_view path, std::vector<std::string>& parts) {
   return kErrorSuccess;
 }
 
-constexpr std::uint32_t kQueryValue = 0x01, kSetValue = 0x02, kCreateSubKey = 0x04, kEnumerateSubKeys = 0x08;
+constexpr std::uint32_t kQueryValue = 0x01, kSetValue = 0x02, kEnumerateSubKeys = 0x08;
 
 }  // namespace
 

@@ -13,6 +13,8 @@ class TextInput {
  public:
   // Opens a regular file for reading; nothing when it cannot be opened.
   static std::optional<TextInput> Open(const std::wstring& path);
+  // Reads from a stream opened elsewhere, and closes it in the end.
+  explicit TextInput(std::FILE* stream) : file_(stream) {}
 
   // True when no byte is left to read.
   bool AtEnd();
@@ -25,7 +27,6 @@ class TextInput {
   struct Closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
-  explicit TextInput(std::FILE* file) : file_(file) {}
   std::unique_ptr<std::FILE, Closer> file_;
 };
 
