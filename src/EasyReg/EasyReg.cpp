@@ -1,7 +1,7 @@
 #include "EasyReg/EasyReg.h"
 
 #include <cmath>
-#include <cwchar>
+#include <optional>
 #include <limits>
 
 #include "platform/AnsiText.h"
@@ -21,19 +21,31 @@ std::vector<std::uint8_t> TextBytes(const ValueData& data) {
   return {ansi.begin(), ansi.end()};
 }
 
+// Reads text as a whole number: an optional sign and decimal digits, nothing else.
+std::optional<double> WholeNumber(const std::wstring& text) {
+  std::size_t i = text.empty() || (text[0] != L'-' && text[0] != L'+') ? 0 : 1;
+  if (i == text.size()) return std::nullopt;
+  double number = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
+    number = number * 10 + (text[i] - L'0');
+  }
+  return text[0] == L'-' ? -number : number;
+}
+
 // Type 4: a number rounded to the nearest integer (halves to even), little-endian.
 std::vector<std::uint8_t> DwordBytes(const ValueData& data) {
   double number = 0;
   if (const auto* value = std::get_if<double>(&data)) {
     number = *value;
   } else if (const auto* text = std::get_if<std::wstring>(&data)) {
-    wchar_t* end = nullptr;
-    number = std::wcstod(text->c_str(), &end);
-    if (text->empty() || end != text->c_str() + text->size()) throw std::invalid_argument("type mismatch");
+    const std::optional<double> parsed = WholeNumber(*text);
+    if (!parsed) throw std::invalid_argument("type mismatch");
+    number = *parsed;
   } else {
     throw std::invalid_argument("type mismatch: number expected");
   }
-  double rounded = std::nearbyint(number);
+  const double rounded = std::nearbyint(number);
   if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
         rounded <= std::numeric_limits<std::int32_t>::max()))
     throw std::overflow_error("overflow");

@@ -21,8 +21,7 @@ using ValueData = std::variant<std::wstring, std::vector<std::uint8_t>, double>;
 
 class RegistryError : public std::runtime_error {
  public:
-  RegistryError(const std::string& what, long code)
-      : std::runtime_error(what + " (error " + std::to_string(code) + ")"), code_(code) {}
+  RegistryError(const std::string& what, long code) : std::runtime_error(what), code_(code) {}
   long code() const { return code_; }
 
  private:

@@ -3,9 +3,20 @@
 // (after windows.h, which it needs)
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "frmNW/frmNW.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
+
+// The library's default terminate handler prints the demangled type of the
+// exception on the console, which pulls a whole demangler into the program. A
+// windowed program has no console to print on: ending at once is all it needs.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  std::abort();
+}
+}  // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

@@ -1,9 +1,25 @@
 #include "platform/TextInput.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <filesystem>
+#endif
 #include <stdexcept>
 
 namespace nw {
+
+#ifdef _WIN32
+
+std::optional<TextInput> TextInput::Open(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {};
+  std::FILE* stream = _wfopen(path.c_str(), L"rb");
+  if (stream == nullptr) return {};
+  return TextInput(stream);
+}
+
+#else
 
 std::optional<TextInput> TextInput::Open(const std::wstring& path) {
   std::error_code error;
@@ -14,14 +30,12 @@ std::optional<TextInput> TextInput::Open(const std::wstring& path) {
     return {};  // not representable as a file name here
   }
   if (!std::filesystem::is_regular_file(file, error)) return {};
-#ifdef _WIN32
-  std::FILE* stream = _wfopen(file.c_str(), L"rb");
-#else
   std::FILE* stream = std::fopen(file.c_str(), "rb");
-#endif
   if (stream == nullptr) return {};
   return TextInput(stream);
 }
+
+#endif
 
 bool TextInput::AtEnd() {
   int c = std::getc(file_.get());

@@ -1,6 +1,5 @@
 #include "platform/Version.h"
 
-#include <cwchar>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -10,10 +9,23 @@
 
 namespace nw {
 
+namespace {
+
+// The number in decimal, with leading zeros up to `width` digits.
+std::wstring Decimal(unsigned number, std::size_t width) {
+  std::wstring digits;
+  do {
+    digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + number % 10));
+    number /= 10;
+  } while (number != 0);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), L'0');
+  return digits;
+}
+
+}  // namespace
+
 std::wstring FormatVersion(const VersionNumbers& version) {
-  wchar_t text[64];
-  std::swprintf(text, 64, L"v%u.%02u.%04u", version.major, version.minor, version.revision);
-  return text;
+  return L"v" + Decimal(version.major, 1) + L"." + Decimal(version.minor, 2) + L"." + Decimal(version.revision, 4);
 }
 
 #ifdef _WIN32
