@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Prints the program's figures: start-up and a whole Make Link run against a
+# bare window under Wine (both builds, medians of alternating runs), the sizes
+# and imports of the executables, and the reader on 1 GiB hostile files.
+#   scripts/bench.sh [RUNS]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+runs="${1:-7}"
+
+bash scripts/install-deps.sh
+jobs="$(nproc)"
+cmake --preset native >/dev/null
+cmake --build --preset native --target reader_bench -j "$jobs" >/dev/null
+for arch in i686 x86_64; do
+  cmake --preset "$arch" >/dev/null
+  cmake --build --preset "$arch" --target nookwayer startup_bench bare_window -j "$jobs" >/dev/null
+done
+
+work="$root/build/bench"
+mkdir -p "$work"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# A definition with twenty verbs.
+nwk="$work/twenty-verbs.nwk"
+{
+  printf "Hollowpine's Nookway v1_[A1]\r\nname=Bench\r\nicon=shell32.dll,3\r\nclsid5=BE4C00000020\r\n"
+  for i in $(seq 1 20); do printf 'Verb %s;cmd.exe /c echo %s;\r\n' "$i" "$i"; done
+} >"$nwk"
+
+echo "== Start-up and Make Link under Wine ($runs alternating runs each, medians)"
+prefix="$root/build/wineprefix"
+env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
+cmake/wine-prefix.sh stop "$prefix"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -u
+  root="$1"; prefix="$2"; nwk="$3"; runs="$4"
+  winpath() { printf "Z:%s" "${1//\//\\}"; }
+  cmake/wine-prefix.sh start "$prefix"
+  . cmake/wine-env.sh "$prefix"
+  for arch in i686 x86_64; do
+    echo "-- $arch"
+    wine "$root/build/$arch/bench/startup_bench.exe" "$(winpath "$root/build/$arch/src/frmNW/nookwayer.exe")" \
+      "$(winpath "$root/build/$arch/bench/bare_window.exe")" "$(winpath "$nwk")" "$runs"
+  done
+  # Take the benchmark folder out of the prefix again.
+  for key in "HKCR\\CLSID\\{0000000D-CF0D-D10A-A240-BE4C00000020}" \
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-BE4C00000020}"; do
+    wine reg delete "$key" /f /reg:64 >/dev/null 2>&1 || true
+  done
+  cmake/wine-prefix.sh stop "$prefix"
+' bash "$root" "$prefix" "$nwk" "$runs"
+
+echo "== Executables"
+for arch in i686 x86_64; do
+  exe="build/$arch/src/frmNW/nookwayer.exe"
+  size=$(stat -c %s "$exe")
+  dlls=$("$arch-w64-mingw32-objdump" -p "$exe" | sed -n 's/.*DLL Name: //p' | tr '\n' ' ')
+  printf '%-7s %7d bytes (%d KiB)  imports: %s\n' "$arch" "$size" $((size / 1024)) "$dlls"
+done
+
+echo "== The reader on hostile 1 GiB files (native)"
+gib=$((1024 * 1024 * 1024))
+header="Hollowpine's Nookway v1_[A1]\r\nname=N\r\nicon=I\r\nclsid5=C\r\n"
+set +o pipefail  # yes(1) ends by a broken pipe
+head -c "$gib" /dev/zero | tr '\0' 'x' >"$work/no-magic-line.nwk"
+{ printf "$header"; yes $'Verb;cmd.exe;\r' | head -c "$gib"; } >"$work/endless-menu.nwk"
+{ printf "${header%%name=*}name="; head -c "$gib" /dev/zero | tr '\0' 'n'; } >"$work/endless-name.nwk"
+set -o pipefail
+for file in examples/admin-tools.nwk "$work/no-magic-line.nwk" "$work/endless-menu.nwk" "$work/endless-name.nwk"; do
+  build/native/bench/reader_bench "$file"
+done
+rm -f "$work/no-magic-line.nwk" "$work/endless-menu.nwk" "$work/endless-name.nwk"
