@@ -34,7 +34,8 @@ struct ControlSpec {
 
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
 constexpr DWORD kOption = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
-constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+// Labels keep to one line: text too long for its field ends in an ellipsis.
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
 constexpr DWORD kValueBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_READONLY | ES_AUTOHSCROLL;
 
 // The window's controls in the order of the form's design; focus order comes from tabIndex.

@@ -171,6 +171,66 @@ TEST_F(MainWindow, OpensCentredWithEveryControlInPlace) {
   EXPECT_TRUE(Ended(0));
 }
 
+// Sets the display's DPI for programs started from now on, and restores it.
+class DisplayDpi {
+ public:
+  explicit DisplayDpi(DWORD dpi) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key_, nullptr);
+    DWORD size = sizeof old_;
+    had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+           ERROR_SUCCESS;
+    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  }
+  ~DisplayDpi() {
+    if (had_)
+      RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+    else
+      RegDeleteValueW(key_, L"LogPixels");
+    RegCloseKey(key_);
+  }
+  DisplayDpi(const DisplayDpi&) = delete;
+  DisplayDpi& operator=(const DisplayDpi&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD old_ = 0;
+  bool had_ = false;
+};
+
+TEST_F(MainWindow, ScalesItsLayoutToTheDisplayDpi) {
+  HWND window = nullptr;
+  {
+    DisplayDpi dpi(144);
+    window = StartWith(WriteFile(kHeader + kVerbs));
+  }
+  ASSERT_NE(window, nullptr);
+  // 6495 x 3000 twips at 144 DPI, and the controls with them.
+  const RECT client = ClientRectOnScreen(window);
+  EXPECT_EQ(client.right - client.left, 650);
+  EXPECT_EQ(client.bottom - client.top, 300);
+  struct Expected {
+    int id;
+    RECT pixels;
+  };
+  const Expected controls[] = {
+      {kMakeLink, {528, 252, 638, 290}},
+      {kDesktop, {12, 12, 134, 38}},
+      {kTxtClsid, {264, 88, 626, 117}},
+      {kLblVer, {564, 0, 638, 17}},
+  };
+  for (const Expected& e : controls) {
+    const std::optional<Control> control = ChildById(window, e.id);
+    ASSERT_TRUE(control.has_value());
+    EXPECT_EQ(control->rectInParentClient.left, e.pixels.left) << e.id;
+    EXPECT_EQ(control->rectInParentClient.top, e.pixels.top) << e.id;
+    EXPECT_EQ(control->rectInParentClient.right, e.pixels.right) << e.id;
+    EXPECT_EQ(control->rectInParentClient.bottom, e.pixels.bottom) << e.id;
+  }
+  PressKey(window, VK_ESCAPE);
+  EXPECT_TRUE(Ended(0));
+}
+
 TEST_F(MainWindow, TabVisitsTheControlsInTheirOrder) {
   HWND window = StartWith(WriteFile(kHeader + kVerbs));
   ASSERT_NE(window, nullptr);
