@@ -1,16 +1,4 @@
-# Cross build for Windows (x86_64) with the mingw-w64 posix-thread compilers.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for Windows (x86_64).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(NW_TRIPLE x86_64-w64-mingw32)
-
-set(CMAKE_C_COMPILER   ${NW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${NW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER  ${NW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${NW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Static runtime: the executables need no DLL beyond Windows' own.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

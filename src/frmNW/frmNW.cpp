@@ -12,8 +12,6 @@
 namespace nw {
 namespace {
 
-constexpr wchar_t kClassName[] = L"NookwayerMain";
-
 // Window size in twips (1/1440 inch), and where the frame's children are measured from.
 constexpr int kClientWidth = 6495, kClientHeight = 3000;
 constexpr int kFrameLeft = 1440, kFrameTop = 160;
@@ -40,35 +38,31 @@ constexpr DWORD kValueBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_R
 
 // The window's controls in the order of the form's design; focus order comes from tabIndex.
 constexpr ControlSpec kControls[] = {
-    {FrmNW::kManual, L"Button", L"&Manual", kOption, 0, 120, 840, 1215, 255, false, 6, Font::Default},
-    {FrmNW::kRemoveLink, L"Button", L"&Remove Link", kButton, 0, 4080, 2520, 1095, 375, false, 1,
-     Font::Default},
-    {FrmNW::kAbout, L"Button", L"&About", kButton, 0, 1680, 2520, 1095, 375, false, 3, Font::Default},
-    {FrmNW::kFrame, L"Button", L"Registry System Folder Definitions", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
+    {kManual, L"Button", L"&Manual", kOption, 0, 120, 840, 1215, 255, false, 6, Font::Default},
+    {kRemoveLink, L"Button", L"&Remove Link", kButton, 0, 4080, 2520, 1095, 375, false, 1, Font::Default},
+    {kAbout, L"Button", L"&About", kButton, 0, 1680, 2520, 1095, 375, false, 3, Font::Default},
+    {kFrame, L"Button", L"Registry System Folder Definitions", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
      WS_EX_TRANSPARENT, 1440, 160, 4935, 2260, false, -1, Font::Default},
-    {FrmNW::kTxtClsid, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, 1200, 720, 3615, 285, true, 12,
+    {kTxtClsid, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, 1200, 720, 3615, 285, true, 12, Font::Default},
+    {kTxtCom, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, 1200, 1800, 3615, 285, true, 16, Font::Default},
+    {kTxtIcon, L"Static", L"", kLabel, 0, 1200, 1080, 3615, 255, true, -1, Font::Default},
+    {kLblIcon, L"Static", L"Icon:", kLabel, 0, 120, 1080, 975, 255, true, -1, Font::Default},
+    {kTxtMenu, L"Static", L"", kLabel, 0, 1200, 1440, 3615, 255, true, -1, Font::Default},
+    {kTxtName, L"Static", L"", kLabel, 0, 1200, 360, 3615, 255, true, -1, Font::Default},
+    {kLblName, L"Static", L"Name:", kLabel, 0, 120, 360, 735, 255, true, -1, Font::Default},
+    {kLblMenu, L"Static", L"Menu #1:", kLabel, 0, 120, 1440, 975, 255, true, -1, Font::Default},
+    {kLblCommand, L"Static", L"Command #1:", kLabel, 0, 120, 1800, 1095, 255, true, -1, Font::Default},
+    {kLblClsid, L"Static", L"CLSID:", kLabel, 0, 120, 720, 975, 255, true, -1, Font::Default},
+    {kCancel, L"Button", L"&Cancel", kButton, 0, 2880, 2520, 1095, 375, false, 2, Font::Default},
+    {kMakeLink, L"Button", L"&Make Link", (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON, 0, 5280, 2520, 1095,
+     375, false, 0, Font::Default},
+    {kSystem, L"Button", L"&System", kOption, 0, 120, 480, 1215, 255, false, 5, Font::Default},
+    {kDesktop, L"Button", L"&Desktop", kOption | WS_GROUP | WS_TABSTOP, 0, 120, 120, 1215, 255, false, 4,
      Font::Default},
-    {FrmNW::kTxtCom, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, 1200, 1800, 3615, 285, true, 16,
-     Font::Default},
-    {FrmNW::kTxtIcon, L"Static", L"", kLabel, 0, 1200, 1080, 3615, 255, true, -1, Font::Default},
-    {FrmNW::kLblIcon, L"Static", L"Icon:", kLabel, 0, 120, 1080, 975, 255, true, -1, Font::Default},
-    {FrmNW::kTxtMenu, L"Static", L"", kLabel, 0, 1200, 1440, 3615, 255, true, -1, Font::Default},
-    {FrmNW::kTxtName, L"Static", L"", kLabel, 0, 1200, 360, 3615, 255, true, -1, Font::Default},
-    {FrmNW::kLblName, L"Static", L"Name:", kLabel, 0, 120, 360, 735, 255, true, -1, Font::Default},
-    {FrmNW::kLblMenu, L"Static", L"Menu #1:", kLabel, 0, 120, 1440, 975, 255, true, -1, Font::Default},
-    {FrmNW::kLblCommand, L"Static", L"Command #1:", kLabel, 0, 120, 1800, 1095, 255, true, -1, Font::Default},
-    {FrmNW::kLblClsid, L"Static", L"CLSID:", kLabel, 0, 120, 720, 975, 255, true, -1, Font::Default},
-    {FrmNW::kCancel, L"Button", L"&Cancel", kButton, 0, 2880, 2520, 1095, 375, false, 2, Font::Default},
-    {FrmNW::kMakeLink, L"Button", L"&Make Link", (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON, 0, 5280, 2520,
-     1095, 375, false, 0, Font::Default},
-    {FrmNW::kSystem, L"Button", L"&System", kOption, 0, 120, 480, 1215, 255, false, 5, Font::Default},
-    {FrmNW::kDesktop, L"Button", L"&Desktop", kOption | WS_GROUP | WS_TABSTOP, 0, 120, 120, 1215, 255, false,
-     4, Font::Default},
-    {FrmNW::kLblVer, L"Static", L"v1.00.0000", kLabel, 0, 5640, 0, 735, 165, false, -1, Font::Small},
-    {FrmNW::kImgLogo, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, 0, 480, 1440, 480,
-     480, false, -1, Font::Default},
-    {FrmNW::kLblThanks, L"Static", L"Thanks to our testers", kLabel, 0, 0, 2760, 1575, 165, false, -1,
-     Font::Small},
+    {kLblVer, L"Static", L"v1.00.0000", kLabel, 0, 5640, 0, 735, 165, false, -1, Font::Small},
+    {kImgLogo, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, 0, 480, 1440, 480, 480,
+     false, -1, Font::Default},
+    {kLblThanks, L"Static", L"Thanks to our testers", kLabel, 0, 0, 2760, 1575, 165, false, -1, Font::Small},
 };
 
 // The order in which the controls are created, which is the order the focus
@@ -79,7 +73,7 @@ std::vector<const ControlSpec*> CreationOrder() {
   for (const ControlSpec& spec : kControls) order.push_back(&spec);
   std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
     auto rank = [](const ControlSpec* s) {
-      return s->tabIndex >= 0 ? s->tabIndex : s->id == FrmNW::kFrame ? 1000 : 500;
+      return s->tabIndex >= 0 ? s->tabIndex : s->id == kFrame ? 1000 : 500;
     };
     return rank(a) < rank(b);
   });
@@ -165,10 +159,10 @@ bool FrmNW::Create(HINSTANCE instance) {
                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = kMainWindowClass;
   if (RegisterClassExW(&windowClass) == 0) return false;
 
-  CreateWindowExW(0, kClassName, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+  CreateWindowExW(0, kMainWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                   CW_USEDEFAULT, nullptr, nullptr, instance, this);
   return hwnd_ != nullptr;
 }

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "NW_Core/NW_Core.h"
+#include "frmNW/ControlIds.h"
 #include "platform/Gdi.h"
 #include "platform/Win32Services.h"
 
@@ -14,32 +15,6 @@ namespace nw {
 
 class FrmNW final : public MainWindowView {
  public:
-  // Control identifiers. Make Link and Cancel carry the dialog identifiers, so
-  // Enter and Esc reach them through the dialog keyboard handling.
-  enum Id : int {
-    kMakeLink = IDOK,
-    kCancel = IDCANCEL,
-    kAbout = 101,
-    kRemoveLink = 102,
-    kDesktop = 110,
-    kSystem = 111,
-    kManual = 112,
-    kFrame = 120,
-    kTxtClsid,
-    kTxtCom,
-    kTxtIcon,
-    kLblIcon,
-    kTxtMenu,
-    kTxtName,
-    kLblName,
-    kLblMenu,
-    kLblCommand,
-    kLblClsid,
-    kLblVer,
-    kImgLogo,
-    kLblThanks,
-  };
-
   FrmNW(const Platform& platform, Win32MessageBox& messageBox);
   FrmNW(const FrmNW&) = delete;
   FrmNW& operator=(const FrmNW&) = delete;

@@ -8,6 +8,7 @@
 
 #include "EasyReg/EasyReg.h"
 #include "e2e/Driver.h"
+#include "frmNW/ControlIds.h"
 #include "platform/AnsiText.h"
 #include "platform/Win32Registry.h"
 #include "support/RegistryDump.h"
@@ -27,31 +28,6 @@ const std::string kMyComputerKey =
 const std::string kHeader =
     "Hollowpine's Nookway v1_[A1]\r\nname=Tools & More\r\nicon=shell32.dll,4\r\nclsid5=0000E2E00001\r\n";
 const std::string kVerbs = "Open;notepad.exe;\r\nEdit;wordpad.exe;\r\n";
-
-// Control identifiers of the main window.
-enum : int {
-  kMakeLink = IDOK,
-  kCancel = IDCANCEL,
-  kAbout = 101,
-  kRemoveLink = 102,
-  kDesktop = 110,
-  kSystem = 111,
-  kManual = 112,
-  kFrame = 120,
-  kTxtClsid,
-  kTxtCom,
-  kTxtIcon,
-  kLblIcon,
-  kTxtMenu,
-  kTxtName,
-  kLblName,
-  kLblMenu,
-  kLblCommand,
-  kLblClsid,
-  kLblVer,
-  kImgLogo,
-  kLblThanks,
-};
 
 std::wstring ProgramPath() {
   return WinePathOf(NW_PROGRAM_EXE);
@@ -81,7 +57,7 @@ class MainWindow : public testing::Test {
   // Starts the program and waits for its main window.
   HWND StartWith(const std::wstring& arguments) {
     process_.emplace(Process::Start(ProgramPath(), arguments));
-    return WaitForWindow(process_->Id(), L"NookwayerMain", L"Nookwayer", kWait);
+    return WaitForWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
   }
   std::string Registered() {
     return test::DumpTree(registry_, kHkeyClassesRoot, kClassKey) + "|" +
@@ -370,7 +346,7 @@ TEST_F(MainWindow, EmptyCommandLineShowsOnlyTheGuardMessageAndEnds) {
       L"No Nookway Settings file specified.\r\nYou must have a NWK file in order to create a new Registry "
       L"System Folder");
   EXPECT_EQ(box->icon, MessageBoxIcon::Information);
-  EXPECT_TRUE(TopLevelWindows(process_->Id(), L"NookwayerMain").empty());
+  EXPECT_TRUE(TopLevelWindows(process_->Id(), kMainWindowClass).empty());
   Dismiss(*box);
   EXPECT_TRUE(Ended(2));
 }
@@ -416,9 +392,9 @@ TEST_F(MainWindow, AFileWithoutItsClsidIsReportedAndItsCommandsTouchNoSharedKey)
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->title, L"Nookwayer");
   EXPECT_EQ(box->text, L"Unable to read the specified file.");
-  EXPECT_TRUE(TopLevelWindows(process_->Id(), L"NookwayerMain").empty());
+  EXPECT_TRUE(TopLevelWindows(process_->Id(), kMainWindowClass).empty());
   Dismiss(*box);
-  HWND window = WaitForWindow(process_->Id(), L"NookwayerMain", L"Nookwayer", kWait);
+  HWND window = WaitForWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Half");
   EXPECT_EQ(TextOf(Item(window, kTxtIcon)), L"half.ico");
