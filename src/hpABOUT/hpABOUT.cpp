@@ -1,61 +1,545 @@
 #include "hpABOUT/hpABOUT.h"
 
+// (after windows.h, which they need)
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <array>
+#include <memory>
 #include <stdexcept>
+#include <string>
+#include <type_traits>
+
+#include "frmNW/resource.h"
+#include "hpABOUT/AboutControlIds.h"
+#include "hpABOUT/AboutLines.h"
+#include "platform/AnsiText.h"
+#include "platform/Gdi.h"
 
 namespace nw {
 namespace {
 
-constexpr wchar_t kClassName[] = L"NookwayerAbout";
-constexpr int kClientWidth = 4290, kClientHeight = 2475;  // twips
+// Client area in twips (1/1440 inch).
+constexpr int kClientWidth = 4290, kClientHeight = 2475;
 
-LRESULT CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_LBUTTONUP: DestroyWindow(hwnd); return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE) DestroyWindow(hwnd);
-      return 0;
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+constexpr COLORREF kGreen = RGB(0, 192, 0);
+constexpr COLORREF kLightGreen = RGB(128, 255, 128);
+
+using about::kBtnEnd;
+using about::kImgHolpine;
+using about::kLblInfo;
+
+// Left, top, width, height in twips.
+struct Box {
+  int left, top, width, height;
+};
+
+constexpr Box kImgHolpineBox{120, 0, 1800, 960};
+constexpr Box kBtnEndBox{3480, 0, 810, 795};
+
+// lnDIV: horizontal lines, from (left, y) to (right, y) in twips.
+struct Line {
+  int left, right, y;
+};
+constexpr Line kLnDiv[] = {{120, 4200, 1080}, {120, 4200, 2040}};
+
+struct InfoLayout {
+  Box box;
+  COLORREF colour;
+  DWORD align;
+};
+constexpr InfoLayout kLblInfoLayout[about::kInfoLines] = {
+    {{120, 1200, 4095, 255}, kGreen, SS_LEFT},
+    {{120, 1440, 4095, 255}, kLightGreen, SS_LEFT},
+    {{120, 1680, 4095, 255}, kLightGreen, SS_LEFT},
+    {{120, 2160, 4095, 255}, kGreen, SS_CENTER},
+};
+
+// No title bar: a dialog frame without caption, system menu or boxes.
+constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME;
+
+struct BitmapDeleter {
+  void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+};
+using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
+
+struct CursorDeleter {
+  void operator()(HCURSOR cursor) const { DestroyCursor(cursor); }
+};
+using UniqueCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
+
+int Scale(int twips, UINT dpi) {
+  return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+// A box in pixels. Both edges are scaled, so boxes that meet in twips still
+// meet in pixels (the close image keeps to the window's right edge).
+RECT ScaleBox(const Box& box, UINT dpi) {
+  return {Scale(box.left, dpi), Scale(box.top, dpi), Scale(box.left + box.width, dpi),
+          Scale(box.top + box.height, dpi)};
+}
+
+UINT SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// The DPI of the monitor a window is on, where the system can tell it.
+UINT WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (getDpi != nullptr && hwnd != nullptr) {
+    if (UINT dpi = getDpi(hwnd)) return dpi;
   }
+  return SystemDpi();
+}
+
+RECT WindowRectFor(UINT dpi, DWORD style, DWORD exStyle) {
+  RECT rect{0, 0, Scale(kClientWidth, dpi), Scale(kClientHeight, dpi)};
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjust = reinterpret_cast<AdjustForDpiFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  if (adjust != nullptr)
+    adjust(&rect, style, FALSE, exStyle, dpi);
+  else
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  return rect;
+}
+
+// Arial at 8.25 points, regular.
+UniqueFont InfoFont(UINT dpi, bool underlined) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(825, static_cast<int>(dpi), 7200);
+  font.lfWeight = FW_NORMAL;
+  font.lfUnderline = underlined ? TRUE : FALSE;
+  font.lfCharSet = ANSI_CHARSET;
+  wcscpy_s(font.lfFaceName, L"Arial");
+  return UniqueFont(CreateFontIndirectW(&font));
+}
+
+// A memory DC with one bitmap selected into it, for as long as it lives.
+class BitmapDc {
+ public:
+  BitmapDc(HDC compatible, HBITMAP bitmap) : dc_(CreateCompatibleDC(compatible)) {
+    if (dc_ != nullptr) old_ = SelectObject(dc_, bitmap);
+  }
+  ~BitmapDc() {
+    if (dc_ == nullptr) return;
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  BitmapDc(const BitmapDc&) = delete;
+  BitmapDc& operator=(const BitmapDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+};
+
+// COM for the length of a shell call: the shell may hand a link to a handler
+// that needs it.
+class ComScope {
+ public:
+  ComScope()
+      : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  ~ComScope() {
+    if (initialized_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialized_;
+};
+
+// Keeps a window disabled for as long as it lives.
+class DisabledWhile {
+ public:
+  explicit DisabledWhile(HWND window) : window_(window) {
+    if (window_ != nullptr) EnableWindow(window_, FALSE);
+  }
+  ~DisabledWhile() {
+    if (window_ != nullptr) EnableWindow(window_, TRUE);
+  }
+  DisabledWhile(const DisabledWhile&) = delete;
+  DisabledWhile& operator=(const DisabledWhile&) = delete;
+
+ private:
+  HWND window_;
+};
+
+bool IsInfoId(int id) {
+  return id >= kLblInfo && id < kLblInfo + about::kInfoLines;
+}
+
+// The about window: the maker's logo, the author, two link lines and the
+// copyright notice, over a black background. One object per showing.
+class HpABOUT {
+ public:
+  HpABOUT(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
+  HpABOUT(const HpABOUT&) = delete;
+  HpABOUT& operator=(const HpABOUT&) = delete;
+  ~HpABOUT() { Unload(); }
+
+  // Shows the window centred and returns once it has been unloaded.
+  void ShowModal();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR subclassId, DWORD_PTR self);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+
+  void RegisterClassOnce() const;
+  void LoadResources();
+  bool CreateControls();
+  void ApplyLayout(UINT dpi);
+  void Paint();
+  void DrawPicture(const DRAWITEMSTRUCT& item) const;
+  LRESULT ColourLabel(HDC dc, HWND control) const;
+  bool SetLinkCursor(HWND target, UINT hitTest) const;
+  void Click(int id);
+  void ShowUnderlines();
+  void Unload();
+
+  void btnEND_Click();
+  void Form_MouseMove();
+  void lblINFO_MouseMove(int index);
+  void lblINFO_Click(int index);
+
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+  HINSTANCE instance_;
+  HWND owner_;
+  HWND hwnd_ = nullptr;
+  UINT dpi_ = 96;
+  UniqueFont plainFont_, underlinedFont_;
+  UniqueBitmap logo_, closeImage_;
+  UniqueCursor hand_;
+  about::LinkUnderline underline_;
+  // Which link lines show an underline now.
+  std::array<bool, about::kInfoLines> shownUnderlined_{};
+  // The control the mouse button went down on, until it comes up.
+  HWND pressed_ = nullptr;
+};
+
+void HpABOUT::RegisterClassOnce() const {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(instance_, about::kWindowClass, &existing)) return;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &HpABOUT::WindowProc;
+  windowClass.hInstance = instance_;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = about::kWindowClass;
+  if (RegisterClassExW(&windowClass) == 0)
+    throw std::runtime_error("cannot register the about window's class");
+}
+
+void HpABOUT::LoadResources() {
+  logo_.reset(static_cast<HBITMAP>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_HOLPINE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  closeImage_.reset(static_cast<HBITMAP>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_END), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  // At the size it was drawn, so the hot spot stays on the fingertip.
+  hand_.reset(
+      static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_LINK_HAND), IMAGE_CURSOR, 0, 0, 0)));
+  if (!logo_ || !closeImage_ || !hand_) throw std::runtime_error("cannot load the about window's pictures");
+}
+
+void HpABOUT::ShowModal() {
+  RegisterClassOnce();
+  LoadResources();
+  dpi_ = owner_ != nullptr ? WindowDpi(owner_) : SystemDpi();
+  // Without an owner the window would get a task bar button of its own.
+  const DWORD exStyle = kWindowExStyle | (owner_ != nullptr ? 0 : WS_EX_TOOLWINDOW);
+  CreateWindowExW(exStyle, about::kWindowClass, L"", kWindowStyle, 0, 0, 0, 0, owner_, nullptr, instance_,
+                  this);
+  if (hwnd_ == nullptr) throw std::runtime_error("cannot create the about window");
+  if (!CreateControls()) throw std::runtime_error("cannot create the about window's controls");
+  ApplyLayout(dpi_);
+
+  // Centred on the screen.
+  const RECT frame = WindowRectFor(dpi_, kWindowStyle, exStyle);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (UINT dpi = WindowDpi(hwnd_); dpi != dpi_) ApplyLayout(dpi);
+
+  // The owner takes no input until the window is gone; then the focus goes
+  // back where it was.
+  const HWND focus = GetFocus();
+  {
+    DisabledWhile ownerDisabled(owner_);
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+
+    MSG message;
+    while (hwnd_ != nullptr) {
+      const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+      if (got == -1) break;
+      if (got == 0) {
+        // The program is ending: leave the quit message to the main loop.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        break;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Unload();
+  }
+  if (owner_ != nullptr && IsWindow(focus) && (focus == owner_ || IsChild(owner_, focus))) SetFocus(focus);
+}
+
+bool HpABOUT::CreateControls() {
+  // The pictures are notify statics, so they take the mouse moves over them
+  // (and do nothing with them) instead of leaving them to the window.
+  const DWORD picture = WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY;
+  CreateWindowExW(0, L"Static", L"", picture, 0, 0, 0, 0, hwnd_,
+                  reinterpret_cast<HMENU>(INT_PTR{kImgHolpine}), instance_, nullptr);
+  CreateWindowExW(0, L"Static", L"", picture, 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(INT_PTR{kBtnEnd}),
+                  instance_, nullptr);
+  for (int index = 0; index < about::kInfoLines; ++index) {
+    const DWORD style = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX | kLblInfoLayout[index].align;
+    CreateWindowExW(0, L"Static", about::InfoText(index).c_str(), style, 0, 0, 0, 0, hwnd_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLblInfo + index)), instance_, nullptr);
+  }
+  for (int id : {int{kBtnEnd}, kLblInfo + 0, kLblInfo + 1, kLblInfo + 2, kLblInfo + 3}) {
+    HWND control = Item(id);
+    if (control == nullptr || !SetWindowSubclass(control, &HpABOUT::ControlProc, static_cast<UINT_PTR>(id),
+                                                 reinterpret_cast<DWORD_PTR>(this)))
+      return false;
+  }
+  return Item(kImgHolpine) != nullptr;
+}
+
+void HpABOUT::ApplyLayout(UINT dpi) {
+  dpi_ = dpi;
+  plainFont_ = InfoFont(dpi, false);
+  underlinedFont_ = InfoFont(dpi, true);
+  auto place = [this, dpi](int id, const Box& box) {
+    const RECT r = ScaleBox(box, dpi);
+    SetWindowPos(Item(id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(kImgHolpine, kImgHolpineBox);
+  place(kBtnEnd, kBtnEndBox);
+  for (int index = 0; index < about::kInfoLines; ++index) {
+    place(kLblInfo + index, kLblInfoLayout[index].box);
+    const HFONT font =
+        shownUnderlined_[static_cast<std::size_t>(index)] ? underlinedFont_.get() : plainFont_.get();
+    SendMessageW(Item(kLblInfo + index), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+LRESULT CALLBACK HpABOUT::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  HpABOUT* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<HpABOUT*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<HpABOUT*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT HpABOUT::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: Paint(); return 0;
+    case WM_DRAWITEM: DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_CTLCOLORSTATIC: return ColourLabel(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SETCURSOR:
+      if (SetLinkCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
+      break;
+    case WM_MOUSEMOVE: Form_MouseMove(); return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) {
+        Unload();
+        return 0;
+      }
+      break;
+    // Alt+F4 arrives here through the default window procedure.
+    case WM_CLOSE: Unload(); return 0;
+    case WM_DPICHANGED: {
+      ApplyLayout(HIWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default: break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK HpABOUT::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR subclassId, DWORD_PTR self) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(control, &HpABOUT::ControlProc, subclassId);
+  return reinterpret_cast<HpABOUT*>(self)->HandleControlMessage(control, message, wParam, lParam);
+}
+
+// The mouse over the close image and the four lines. A click is a press and a
+// release on the same control, as a button has it; the second press of a
+// double click is no new click.
+LRESULT HpABOUT::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  const int id = GetDlgCtrlID(control);
+  switch (message) {
+    case WM_MOUSEMOVE:
+      // The close image has no mouse-move handling.
+      if (IsInfoId(id)) lblINFO_MouseMove(id - kLblInfo);
+      return 0;
+    case WM_LBUTTONDOWN:
+      pressed_ = control;
+      SetCapture(control);
+      return 0;
+    case WM_LBUTTONDBLCLK: return 0;
+    case WM_LBUTTONUP: {
+      if (pressed_ != control) return 0;
+      pressed_ = nullptr;
+      ReleaseCapture();
+      RECT client;
+      GetClientRect(control, &client);
+      const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (PtInRect(&client, at)) Click(id);
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      if (pressed_ == control) pressed_ = nullptr;
+      break;
+    default: break;
+  }
+  return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void HpABOUT::Paint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(hwnd_, &paint);
+  const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(WHITE_PEN));
+  for (const Line& line : kLnDiv) {
+    const int y = Scale(line.y, dpi_);
+    MoveToEx(dc, Scale(line.left, dpi_), y, nullptr);
+    LineTo(dc, Scale(line.right, dpi_) + 1, y);  // both ends drawn
+  }
+  SelectObject(dc, oldPen);
+  EndPaint(hwnd_, &paint);
+}
+
+void HpABOUT::DrawPicture(const DRAWITEMSTRUCT& item) const {
+  const HBITMAP bitmap = item.CtlID == kImgHolpine ? logo_.get()
+                         : item.CtlID == kBtnEnd   ? closeImage_.get()
+                                                   : nullptr;
+  if (bitmap == nullptr) return;
+  BITMAP size{};
+  GetObjectW(bitmap, sizeof size, &size);
+  BitmapDc source(item.hDC, bitmap);
+  if (source.get() == nullptr) return;
+  const RECT& r = item.rcItem;
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  if (width == size.bmWidth && height == size.bmHeight) {
+    BitBlt(item.hDC, r.left, r.top, width, height, source.get(), 0, 0, SRCCOPY);
+  } else {
+    // At another DPI the picture is scaled with the window.
+    SetStretchBltMode(item.hDC, HALFTONE);
+    SetBrushOrgEx(item.hDC, 0, 0, nullptr);
+    StretchBlt(item.hDC, r.left, r.top, width, height, source.get(), 0, 0, size.bmWidth, size.bmHeight,
+               SRCCOPY);
+  }
+}
+
+// The lines show their colour on the black of the window.
+LRESULT HpABOUT::ColourLabel(HDC dc, HWND control) const {
+  const int id = GetDlgCtrlID(control);
+  if (IsInfoId(id)) SetTextColor(dc, kLblInfoLayout[id - kLblInfo].colour);
+  SetBkMode(dc, TRANSPARENT);
+  SetBkColor(dc, RGB(0, 0, 0));
+  return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
+}
+
+// The hand over the two link lines; elsewhere the class cursors give the arrow.
+bool HpABOUT::SetLinkCursor(HWND target, UINT hitTest) const {
+  if (hitTest != HTCLIENT || target == hwnd_) return false;
+  const int id = GetDlgCtrlID(target);
+  if (!IsInfoId(id) || !about::IsLink(id - kLblInfo)) return false;
+  SetCursor(hand_.get());
+  return true;
+}
+
+void HpABOUT::Click(int id) {
+  if (id == kBtnEnd)
+    btnEND_Click();
+  else if (IsInfoId(id))
+    lblINFO_Click(id - kLblInfo);
+}
+
+// Brings the fonts of the link lines in line with the underline state,
+// touching only those that change, so nothing flickers as the pointer moves.
+void HpABOUT::ShowUnderlines() {
+  for (int index = about::kMailLine; index <= about::kWebLine; ++index) {
+    const bool underlined = underline_.IsUnderlined(index);
+    bool& shown = shownUnderlined_[static_cast<std::size_t>(index)];
+    if (underlined == shown) continue;
+    shown = underlined;
+    const HFONT font = underlined ? underlinedFont_.get() : plainFont_.get();
+    SendMessageW(Item(kLblInfo + index), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+// Gives the owner its input back first, so that it is the window that
+// becomes active when this one goes.
+void HpABOUT::Unload() {
+  if (hwnd_ == nullptr) return;
+  if (owner_ != nullptr) EnableWindow(owner_, TRUE);
+  DestroyWindow(hwnd_);
+}
+
+void HpABOUT::btnEND_Click() {
+  Unload();
+}
+
+void HpABOUT::Form_MouseMove() {
+  underline_.Form_MouseMove();
+  ShowUnderlines();
+}
+
+void HpABOUT::lblINFO_MouseMove(int index) {
+  underline_.lblINFO_MouseMove(index);
+  ShowUnderlines();
+}
+
+// The link goes to the shell as ANSI text, with no owner, verb, parameters or
+// directory. Whether the shell could open it is not looked at: the window
+// stays as it is either way.
+void HpABOUT::lblINFO_Click(int index) {
+  const std::wstring target = about::LinkTarget(index);
+  if (target.empty()) return;
+  const std::string ansi = ToAnsi(target);
+  ComScope com;
+  ShellExecuteA(nullptr, nullptr, ansi.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace
 
 void ShowAboutModal(HINSTANCE instance, HWND owner) {
-  static const ATOM registered = [instance] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &AboutProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass);
-  }();
-  if (registered == 0) throw std::runtime_error("about window class");
-
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  const DWORD style = WS_POPUP | WS_DLGFRAME;
-  RECT rect{0, 0, MulDiv(kClientWidth, dpi, 1440), MulDiv(kClientHeight, dpi, 1440)};
-  AdjustWindowRectEx(&rect, style, FALSE, 0);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  HWND about = CreateWindowExW(0, kClassName, L"", style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner, nullptr,
-                               instance, nullptr);
-  if (about == nullptr) throw std::runtime_error("about window");
-
-  EnableWindow(owner, FALSE);
-  ShowWindow(about, SW_SHOWNORMAL);
-  MSG message;
-  while (IsWindow(about) && GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  EnableWindow(owner, TRUE);
-  SetActiveWindow(owner);
-  if (message.message == WM_QUIT) PostQuitMessage(static_cast<int>(message.wParam));
+  HpABOUT about(instance, owner);
+  about.ShowModal();
 }
 
 }  // namespace nw
