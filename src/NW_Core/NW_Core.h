@@ -103,11 +103,29 @@ std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, std::siz
 std::vector<RegistryStep> PlacementSteps(const FolderDefinition& definition, Placement placement);
 void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps);
 
+// Whose registration it is: the machine's (the layout's own roots) or the
+// current user's, where HKCR\P becomes HKCU\Software\Classes\P and HKLM\P
+// becomes HKCU\P. Explorer merges both.
+enum class Scope { Machine, User };
+struct KeyLocation {
+  RootKey root;
+  std::wstring path;
+};
+KeyLocation InScope(RootKey root, const std::wstring& path, Scope scope);
+std::vector<RegistryStep> InScope(std::vector<RegistryStep> steps, Scope scope);
+// The keys removal deletes, as parent and subkey name: the class key and both
+// namespace entries.
+struct RemovalKey {
+  KeyLocation parent;
+  std::wstring name;
+};
+std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope scope);
+
 // Registers the folder and places it; the placement is asked for when needed.
 void MakeLink(const Platform& platform, const FolderDefinition& definition,
-              const std::function<Placement()>& placement);
+              const std::function<Placement()>& placement, Scope scope = Scope::Machine);
 // Deletes the class key and both namespace entries.
-void RemoveLink(const Platform& platform, const FolderDefinition& definition);
+void RemoveLink(const Platform& platform, const FolderDefinition& definition, Scope scope = Scope::Machine);
 
 // Runs one command under the program's single error trap: any error ends the
 // command and is reported with the one error message. True when it completed.

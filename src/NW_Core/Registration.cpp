@@ -79,26 +79,23 @@ void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps) {
   }
 }
 
-void MakeLink(const Platform& platform, const FolderDefinition& definition,
-              const std::function<Placement()>& placement) {
-  RefuseWithoutClsid(definition);
-  ApplySteps(platform.registry, ClassSteps(definition));
-  const int count = definition.MenuCount;  // taken once, before the loop
-  for (int i = 1; i <= count; ++i) {
-    if (i - 1 > 19) throw std::out_of_range("menu entry out of range");
-    ApplySteps(platform.registry, VerbSteps(definition, static_cast<std::size_t>(i - 1)));
-  }
-  const Placement where = placement();
-  if (where == Placement::Manual) {
-    platform.clipboard.ReplaceText(definition.FolderClsid);
-    platform.messageBox.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
-    return;
-  }
-  ApplySteps(platform.registry, PlacementSteps(definition, where));
+KeyLocation InScope(RootKey root, const std::wstring& path, Scope scope) {
+  if (scope == Scope::Machine) return {root, path};
+  if (root == kHkeyClassesRoot) return {kHkeyCurrentUser, std::wstring(text::kUserClassesKey) + L"\\" + path};
+  if (root == kHkeyLocalMachine) return {kHkeyCurrentUser, path};
+  return {root, path};
 }
 
-void RemoveLink(const Platform& platform, const FolderDefinition& definition) {
-  RefuseWithoutClsid(definition);
+std::vector<RegistryStep> InScope(std::vector<RegistryStep> steps, Scope scope) {
+  for (RegistryStep& step : steps) {
+    KeyLocation where = InScope(step.root, step.keyPath, scope);
+    step.root = where.root;
+    step.keyPath = std::move(where.path);
+  }
+  return steps;
+}
+
+std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope scope) {
   static constexpr struct {
     RootKey root;
     const wchar_t* parent;
@@ -107,8 +104,34 @@ void RemoveLink(const Platform& platform, const FolderDefinition& definition) {
       {kHkeyLocalMachine, text::kDesktopNameSpace},
       {kHkeyLocalMachine, text::kMyComputerNameSpace},
   };
+  std::vector<RemovalKey> keys;
   for (const auto& entry : kEntries)
-    DeleteKey(platform.registry, entry.root, entry.parent, definition.FolderClsid);
+    keys.push_back({InScope(entry.root, entry.parent, scope), definition.FolderClsid});
+  return keys;
+}
+
+void MakeLink(const Platform& platform, const FolderDefinition& definition,
+              const std::function<Placement()>& placement, Scope scope) {
+  RefuseWithoutClsid(definition);
+  ApplySteps(platform.registry, InScope(ClassSteps(definition), scope));
+  const int count = definition.MenuCount;  // taken once, before the loop
+  for (int i = 1; i <= count; ++i) {
+    if (i - 1 > 19) throw std::out_of_range("menu entry out of range");
+    ApplySteps(platform.registry, InScope(VerbSteps(definition, static_cast<std::size_t>(i - 1)), scope));
+  }
+  const Placement where = placement();
+  if (where == Placement::Manual) {
+    platform.clipboard.ReplaceText(definition.FolderClsid);
+    platform.messageBox.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
+    return;
+  }
+  ApplySteps(platform.registry, InScope(PlacementSteps(definition, where), scope));
+}
+
+void RemoveLink(const Platform& platform, const FolderDefinition& definition, Scope scope) {
+  RefuseWithoutClsid(definition);
+  for (const RemovalKey& key : RemovalKeys(definition, scope))
+    DeleteKey(platform.registry, key.parent.root, key.parent.path, key.name);
 }
 
 }  // namespace nw

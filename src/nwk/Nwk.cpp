@@ -1,0 +1,227 @@
+// The command line: one command, one settings file, a few options.
+#include "nwk/Nwk.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "NW_Core/Texts.h"
+#include "nwk/Texts.h"
+#include "platform/AnsiText.h"
+#include "platform/TextInput.h"
+
+namespace nw::nwk {
+namespace {
+
+enum class Command { Show, Export, Make, Remove, Status };
+
+struct Options {
+  Command command = Command::Show;
+  std::wstring file;
+  Placement placement = Placement::Desktop;
+  bool placementGiven = false;
+  Scope scope = Scope::Machine;
+  bool removal = false;
+  std::optional<std::wstring> outPath;
+};
+
+struct UsageError {
+  std::wstring message;
+};
+
+Options Parse(const std::vector<std::wstring>& args) {
+  static constexpr struct {
+    const wchar_t* name;
+    Command command;
+  } kCommands[] = {{L"show", Command::Show},
+                   {L"export", Command::Export},
+                   {L"make", Command::Make},
+                   {L"remove", Command::Remove},
+                   {L"status", Command::Status}};
+  Options options;
+  bool known = false;
+  for (const auto& entry : kCommands)
+    if (args[0] == entry.name) options.command = entry.command, known = true;
+  if (!known) throw UsageError{text::kUnknownCommand + args[0]};
+
+  auto allowed = [&](const std::wstring& option, std::initializer_list<Command> commands) {
+    for (Command c : commands)
+      if (c == options.command) return;
+    throw UsageError{text::kOptionNotFor + option};
+  };
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::wstring& arg = args[i];
+    auto value = [&]() -> const std::wstring& {
+      if (i + 1 >= args.size()) throw UsageError{text::kMissingValue + arg};
+      return args[++i];
+    };
+    if (arg == L"--placement") {
+      allowed(arg, {Command::Export, Command::Make, Command::Status});
+      const std::wstring& where = value();
+      if (where == L"desktop")
+        options.placement = Placement::Desktop;
+      else if (where == L"system")
+        options.placement = Placement::MyComputer;
+      else if (where == L"manual")
+        options.placement = Placement::Manual;
+      else
+        throw UsageError{text::kBadPlacement + where};
+      options.placementGiven = true;
+    } else if (arg == L"--user") {
+      allowed(arg, {Command::Export, Command::Make, Command::Remove, Command::Status});
+      options.scope = Scope::User;
+    } else if (arg == L"--remove") {
+      allowed(arg, {Command::Export});
+      options.removal = true;
+    } else if (arg == L"-o") {
+      allowed(arg, {Command::Export});
+      options.outPath = value();
+    } else if (options.file.empty() && !arg.empty() && arg[0] != L'-') {
+      options.file = arg;
+    } else {
+      throw UsageError{text::kUnknownOption + arg};
+    }
+  }
+  if (options.file.empty()) throw UsageError{text::kMissingFile};
+  if (options.removal && options.placementGiven)
+    throw UsageError{text::kOptionNotFor + std::wstring(L"--placement")};
+  return options;
+}
+
+// Messages of the core go to standard error; the one about the clipboard
+// becomes nwk's own, since nwk prints the CLSID instead.
+class ConsoleMessages final : public MessageBoxService {
+ public:
+  explicit ConsoleMessages(Output& output) : output_(output) {}
+  void Show(const std::wstring& message, const std::wstring&, unsigned) override {
+    const bool clipboard = message == nw::text::kClsidCopied;
+    output_.err += Utf8(clipboard ? std::wstring(text::kManualHint) : message) + "\n";
+  }
+
+ private:
+  Output& output_;
+};
+
+class StdoutClipboard final : public Clipboard {
+ public:
+  explicit StdoutClipboard(Output& output) : output_(output) {}
+  void ReplaceText(const std::wstring& value) override { output_.out += Utf8(value) + "\n"; }
+
+ private:
+  Output& output_;
+};
+
+// nwk never reads its arguments through the platform, nor ends from inside the core.
+class NoCommandLine final : public CommandLine {
+ public:
+  std::wstring ArgumentText() override { return {}; }
+};
+class NoEnd final : public Program {
+ public:
+  [[noreturn]] void End(int) override { throw std::logic_error("the core ended nwk"); }
+};
+
+bool WriteFile(const std::wstring& path, const std::string& bytes) {
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+#ifdef _WIN32
+  std::unique_ptr<std::FILE, Closer> file(_wfopen(path.c_str(), L"wb"));
+#else
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(ToAnsi(path).c_str(), "wb"));
+#endif
+  if (!file) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  return std::fclose(file.release()) == 0 && written;
+}
+
+int Error(Output& output, int status, const std::wstring& message) {
+  output.err += Utf8(text::kErrorPrefix + message) + "\n";
+  return status;
+}
+
+int Execute(const Options& options, Output& output, Registry* registry) {
+  FolderDefinition definition;
+  bool complete = false;
+  try {
+    std::optional<TextInput> file = TextInput::Open(options.file);
+    if (!file) return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
+    complete = ReadDefinition(*file, definition);
+  } catch (const std::exception&) {
+    return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
+  }
+
+  if (options.command == Command::Show) {
+    output.out += Utf8(ShowText(definition, complete));
+    return complete ? kExitDone : kExitRefused;
+  }
+  if (!complete) return Error(output, kExitRefused, text::kRefused + options.file);
+
+  if (options.command == Command::Export) {
+    const std::string bytes = options.removal
+                                  ? RemovalRegFile(RemovalKeys(definition, options.scope))
+                                  : RegFile(LayoutSteps(definition, options.placement, options.scope));
+    if (!options.outPath) {
+      output.out += bytes;
+    } else if (!WriteFile(*options.outPath, bytes)) {
+      return Error(output, kExitUnreadable, text::kCannotWrite + *options.outPath);
+    }
+    return kExitDone;
+  }
+
+  if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
+  if (options.command == Command::Status) {
+    const std::vector<std::wstring> differences =
+        Differences(*registry, definition, options.placement, options.scope);
+    for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
+    if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";
+    return differences.empty() ? kExitDone : kExitDiffers;
+  }
+
+  NoCommandLine commandLine;
+  ConsoleMessages messages(output);
+  StdoutClipboard clipboard(output);
+  NoEnd program;
+  const Platform platform{commandLine, messages, clipboard, program, *registry};
+  try {
+    if (options.command == Command::Make) {
+      MakeLink(
+          platform, definition, [&] { return options.placement; }, options.scope);
+      output.err += Utf8(text::kMade + definition.FolderClsid) + "\n";
+    } else {
+      RemoveLink(platform, definition, options.scope);
+      output.err += Utf8(text::kRemoved + definition.FolderClsid) + "\n";
+    }
+  } catch (const CommandRefused& refused) {
+    return Error(output, kExitRefused, text::kRefused + FromAnsi(refused.what()));
+  } catch (const std::exception& failure) {
+    return Error(output, kExitRegistry, text::kRegistryFailed + FromAnsi(failure.what()));
+  }
+  return kExitDone;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry) {
+  if (args.empty()) {
+    output.err += Utf8(text::kUsage);
+    return kExitUsage;
+  }
+  if (args[0] == L"--help" || args[0] == L"-h") {
+    output.out += Utf8(text::kUsage);
+    return kExitDone;
+  }
+  if (args[0] == L"--version") {
+    output.out += Utf8(text::kVersionPrefix + FromAnsi(NWK_VERSION)) + "\n";
+    return kExitDone;
+  }
+  try {
+    return Execute(Parse(args), output, registry);
+  } catch (const UsageError& error) {
+    Error(output, kExitUsage, error.message);
+    output.err += Utf8(text::kTryHelp) + "\n";
+    return kExitUsage;
+  }
+}
+
+}  // namespace nw::nwk

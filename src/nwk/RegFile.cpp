@@ -1,0 +1,89 @@
+// The registration as a .reg file: the format regedit and "reg import" read,
+// UTF-16LE with its byte-order mark and CR LF line ends.
+#include <cstdio>
+
+#include "nwk/Nwk.h"
+
+namespace nw::nwk {
+namespace {
+
+constexpr wchar_t kHeader[] = L"Windows Registry Editor Version 5.00\r\n";
+
+std::wstring Hex(const std::vector<std::uint8_t>& bytes) {
+  std::wstring out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    wchar_t pair[4];
+    std::swprintf(pair, 4, L"%02x", bytes[i]);
+    out += (i == 0 ? L"" : L",") + std::wstring(pair);
+  }
+  return out;
+}
+
+// A quoted string cannot hold a line break: such text goes as the bytes of a
+// REG_SZ (UTF-16LE with its terminating NUL).
+std::wstring StringData(const std::wstring& text) {
+  if (text.find_first_of(L"\r\n") == std::wstring::npos) return L"\"" + EscapeRegString(text) + L"\"";
+  const std::string bytes = Utf16Le(text + L'\0');
+  return L"hex(1):" + Hex(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}
+
+std::wstring ValueLine(const RegistryStep& step) {
+  std::wstring line = step.valueName.empty() ? L"@" : L"\"" + EscapeRegString(step.valueName) + L"\"";
+  line += L"=";
+  if (const auto* text = std::get_if<std::wstring>(&step.data); text && step.type == kRegSz)
+    line += StringData(*text);
+  else if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&step.data);
+           bytes && step.type == kRegBinary)
+    line += L"hex:" + Hex(*bytes);
+  else
+    throw std::logic_error("value type without a .reg form");
+  return line + L"\r\n";
+}
+
+std::string Encode(const std::wstring& text) {
+  return "\xFF\xFE" + Utf16Le(text);
+}
+
+}  // namespace
+
+std::wstring RootName(RootKey root) {
+  switch (root) {
+    case kHkeyClassesRoot: return L"HKEY_CLASSES_ROOT";
+    case kHkeyCurrentUser: return L"HKEY_CURRENT_USER";
+    case kHkeyLocalMachine: return L"HKEY_LOCAL_MACHINE";
+  }
+  throw std::logic_error("unknown root key");
+}
+
+std::wstring EscapeRegString(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'\\' || c == L'"') out += L'\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string RegFile(const std::vector<RegistryStep>& steps) {
+  std::wstring text = kHeader;
+  std::wstring section;
+  for (const RegistryStep& step : steps) {
+    const std::wstring key = RootName(step.root) + L"\\" + step.keyPath;
+    // Each created key opens a section, as does a value of another key.
+    if (step.action == RegistryStep::Action::CreateKey || key != section) {
+      text += L"\r\n[" + key + L"]\r\n";
+      section = key;
+    }
+    if (step.action == RegistryStep::Action::SetValue) text += ValueLine(step);
+  }
+  return Encode(text + L"\r\n");
+}
+
+std::string RemovalRegFile(const std::vector<RemovalKey>& keys) {
+  std::wstring text = kHeader;
+  for (const RemovalKey& key : keys)
+    text += L"\r\n[-" + RootName(key.parent.root) + L"\\" + key.parent.path + L"\\" + key.name + L"]\r\n";
+  return Encode(text + L"\r\n");
+}
+
+}  // namespace nw::nwk

@@ -1,0 +1,154 @@
+// The registry compared with the definition's layout: every key and value the
+// layout writes, below the three keys removal deletes, and nothing else.
+#include <cwctype>
+#include <map>
+
+#include "NW_Core/NW_Core.h"
+#include "nwk/Nwk.h"
+#include "nwk/Texts.h"
+#include "platform/AnsiText.h"
+
+namespace nw::nwk {
+namespace {
+
+constexpr std::uint32_t kRead = 0x19 | kKeyWow64_64Key;  // query, enumerate, notify; 64-bit view
+
+struct Value {
+  std::wstring name;
+  long type = 0;
+  std::vector<std::uint8_t> data;
+};
+
+struct Key {
+  std::wstring path;  // with its root's name, as printed
+  std::vector<Value> values;
+};
+
+// Keys by their lower-case path, in the order they were met.
+struct Tree {
+  std::vector<Key> keys;
+  std::map<std::wstring, std::size_t> index;
+
+  Key& At(const std::wstring& path) {
+    const std::wstring folded = Fold(path);
+    auto found = index.find(folded);
+    if (found != index.end()) return keys[found->second];
+    index.emplace(folded, keys.size());
+    keys.push_back({path, {}});
+    return keys.back();
+  }
+  const Key* Find(const std::wstring& path) const {
+    auto found = index.find(Fold(path));
+    return found == index.end() ? nullptr : &keys[found->second];
+  }
+  static std::wstring Fold(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    return text;
+  }
+};
+
+const Value* FindValue(const Key& key, const std::wstring& name) {
+  for (const Value& value : key.values)
+    if (Tree::Fold(value.name) == Tree::Fold(name)) return &value;
+  return nullptr;
+}
+
+// The bytes a value step stores, as the registry helpers write them.
+Value Expected(const RegistryStep& step) {
+  Value value{step.valueName, step.type, {}};
+  if (const auto* text = std::get_if<std::wstring>(&step.data)) {
+    const std::string ansi = ToAnsi(*text + L'\0');
+    value.data.assign(ansi.begin(), ansi.end());
+  } else if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&step.data)) {
+    value.data = *bytes;
+  }
+  return value;
+}
+
+void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& tree) {
+  Key& read = tree.At(path);
+  for (std::uint32_t i = 0;; ++i) {
+    std::string name;
+    if (registry.EnumValue(key, i, name) != kErrorSuccess) break;
+    Value value{FromAnsi(name), 0, {}};
+    registry.QueryValue(key, name, value.type, value.data);
+    read.values.push_back(std::move(value));
+  }
+  for (std::uint32_t i = 0;; ++i) {
+    std::string name;
+    if (registry.EnumKey(key, i, name) != kErrorSuccess) break;
+    UniqueKey child(registry);
+    if (registry.OpenKey(key, name, kRead, child.put()) == kErrorSuccess)
+      ReadKey(registry, child.get(), path + L"\\" + FromAnsi(name), tree);
+  }
+}
+
+std::wstring ValueLabel(const std::wstring& key, const std::wstring& name) {
+  return key + L" " + (name.empty() ? L"@" : L"\"" + name + L"\"");
+}
+
+}  // namespace
+
+std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope) {
+  std::vector<RegistryStep> steps = ClassSteps(definition);
+  for (std::size_t i = 0; i < definition.MenuCount; ++i) {
+    std::vector<RegistryStep> verb = VerbSteps(definition, i);
+    steps.insert(steps.end(), verb.begin(), verb.end());
+  }
+  std::vector<RegistryStep> where = PlacementSteps(definition, placement);
+  steps.insert(steps.end(), where.begin(), where.end());
+  return InScope(std::move(steps), scope);
+}
+
+std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition& definition,
+                                      Placement placement, Scope scope) {
+  const std::vector<RemovalKey> tops = RemovalKeys(definition, scope);
+  auto full = [](RootKey root, const std::wstring& path) { return RootName(root) + L"\\" + path; };
+
+  // The layout: every key a step names, with the keys between it and its top.
+  Tree expected;
+  for (const RegistryStep& step : LayoutSteps(definition, placement, scope)) {
+    const std::wstring path = full(step.root, step.keyPath);
+    for (const RemovalKey& top : tops) {
+      const std::wstring topPath = full(top.parent.root, top.parent.path + L"\\" + top.name);
+      if (Tree::Fold(path).starts_with(Tree::Fold(topPath)))
+        for (std::size_t at = path.find(L'\\', topPath.size()); at != std::wstring::npos;
+             at = path.find(L'\\', at + 1))
+          expected.At(path.substr(0, at));
+    }
+    Key& key = expected.At(path);
+    if (step.action == RegistryStep::Action::SetValue) key.values.push_back(Expected(step));
+  }
+
+  Tree actual;
+  for (const RemovalKey& top : tops) {
+    const std::wstring path = top.parent.path + L"\\" + top.name;
+    UniqueKey key(registry);
+    if (registry.OpenKey(RootHandle(top.parent.root), ToAnsi(path), kRead, key.put()) == kErrorSuccess)
+      ReadKey(registry, key.get(), full(top.parent.root, path), actual);
+  }
+
+  std::vector<std::wstring> differences;
+  for (const Key& want : expected.keys) {
+    const Key* have = actual.Find(want.path);
+    if (!have) {
+      differences.push_back(text::kMissingKey + want.path);
+      continue;
+    }
+    for (const Value& value : want.values) {
+      const Value* found = FindValue(*have, value.name);
+      if (!found)
+        differences.push_back(text::kMissingValueAt + ValueLabel(want.path, value.name));
+      else if (found->type != value.type || found->data != value.data)
+        differences.push_back(text::kDifferentValue + ValueLabel(want.path, value.name));
+    }
+    for (const Value& value : have->values)
+      if (!FindValue(want, value.name))
+        differences.push_back(text::kExtraValue + ValueLabel(want.path, value.name));
+  }
+  for (const Key& have : actual.keys)
+    if (!expected.Find(have.path)) differences.push_back(text::kExtraKey + have.path);
+  return differences;
+}
+
+}  // namespace nw::nwk

@@ -1,0 +1,75 @@
+// Every text nwk prints, in one place.
+#pragma once
+
+namespace nw::nwk::text {
+
+inline constexpr wchar_t kUsage[] =
+    L"Usage: nwk COMMAND FILE [OPTIONS]\n"
+    L"\n"
+    L"Commands:\n"
+    L"  show FILE      print the folder definition as read, the reader's verdict and warnings\n"
+    L"  export FILE    write the registration as a .reg file (to standard output, or -o OUT.reg)\n"
+    L"  make FILE      register the folder and place it, as \"Make Link\" does\n"
+    L"  remove FILE    delete the class key and both namespace entries, as \"Remove Link\" does\n"
+    L"  status FILE    compare the registry with the definition; exit 0 only when they match\n"
+    L"\n"
+    L"Options:\n"
+    L"  --placement desktop|system|manual   where the folder goes (default: desktop)\n"
+    L"  --user         the current user's registration (HKEY_CURRENT_USER), no administrator rights\n"
+    L"  --remove       export: the .reg file that deletes the registration\n"
+    L"  -o OUT.reg     export: write to this file\n"
+    L"  --help, --version\n"
+    L"\n"
+    L"Exit status: 0 done (status: the registry matches), 1 status: the registry differs,\n"
+    L"2 wrong command line, 3 the file cannot be read, 4 the file is refused by the reader,\n"
+    L"5 the registry refused a change, 6 no registry in this build.\n";
+
+inline constexpr wchar_t kVersionPrefix[] = L"nwk ";
+
+inline constexpr wchar_t kErrorPrefix[] = L"nwk: ";
+inline constexpr wchar_t kWarningPrefix[] = L"warning: ";
+inline constexpr wchar_t kTryHelp[] = L"Try \"nwk --help\".";
+inline constexpr wchar_t kUnknownCommand[] = L"unknown command: ";
+inline constexpr wchar_t kUnknownOption[] = L"unknown option or extra argument: ";
+inline constexpr wchar_t kMissingFile[] = L"no settings file given";
+inline constexpr wchar_t kMissingValue[] = L"a value is missing after ";
+inline constexpr wchar_t kBadPlacement[] = L"placement must be desktop, system or manual, not ";
+inline constexpr wchar_t kOptionNotFor[] = L"this option does not apply to the command: ";
+inline constexpr wchar_t kCannotOpen[] = L"cannot read the file: ";
+inline constexpr wchar_t kRefused[] = L"the file is not a complete Nookway settings file: ";
+inline constexpr wchar_t kCannotWrite[] = L"cannot write the file: ";
+inline constexpr wchar_t kRegistryFailed[] = L"the registry refused: ";
+inline constexpr wchar_t kNoRegistry[] =
+    L"this build has no registry: make, remove and status run only on Windows (show and export run here)";
+
+// show
+inline constexpr wchar_t kShowComplete[] = L"Verdict: complete";
+inline constexpr wchar_t kShowRefused[] =
+    L"Verdict: refused (the windowed program says \"Unable to read the specified file.\")";
+inline constexpr wchar_t kShowName[] = L"Name:    ";
+inline constexpr wchar_t kShowClsid[] = L"CLSID:   ";
+inline constexpr wchar_t kShowIcon[] = L"Icon:    ";
+inline constexpr wchar_t kShowMenu[] = L"Menu ";
+inline constexpr wchar_t kShowCommandArrow[] = L" -> ";
+inline constexpr wchar_t kWarnClsid5[] = L"clsid5 is not 12 hex digits: ";
+inline constexpr wchar_t kWarnEmptyVerb[] = L"menu line has an empty name: ";
+inline constexpr wchar_t kWarnBackslashVerb[] = L"menu name holds a backslash (it becomes nested keys): ";
+inline constexpr wchar_t kWarnDuplicateVerb[] =
+    L"menu name repeats an earlier one (the later command wins): ";
+
+// make, remove
+inline constexpr wchar_t kMade[] = L"registered: ";
+inline constexpr wchar_t kRemoved[] = L"removed: ";
+inline constexpr wchar_t kManualHint[] =
+    L"The CLSID is printed on standard output: name a new folder \"anything.{CLSID}\" to make the folder by "
+    L"hand.";
+
+// status
+inline constexpr wchar_t kMatches[] = L"the registry holds exactly the definition's layout";
+inline constexpr wchar_t kMissingKey[] = L"missing key: ";
+inline constexpr wchar_t kMissingValueAt[] = L"missing value: ";
+inline constexpr wchar_t kDifferentValue[] = L"different value: ";
+inline constexpr wchar_t kExtraKey[] = L"extra key: ";
+inline constexpr wchar_t kExtraValue[] = L"extra value: ";
+
+}  // namespace nw::nwk::text

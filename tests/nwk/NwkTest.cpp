@@ -1,0 +1,373 @@
+// nwk through its command line: the .reg files and show output against
+// hand-checked files (the same bytes in every build), status over every
+// registry backend, and the exit statuses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "EasyReg/EasyReg.h"
+#include "nwk/Nwk.h"
+#include "platform/AnsiText.h"
+#include "support/Backends.h"
+#include "support/RegistryDump.h"
+
+namespace nw::nwk {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The test files, by a path the program under test can open.
+std::wstring TestFile(const std::string& name) {
+#ifdef _WIN32
+  return L"Z:" + FromAnsi(std::string(NWK_TEST_DIR) + "/golden/" + name);
+#else
+  return FromAnsi(std::string(NWK_TEST_DIR) + "/golden/" + name);
+#endif
+}
+
+std::string Bytes(const std::wstring& path) {
+  std::ifstream in(fs::path(path), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+struct Result {
+  int status;
+  Output output;
+};
+
+Result Nwk(std::vector<std::wstring> args, Registry* registry = nullptr) {
+  Result result{};
+  result.status = Run(args, result.output, registry);
+  return result;
+}
+
+unsigned long ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return static_cast<unsigned long>(getpid());
+#endif
+}
+
+// A scratch settings file, deleted at the end of the test.
+class ScratchFile {
+ public:
+  explicit ScratchFile(const std::string& bytes) {
+    // ctest runs tests side by side: the process id keeps their files apart.
+    path_ = fs::temp_directory_path() /
+            ("nwk-test-" + std::to_string(ProcessId()) + "-" + std::to_string(++count_) + ".nwk");
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+  ~ScratchFile() {
+    std::error_code ignored;
+    fs::remove(path_, ignored);
+  }
+  std::wstring path() const { return path_.wstring(); }
+
+ private:
+  fs::path path_;
+  static inline int count_ = 0;
+};
+
+const std::string kHeader =
+    "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=shell32.dll,4\r\nclsid5=0000E2E0A0B2\r\n";
+const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-0000E2E0A0B2}";
+
+TEST(NwkRegFile, EscapesBackslashesAndQuotesOnly) {
+  const struct {
+    std::wstring text;
+    std::wstring escaped;
+  } cases[] = {
+      {L"", L""},
+      {L"plain & simple, 50%", L"plain & simple, 50%"},
+      {L"C:\\Tools\\a.ico", L"C:\\\\Tools\\\\a.ico"},
+      {L"say \"hi\"", L"say \\\"hi\\\""},
+      {L"\\\"", L"\\\\\\\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EscapeRegString(c.text), c.escaped);
+}
+
+// Each file was written by nwk once and read line by line before it was kept;
+// every build must write the same bytes.
+TEST(NwkGolden, ShowAndExportWriteTheCheckedBytes) {
+  const struct {
+    std::vector<std::wstring> options;
+    std::string golden;
+  } cases[] = {
+      {{L"show"}, "tools-show.txt"},
+      {{L"export"}, "tools-desktop.reg"},
+      {{L"export", L"--placement", L"system", L"--user"}, "tools-system-user.reg"},
+      {{L"export", L"--placement", L"manual"}, "tools-manual.reg"},
+      {{L"export", L"--remove"}, "tools-remove.reg"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.golden);
+    std::vector<std::wstring> args{c.options[0], TestFile("tools.nwk")};
+    args.insert(args.end(), c.options.begin() + 1, c.options.end());
+    const Result result = Nwk(args);
+    EXPECT_EQ(result.status, kExitDone);
+    EXPECT_EQ(result.output.err, "");
+    EXPECT_EQ(result.output.out, Bytes(TestFile(c.golden)));
+  }
+}
+
+TEST(NwkRegFile, IsUtf16WithByteOrderMarkAndCrLfOnly) {
+  const std::string bytes = Nwk({L"export", TestFile("tools.nwk")}).output.out;
+  ASSERT_GE(bytes.size(), 4u);
+  EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(bytes.size() % 2, 0u);
+  for (std::size_t i = 2; i < bytes.size(); i += 2) {
+    ASSERT_EQ(bytes[i + 1], '\0') << "at " << i;  // the fixture is all ASCII
+    if (bytes[i] == '\n') {
+      EXPECT_EQ(bytes[i - 2], '\r') << "at " << i;
+    }
+    if (bytes[i] == '\r') {
+      EXPECT_EQ(bytes[i + 2], '\n') << "at " << i;
+    }
+  }
+}
+
+TEST(NwkRegFile, TextWithALineBreakIsWrittenAsStringBytes) {
+  // A lone LF belongs to a settings line's text; a quoted .reg string cannot hold it.
+  ScratchFile file("Hollowpine's Nookway v1_[A1]\r\nname=a\nb\r\nicon=i\r\nclsid5=0000E2E0A0B3\r\n");
+  const std::string bytes = Nwk({L"export", file.path()}).output.out;
+  const std::string expected = Utf16Le(L"\r\n@=hex(1):61,00,0a,00,62,00,00,00\r\n");
+  EXPECT_NE(bytes.find(expected), std::string::npos);
+}
+
+TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
+  ScratchFile refused("Hollowpine's Nookway v1_[A1]\r\nname=x\r\n");
+  const std::wstring good = TestFile("tools.nwk");
+  const std::wstring missing = TestFile("no such file.nwk");
+  const struct {
+    std::vector<std::wstring> args;
+    int status;
+    std::string inErr;
+  } cases[] = {
+      {{}, kExitUsage, "Usage: nwk"},
+      {{L"frobnicate", good}, kExitUsage, "unknown command: frobnicate"},
+      {{L"export"}, kExitUsage, "no settings file given"},
+      {{L"export", good, L"--placement", L"attic"}, kExitUsage, "not attic"},
+      {{L"export", good, L"--placement"}, kExitUsage, "missing after --placement"},
+      {{L"make", good, L"-o", L"x.reg"}, kExitUsage, "does not apply to the command: -o"},
+      {{L"export", good, L"--remove", L"--placement", L"system"}, kExitUsage, "--placement"},
+      {{L"show", good, good}, kExitUsage, "extra argument"},
+      {{L"show", missing}, kExitUnreadable, "cannot read the file"},
+      {{L"make", missing}, kExitUnreadable, "cannot read the file"},
+      {{L"export", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
+      {{L"make", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.inErr));
+    const Result result = Nwk(c.args);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.output.out, "");
+    EXPECT_NE(result.output.err.find(c.inErr), std::string::npos) << result.output.err;
+  }
+}
+
+TEST(NwkExit, HelpAndVersionGoToStandardOutput) {
+  const struct {
+    std::wstring arg;
+    std::string out;
+  } cases[] = {
+      {L"--help", "Usage: nwk COMMAND FILE"}, {L"-h", "Exit status: 0 done"}, {L"--version", "nwk 1.0.0\n"}};
+  for (const auto& c : cases) {
+    const Result result = Nwk({c.arg});
+    EXPECT_EQ(result.status, kExitDone);
+    EXPECT_NE(result.output.out.find(c.out), std::string::npos) << result.output.out;
+    EXPECT_EQ(result.output.err, "");
+  }
+}
+
+TEST(NwkExit, WithoutARegistryOnlyShowAndExportRun) {
+  for (const wchar_t* command : {L"make", L"remove", L"status"}) {
+    const Result result = Nwk({command, TestFile("tools.nwk")});
+    EXPECT_EQ(result.status, kExitNoRegistry);
+    EXPECT_NE(result.output.err.find("this build has no registry"), std::string::npos);
+  }
+}
+
+TEST(NwkShow, WarnsOfWhatTheWindowedProgramTakesSilently) {
+  ScratchFile file(
+      "Hollowpine's Nookway v1_[A1]\r\nname=n\r\nicon=i\r\nclsid5=12345\r\n"
+      "Open;a;\r\n;b;\r\nSub\\Verb;c;\r\nOPEN;d;\r\n");
+  const Result result = Nwk({L"show", file.path()});
+  EXPECT_EQ(result.status, kExitDone);
+  const std::string out = result.output.out;
+  for (const char* warning :
+       {"warning: clsid5 is not 12 hex digits: \"12345\"\n", "warning: menu line has an empty name: 2\n",
+        "warning: menu name holds a backslash (it becomes nested keys): 3\n",
+        "warning: menu name repeats an earlier one (the later command wins): 4\n"})
+    EXPECT_NE(out.find(warning), std::string::npos) << warning;
+  EXPECT_EQ(Nwk({L"show", TestFile("tools.nwk")}).output.out.find("warning"), std::string::npos);
+
+  ScratchFile refused("Hollowpine's Nookway v1_[A1]\r\nname=half\r\n");
+  const Result half = Nwk({L"show", refused.path()});
+  EXPECT_EQ(half.status, kExitRefused);
+  EXPECT_NE(half.output.out.find("Verdict: refused"), std::string::npos);
+  EXPECT_NE(half.output.out.find("Name:    half\n"), std::string::npos);
+}
+
+// Status, make and remove over each registry backend.
+class NwkRegistry : public testing::TestWithParam<test::Backend> {
+ protected:
+  void SetUp() override {
+    registry_ = GetParam().make();
+    Clean();
+  }
+  void TearDown() override { Clean(); }
+  void Clean() {
+    for (const auto& [root, path] : Locations()) test::RemoveTree(*registry_, root, path);
+  }
+  static std::vector<std::pair<RootKey, std::string>> Locations() {
+    const std::string clsid = ToAnsi(kClsid);
+    const std::string ns = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+    return {{kHkeyClassesRoot, "CLSID\\" + clsid},
+            {kHkeyLocalMachine, ns + "Desktop\\NameSpace\\" + clsid},
+            {kHkeyLocalMachine, ns + "MyComputer\\NameSpace\\" + clsid},
+            {kHkeyCurrentUser, "Software\\Classes\\CLSID\\" + clsid},
+            {kHkeyCurrentUser, ns + "Desktop\\NameSpace\\" + clsid},
+            {kHkeyCurrentUser, ns + "MyComputer\\NameSpace\\" + clsid}};
+  }
+  Result Nwk(std::vector<std::wstring> args) { return nwk::Nwk(std::move(args), registry_.get()); }
+
+  std::unique_ptr<Registry> registry_;
+};
+
+// Writes one value as a hand edit would, of any type and bytes.
+void Poke(Registry& registry, const std::string& classPath, const std::string& name, long type,
+          const std::vector<std::uint8_t>& bytes) {
+  UniqueKey key(registry);
+  ASSERT_EQ(registry.OpenKey(kHkeyClassesRoot, classPath, kAccess, key.put()), kErrorSuccess);
+  ASSERT_EQ(registry.SetValue(key.get(), name, type, bytes), kErrorSuccess);
+}
+
+TEST_P(NwkRegistry, StatusNamesEveryDifference) {
+  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  const std::wstring k = L"HKEY_CLASSES_ROOT\\CLSID\\" + kClsid;
+  const std::wstring desktop =
+      L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" +
+      kClsid;
+  const std::wstring myComputer =
+      L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace\\" +
+      kClsid;
+  const std::string clsid = ToAnsi(kClsid);
+  const struct {
+    const char* what;
+    std::function<void(Registry&)> change;  // after "make" (none: a clean registry)
+    int status;
+    std::vector<std::wstring> lines;
+  } cases[] = {
+      {"clean",
+       nullptr,
+       kExitDiffers,
+       {L"missing key: " + k, L"missing key: " + k + L"\\DefaultIcon", L"missing key: " + desktop}},
+      {"after make", [](Registry&) {}, kExitDone, {L"the registry holds exactly the definition's layout"}},
+      {"icon edited",
+       [&](Registry& r) {
+         SetKeyValue(r, kHkeyClassesRoot, L"CLSID\\" + kClsid + L"\\DefaultIcon", L"", std::wstring(L"x.ico"),
+                     kRegSz);
+       },
+       kExitDiffers,
+       {L"different value: " + k + L"\\DefaultIcon @"}},
+      {"attributes retyped",
+       [&](Registry& r) {
+         Poke(r, "CLSID\\" + clsid + "\\ShellFolder", "Attributes", kRegDword, {0, 0, 0, 0});
+       },
+       kExitDiffers,
+       {L"different value: " + k + L"\\ShellFolder \"Attributes\""}},
+      {"threading model emptied, a value and a verb added",
+       [&](Registry& r) {
+         Poke(r, "CLSID\\" + clsid + "\\InProcServer32", "ThreadingModel", kRegSz, {0});
+         CreateKey(r, L"CLSID\\" + kClsid + L"\\Shell\\Print", kHkeyClassesRoot);
+         SetKeyValue(r, kHkeyClassesRoot, L"CLSID\\" + kClsid, L"InfoTip", std::wstring(L"t"), kRegSz);
+       },
+       kExitDiffers,
+       {L"different value: " + k + L"\\InProcServer32 \"ThreadingModel\"",
+        L"extra value: " + k + L" \"InfoTip\"", L"extra key: " + k + L"\\Shell\\Print"}},
+      {"also in My Computer",
+       [&](Registry& r) {
+         CreateKey(
+             r, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace\\" + kClsid,
+             kHkeyLocalMachine);
+       },
+       kExitDiffers,
+       {L"extra key: " + myComputer}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Clean();
+    if (c.change) {
+      ASSERT_EQ(Nwk({L"make", file.path()}).status, kExitDone);
+      c.change(*registry_);
+    }
+    const Result result = Nwk({L"status", file.path()});
+    EXPECT_EQ(result.status, c.status);
+    for (const std::wstring& line : c.lines)
+      EXPECT_NE(result.output.out.find(Utf8(line) + "\n"), std::string::npos) << result.output.out;
+  }
+}
+
+TEST_P(NwkRegistry, MakeAndRemoveInEachScopeAndPlacement) {
+  ScratchFile file(kHeader + "Open;notepad.exe;\r\nEdit;wordpad.exe;\r\n");
+  const struct {
+    std::vector<std::wstring> options;
+    std::vector<std::size_t> present;  // indexes into Locations()
+    std::string clsidOnStdout;
+  } cases[] = {
+      {{}, {0, 1}, ""},
+      {{L"--placement", L"system"}, {0, 2}, ""},
+      {{L"--placement", L"manual"}, {0}, ToAnsi(kClsid) + "\n"},
+      {{L"--user"}, {3, 4}, ""},
+      {{L"--placement", L"system", L"--user"}, {3, 5}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.present));
+    Clean();
+    std::vector<std::wstring> make{L"make", file.path()};
+    make.insert(make.end(), c.options.begin(), c.options.end());
+    const Result made = Nwk(make);
+    EXPECT_EQ(made.status, kExitDone) << made.output.err;
+    EXPECT_EQ(made.output.out, c.clsidOnStdout);
+    const auto locations = Locations();
+    for (std::size_t i = 0; i < locations.size(); ++i) {
+      const bool expected = std::find(c.present.begin(), c.present.end(), i) != c.present.end();
+      EXPECT_EQ(test::KeyExists(*registry_, locations[i].first, locations[i].second), expected) << i;
+    }
+    std::vector<std::wstring> status = make;
+    status[0] = L"status";
+    EXPECT_EQ(Nwk(status).status, kExitDone);
+
+    const bool user = std::find(make.begin(), make.end(), L"--user") != make.end();
+    std::vector<std::wstring> remove{L"remove", file.path()};
+    if (user) remove.push_back(L"--user");
+    EXPECT_EQ(Nwk(remove).status, kExitDone);
+    for (const auto& [root, path] : locations) EXPECT_FALSE(test::KeyExists(*registry_, root, path)) << path;
+  }
+}
+
+TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
+  ScratchFile file(kHeader + std::string(300, 'v') + ";cmd;\r\n");
+  const Result result = Nwk({L"make", file.path()});
+  EXPECT_EQ(result.status, kExitRegistry);
+  EXPECT_NE(result.output.err.find("nwk: the registry refused: "), std::string::npos) << result.output.err;
+  EXPECT_EQ(result.output.err.find("registered"), std::string::npos);
+  EXPECT_EQ(Nwk({L"status", file.path()}).status, kExitDiffers);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, NwkRegistry, testing::ValuesIn(test::AllBackends()), test::BackendName);
+
+}  // namespace
+}  // namespace nw::nwk
