@@ -158,9 +158,13 @@ int Execute(const Options& options, Output& output, Registry* registry) {
   if (!complete) return Error(output, kExitRefused, text::kRefused + options.file);
 
   if (options.command == Command::Export) {
-    const std::string bytes = options.removal
-                                  ? RemovalRegFile(RemovalKeys(definition, options.scope))
-                                  : RegFile(LayoutSteps(definition, options.placement, options.scope));
+    std::string bytes;
+    try {
+      bytes = options.removal ? RemovalRegFile(RemovalKeys(definition, options.scope))
+                              : RegFile(LayoutSteps(definition, options.placement, options.scope));
+    } catch (const NoRegForm& failure) {
+      return Error(output, kExitRefused, text::kNoRegForm + failure.key);
+    }
     if (!options.outPath) {
       output.out += bytes;
     } else if (!WriteFile(*options.outPath, bytes)) {

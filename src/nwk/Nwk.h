@@ -3,6 +3,7 @@
 // compares it with the registry, all through the same core.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,13 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
 
 // The whole layout of a placement, in the order MakeLink writes it.
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope);
+
+// Raised for a key name that a .reg file cannot hold.
+class NoRegForm : public std::runtime_error {
+ public:
+  explicit NoRegForm(const std::wstring& key) : std::runtime_error("key name with a line break"), key(key) {}
+  std::wstring key;
+};
 
 // The .reg files: the layout, and the deletion of everything RemoveLink deletes.
 std::string RegFile(const std::vector<RegistryStep>& steps);

@@ -69,6 +69,8 @@ std::string RegFile(const std::vector<RegistryStep>& steps) {
   std::wstring section;
   for (const RegistryStep& step : steps) {
     const std::wstring key = RootName(step.root) + L"\\" + step.keyPath;
+    // A section line cannot hold a line break; a name with one has no .reg form.
+    if (key.find_first_of(L"\r\n") != std::wstring::npos) throw NoRegForm(key);
     // Each created key opens a section, as does a value of another key.
     if (step.action == RegistryStep::Action::CreateKey || key != section) {
       text += L"\r\n[" + key + L"]\r\n";

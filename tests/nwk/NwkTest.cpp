@@ -148,6 +148,7 @@ TEST(NwkRegFile, TextWithALineBreakIsWrittenAsStringBytes) {
 
 TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
   ScratchFile refused("Hollowpine's Nookway v1_[A1]\r\nname=x\r\n");
+  ScratchFile lineBreakVerb(kHeader + "Two\nLines;x;\r\n");
   const std::wstring good = TestFile("tools.nwk");
   const std::wstring missing = TestFile("no such file.nwk");
   const struct {
@@ -167,6 +168,7 @@ TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
       {{L"make", missing}, kExitUnreadable, "cannot read the file"},
       {{L"export", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
       {{L"make", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
+      {{L"export", lineBreakVerb.path()}, kExitRefused, "cannot hold a key name with a line break"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.inErr));
