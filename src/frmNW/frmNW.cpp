@@ -70,7 +70,7 @@ constexpr ControlSpec kControls[] = {
 // with the frame last so that it lies beneath its contents.
 std::vector<const ControlSpec*> CreationOrder() {
   std::vector<const ControlSpec*> order;
-  for (const ControlSpec& spec : kControls) order.push_back(&spec);
+  for (const ControlSpec& row : kControls) order.push_back(&row);
   std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
     auto rank = [](const ControlSpec* s) {
       return s->tabIndex >= 0 ? s->tabIndex : s->id == kFrame ? 1000 : 500;
@@ -224,9 +224,9 @@ LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void FrmNW::CreateControls() {
-  for (const ControlSpec* spec : CreationOrder()) {
-    CreateWindowExW(spec->exStyle, spec->className, spec->text, spec->style, 0, 0, 0, 0, hwnd_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), instance_, nullptr);
+  for (const ControlSpec* row : CreationOrder()) {
+    CreateWindowExW(row->exStyle, row->className, row->text, row->style, 0, 0, 0, 0, hwnd_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance_, nullptr);
   }
   CheckRadioButton(hwnd_, kDesktop, kManual, kDesktop);
   ApplyLayout(WindowDpi(hwnd_));
@@ -236,13 +236,13 @@ void FrmNW::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
   defaultFont_ = MessageFont(dpi);
   smallFont_ = SmallFont(dpi);
-  for (const ControlSpec& spec : kControls) {
-    HWND control = Item(spec.id);
-    const int left = spec.left + (spec.inFrame ? kFrameLeft : 0);
-    const int top = spec.top + (spec.inFrame ? kFrameTop : 0);
-    SetWindowPos(control, nullptr, Scale(left, dpi), Scale(top, dpi), Scale(spec.width, dpi),
-                 Scale(spec.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-    HFONT font = spec.font == Font::Small ? smallFont_.get() : defaultFont_.get();
+  for (const ControlSpec& row : kControls) {
+    HWND control = Item(row.id);
+    const int left = row.left + (row.inFrame ? kFrameLeft : 0);
+    const int top = row.top + (row.inFrame ? kFrameTop : 0);
+    SetWindowPos(control, nullptr, Scale(left, dpi), Scale(top, dpi), Scale(row.width, dpi),
+                 Scale(row.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    HFONT font = row.font == Font::Small ? smallFont_.get() : defaultFont_.get();
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   // The logo is the program icon at its 32-pixel size, scaled with the window.
