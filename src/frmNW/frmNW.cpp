@@ -7,6 +7,7 @@
 #include "NW_Core/Texts.h"
 #include "frmNW/resource.h"
 #include "hpABOUT/hpABOUT.h"
+#include "platform/Dpi.h"
 #include "platform/Version.h"
 
 namespace nw {
@@ -80,33 +81,13 @@ std::vector<const ControlSpec*> CreationOrder() {
   return order;
 }
 
-int Scale(int twips, UINT dpi) {
-  return MulDiv(twips, static_cast<int>(dpi), 1440);
-}
-
-UINT WindowDpi(HWND hwnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpi != nullptr && hwnd != nullptr) {
-    if (UINT dpi = getDpi(hwnd)) return dpi;
-  }
-  HDC screen = GetDC(nullptr);
-  UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
-  ReleaseDC(nullptr, screen);
-  return dpi != 0 ? dpi : 96;
-}
-
 // The system's message font, at the given DPI.
 UniqueFont MessageFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
   LOGFONTW font = metrics.lfMessageFont;
-  HDC screen = GetDC(nullptr);
-  const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), systemDpi);
+  font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
@@ -118,18 +99,6 @@ UniqueFont SmallFont(UINT dpi) {
   font.lfCharSet = DEFAULT_CHARSET;
   wcscpy_s(font.lfFaceName, L"Small Fonts");
   return UniqueFont(CreateFontIndirectW(&font));
-}
-
-RECT WindowRectFor(UINT dpi, DWORD style, DWORD exStyle) {
-  RECT rect{0, 0, Scale(kClientWidth, dpi), Scale(kClientHeight, dpi)};
-  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust = reinterpret_cast<AdjustForDpiFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-  if (adjust != nullptr)
-    adjust(&rect, style, FALSE, exStyle, dpi);
-  else
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  return rect;
 }
 
 // One character in upper case, as the system's tables have it.
@@ -262,7 +231,7 @@ void FrmNW::Form_Load() {
 }
 
 void FrmNW::Show() {
-  const RECT frame = WindowRectFor(dpi_, kWindowStyle, 0);
+  const RECT frame = WindowRectFor(kClientWidth, kClientHeight, dpi_, kWindowStyle, 0);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   // Centred on the screen.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;

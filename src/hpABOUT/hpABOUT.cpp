@@ -16,6 +16,7 @@
 #include "hpABOUT/AboutControlIds.h"
 #include "hpABOUT/AboutLines.h"
 #include "platform/AnsiText.h"
+#include "platform/Dpi.h"
 #include "platform/Gdi.h"
 
 namespace nw {
@@ -61,55 +62,11 @@ constexpr InfoLayout kLblInfoLayout[about::kInfoLines] = {
 constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME;
 
-struct BitmapDeleter {
-  void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
-
-struct CursorDeleter {
-  void operator()(HCURSOR cursor) const { DestroyCursor(cursor); }
-};
-using UniqueCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
-
-int Scale(int twips, UINT dpi) {
-  return MulDiv(twips, static_cast<int>(dpi), 1440);
-}
-
 // A box in pixels. Both edges are scaled, so boxes that meet in twips still
 // meet in pixels (the close image keeps to the window's right edge).
 RECT ScaleBox(const Box& box, UINT dpi) {
   return {Scale(box.left, dpi), Scale(box.top, dpi), Scale(box.left + box.width, dpi),
           Scale(box.top + box.height, dpi)};
-}
-
-UINT SystemDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-// The DPI of the monitor a window is on, where the system can tell it.
-UINT WindowDpi(HWND hwnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpi != nullptr && hwnd != nullptr) {
-    if (UINT dpi = getDpi(hwnd)) return dpi;
-  }
-  return SystemDpi();
-}
-
-RECT WindowRectFor(UINT dpi, DWORD style, DWORD exStyle) {
-  RECT rect{0, 0, Scale(kClientWidth, dpi), Scale(kClientHeight, dpi)};
-  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust = reinterpret_cast<AdjustForDpiFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-  if (adjust != nullptr)
-    adjust(&rect, style, FALSE, exStyle, dpi);
-  else
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  return rect;
 }
 
 // Arial at 8.25 points, regular.
@@ -270,7 +227,7 @@ void HpABOUT::ShowModal() {
   ApplyLayout(dpi_);
 
   // Centred on the screen.
-  const RECT frame = WindowRectFor(dpi_, kWindowStyle, exStyle);
+  const RECT frame = WindowRectFor(kClientWidth, kClientHeight, dpi_, kWindowStyle, exStyle);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
