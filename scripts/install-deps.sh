@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest libgtest-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
   wine wine64 wine32:i386 fonts-wine fonts-liberation
   xvfb xauth x11-utils xdotool imagemagick
   clang-format clang libclang-rt-14-dev
@@ -28,5 +28,5 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+apt-get update -q -o DPkg::Lock::Timeout=600
+apt-get install -y -q -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
