@@ -2,8 +2,6 @@
 
 // (after windows.h, which they need)
 #include <commctrl.h>
-#include <objbase.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <array>
@@ -18,6 +16,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
+#include "platform/ShellOpen.h"
 
 namespace nw {
 namespace {
@@ -98,22 +97,6 @@ class BitmapDc {
  private:
   HDC dc_;
   HGDIOBJ old_ = nullptr;
-};
-
-// COM for the length of a shell call: the shell may hand a link to a handler
-// that needs it.
-class ComScope {
- public:
-  ComScope()
-      : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-  ~ComScope() {
-    if (initialized_) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool initialized_;
 };
 
 // Keeps a window disabled for as long as it lives.
@@ -487,9 +470,7 @@ void HpABOUT::lblINFO_MouseMove(int index) {
 void HpABOUT::lblINFO_Click(int index) {
   const std::wstring target = about::LinkTarget(index);
   if (target.empty()) return;
-  const std::string ansi = ToAnsi(target);
-  ComScope com;
-  ShellExecuteA(nullptr, nullptr, ansi.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellOpen(ToAnsi(target));
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+// Times two command lines against each other, alternating them, and prints
+// the median of each and their ratio:
+//   pair_bench RUNS "COMMAND A" "COMMAND B"
+// Each run is one process from its start to its end; a run that fails (exit
+// status other than 0) stops the benchmark, so a broken command is never timed.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What the commands print goes nowhere: only their work is timed.
+HANDLE NulDevice() {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  static HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                  OPEN_EXISTING, 0, nullptr);
+  return nul;
+}
+
+double Run(std::wstring commandLine) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = startup.hStdError = NulDevice();
+  PROCESS_INFORMATION info{};
+  const auto from = Clock::now();
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &info)) {
+    std::fprintf(stderr, "cannot start %ls (%lu)\n", commandLine.c_str(), GetLastError());
+    std::exit(2);
+  }
+  WaitForSingleObject(info.hProcess, INFINITE);
+  const double seconds = std::chrono::duration<double>(Clock::now() - from).count();
+  DWORD status = 1;
+  GetExitCodeProcess(info.hProcess, &status);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  if (status != 0) {
+    std::fprintf(stderr, "%ls ended with %lu\n", commandLine.c_str(), status);
+    std::exit(2);
+  }
+  return seconds;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4 || _wtoi(argv[1]) < 1) {
+    std::fprintf(stderr, "usage: pair_bench RUNS \"COMMAND A\" \"COMMAND B\"\n");
+    return 2;
+  }
+  const int runs = _wtoi(argv[1]);
+  const std::wstring a = argv[2], b = argv[3];
+  Run(a);  // warm up the caches of both
+  Run(b);
+  std::vector<double> aTimes, bTimes;
+  for (int i = 0; i < runs; ++i) {
+    aTimes.push_back(Run(a));
+    bTimes.push_back(Run(b));
+  }
+  std::printf("A: %.3f s  B: %.3f s  ratio A/B %.2f  (medians of %d alternating runs)\n", Median(aTimes),
+              Median(bTimes), Median(aTimes) / Median(bTimes), runs);
+  return 0;
+}
