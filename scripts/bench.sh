@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Prints the program's figures: start-up and a whole Make Link run against a
 # bare window under Wine (both builds, medians of alternating runs), the sizes
-# and imports of the executables, and the reader on 1 GiB hostile files.
+# and imports of the executables, the console companion's make against reg
+# import of the same keys, and the reader on 1 GiB hostile files.
 #   scripts/bench.sh [RUNS]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-runs="${1:-7}"
+runs="${1:-15}"
 
 bash scripts/install-deps.sh
 jobs="$(nproc)"
@@ -14,7 +15,7 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target reader_bench -j "$jobs" >/dev/null
 for arch in i686 x86_64; do
   cmake --preset "$arch" >/dev/null
-  cmake --build --preset "$arch" --target nookwayer startup_bench bare_window -j "$jobs" >/dev/null
+  cmake --build --preset "$arch" --target nookwayer nwk startup_bench bare_window pair_bench -j "$jobs" >/dev/null
 done
 
 work="$root/build/bench"
@@ -28,7 +29,7 @@ nwk="$work/twenty-verbs.nwk"
   for i in $(seq 1 20); do printf 'Verb %s;cmd.exe /c echo %s;\r\n' "$i" "$i"; done
 } >"$nwk"
 
-echo "== Start-up and Make Link under Wine ($runs alternating runs each, medians)"
+echo "== Under Wine ($runs alternating runs each, medians): start-up, Make Link, nwk make"
 prefix="$root/build/wineprefix"
 env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
 cmake/wine-prefix.sh stop "$prefix"
@@ -43,6 +44,15 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     wine "$root/build/$arch/bench/startup_bench.exe" "$(winpath "$root/build/$arch/src/frmNW/nookwayer.exe")" \
       "$(winpath "$root/build/$arch/bench/bare_window.exe")" "$(winpath "$nwk")" "$runs"
   done
+  # The companion against reg import of the same keys, each build against the
+  # reg of its own bitness; /reg:64 so both write the same view.
+  wine "$root/build/i686/src/nwk/nwk.exe" export "$(winpath "$nwk")" -o "$(winpath "${nwk%.nwk}.reg")"
+  for arch in i686 x86_64; do
+    echo "-- $arch: A = nwk make, B = reg import /reg:64 (20 verbs)"
+    wine "$root/build/$arch/bench/pair_bench.exe" "$runs" \
+      "$(winpath "$root/build/$arch/src/nwk/nwk.exe") make $(winpath "$nwk")" \
+      "reg.exe import $(winpath "${nwk%.nwk}.reg") /reg:64"
+  done
   # Take the benchmark folder out of the prefix again.
   for key in "HKCR\\CLSID\\{0000000D-CF0D-D10A-A240-BE4C00000020}" \
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-BE4C00000020}"; do
@@ -53,10 +63,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
 
 echo "== Executables"
 for arch in i686 x86_64; do
-  exe="build/$arch/src/frmNW/nookwayer.exe"
-  size=$(stat -c %s "$exe")
-  dlls=$("$arch-w64-mingw32-objdump" -p "$exe" | sed -n 's/.*DLL Name: //p' | tr '\n' ' ')
-  printf '%-7s %7d bytes (%d KiB)  imports: %s\n' "$arch" "$size" $((size / 1024)) "$dlls"
+  for exe in "build/$arch/src/frmNW/nookwayer.exe" "build/$arch/src/nwk/nwk.exe"; do
+    size=$(stat -c %s "$exe")
+    dlls=$("$arch-w64-mingw32-objdump" -p "$exe" | sed -n 's/.*DLL Name: //p' | tr '\n' ' ')
+    printf '%-7s %-14s %7d bytes (%d KiB)  imports: %s\n' "$arch" "$(basename "$exe")" "$size" $((size / 1024)) "$dlls"
+  done
 done
 
 echo "== The reader on hostile 1 GiB files (native)"
