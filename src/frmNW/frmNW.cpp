@@ -107,6 +107,14 @@ wchar_t UpperCase(wchar_t c) {
       reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
 }
 
+// Where a control goes, in pixels at the given DPI.
+RECT ControlRect(const ControlSpec& row, UINT dpi) {
+  const int left = row.left + (row.inFrame ? kFrameLeft : 0);
+  const int top = row.top + (row.inFrame ? kFrameTop : 0);
+  return RECT{Scale(left, dpi), Scale(top, dpi), Scale(left, dpi) + Scale(row.width, dpi),
+              Scale(top, dpi) + Scale(row.height, dpi)};
+}
+
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 }  // namespace
@@ -192,34 +200,52 @@ LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
+// Each control is created where it belongs and with its font, so nothing is
+// moved or redrawn before the window first shows.
 void FrmNW::CreateControls() {
+  dpi_ = WindowDpi(hwnd_);
+  MakeFonts();
   for (const ControlSpec* row : CreationOrder()) {
-    CreateWindowExW(row->exStyle, row->className, row->text, row->style, 0, 0, 0, 0, hwnd_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance_, nullptr);
+    const RECT place = ControlRect(*row, dpi_);
+    HWND control =
+        CreateWindowExW(row->exStyle, row->className, row->text, row->style, place.left, place.top,
+                        place.right - place.left, place.bottom - place.top, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance_, nullptr);
+    SendMessageW(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(row->font == Font::Small ? smallFont_.get() : defaultFont_.get()),
+                 FALSE);
   }
   CheckRadioButton(hwnd_, kDesktop, kManual, kDesktop);
-  ApplyLayout(WindowDpi(hwnd_));
+  ShowLogo();
 }
 
 void FrmNW::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
-  defaultFont_ = MessageFont(dpi);
-  smallFont_ = SmallFont(dpi);
+  MakeFonts();
   for (const ControlSpec& row : kControls) {
     HWND control = Item(row.id);
-    const int left = row.left + (row.inFrame ? kFrameLeft : 0);
-    const int top = row.top + (row.inFrame ? kFrameTop : 0);
-    SetWindowPos(control, nullptr, Scale(left, dpi), Scale(top, dpi), Scale(row.width, dpi),
-                 Scale(row.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-    HFONT font = row.font == Font::Small ? smallFont_.get() : defaultFont_.get();
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const RECT place = ControlRect(row, dpi);
+    SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(row.font == Font::Small ? smallFont_.get() : defaultFont_.get()),
+                 TRUE);
   }
-  // The logo is the program icon at its 32-pixel size, scaled with the window.
-  const int logoSize = Scale(480, dpi);
+  ShowLogo();
+}
+
+void FrmNW::MakeFonts() {
+  defaultFont_ = MessageFont(dpi_);
+  smallFont_ = SmallFont(dpi_);
+}
+
+// The logo is the program icon at its 32-pixel size, scaled with the window.
+void FrmNW::ShowLogo() {
+  const int logoSize = Scale(480, dpi_);
   logo_.reset(static_cast<HICON>(
       LoadImageW(instance_, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON, logoSize, logoSize, 0)));
   SendMessageW(Item(kImgLogo), STM_SETICON, reinterpret_cast<WPARAM>(logo_.get()), 0);
-  SetWindowPos(Item(kImgLogo), nullptr, Scale(480, dpi), Scale(1440, dpi), logoSize, logoSize,
+  SetWindowPos(Item(kImgLogo), nullptr, Scale(480, dpi_), Scale(1440, dpi_), logoSize, logoSize,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

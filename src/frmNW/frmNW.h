@@ -41,6 +41,8 @@ class FrmNW final : public MainWindowView {
 
   void CreateControls();
   void ApplyLayout(UINT dpi);
+  void MakeFonts();
+  void ShowLogo();
   void btnCOM_Click(int index);
   void optPLACE_Click(int index);
   Placement SelectedPlacement() const;
