@@ -1,6 +1,7 @@
 // Times the program against the bare window, alternating the two, and prints
 // medians and ratios:
 //   startup_bench NOOKWAYER.EXE BARE.EXE SETTINGS.NWK [RUNS]
+// The floor is BARE.EXE: an empty window, or one with controls like ours.
 // "start" is the time from starting the process until it has painted its window
 // and waits for input (the bare window exits right after its first paint);
 // "make link" is a whole run: start, Enter, and the end of the process.
@@ -136,7 +137,7 @@ int wmain(int argc, wchar_t** argv) {
     makeTimes.push_back(ProgramMakeLink(program, file));
   }
   const double floor = Median(bareTimes);
-  std::printf("bare window (start to first paint, exit): %.3f s\n", floor);
+  std::printf("floor (start to first paint, exit):       %.3f s\n", floor);
   std::printf("start to painted, idle main window:        %.3f s  ratio %.2f\n", Median(startTimes),
               Median(startTimes) / floor);
   std::printf("whole Make Link run (20 verbs):            %.3f s  ratio %.2f\n", Median(makeTimes),

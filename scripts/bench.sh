@@ -15,7 +15,7 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target reader_bench -j "$jobs" >/dev/null
 for arch in i686 x86_64; do
   cmake --preset "$arch" >/dev/null
-  cmake --build --preset "$arch" --target nookwayer nwk startup_bench bare_window pair_bench -j "$jobs" >/dev/null
+  cmake --build --preset "$arch" --target nookwayer nwk startup_bench bare_window bare_controls pair_bench -j "$jobs" >/dev/null
 done
 
 work="$root/build/bench"
@@ -39,10 +39,14 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   winpath() { printf "Z:%s" "${1//\//\\}"; }
   cmake/wine-prefix.sh start "$prefix"
   . cmake/wine-env.sh "$prefix"
+  # Against two floors: an empty window, and a window with as many standard
+  # controls as ours, the same manifest and common controls.
   for arch in i686 x86_64; do
-    echo "-- $arch"
-    wine "$root/build/$arch/bench/startup_bench.exe" "$(winpath "$root/build/$arch/src/frmNW/nookwayer.exe")" \
-      "$(winpath "$root/build/$arch/bench/bare_window.exe")" "$(winpath "$nwk")" "$runs"
+    for floor in bare_window bare_controls; do
+      echo "-- $arch, against $floor"
+      wine "$root/build/$arch/bench/startup_bench.exe" "$(winpath "$root/build/$arch/src/frmNW/nookwayer.exe")" \
+        "$(winpath "$root/build/$arch/bench/$floor.exe")" "$(winpath "$nwk")" "$runs"
+    done
   done
   # The companion against reg import of the same keys, each build against the
   # reg of its own bitness; /reg:64 so both write the same view.
