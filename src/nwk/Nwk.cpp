@@ -146,7 +146,8 @@ int Execute(const Options& options, Output& output, Registry* registry) {
   try {
     std::optional<TextInput> file = TextInput::Open(options.file);
     if (!file) return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
-    complete = ReadDefinition(*file, definition);
+    // The file is text of the system the registry belongs to.
+    complete = ReadDefinition(*file, definition, registry ? registry->AnsiCodePage() : CodePage{});
   } catch (const std::exception&) {
     return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
   }
