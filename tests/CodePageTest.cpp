@@ -229,6 +229,26 @@ INSTANTIATE_TEST_SUITE_P(
                                Clsid(L"C"), 1, L"\u20AC", L"x"}),
     [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
 
+#ifndef _WIN32
+// Names of files and the arguments of nwk are UTF-8 on Linux, whatever the
+// code page of the file's text.
+TEST(CodePageFileNames, AreUtf8HereAndTheTextKeepsItsCodePage) {
+  const fs::path dir = fs::temp_directory_path() / "nw-codepage-names";
+  fs::create_directories(dir);
+  const std::string name = "caf\xC3\xA9 \xE8\xA1\xA8.nwk";  // café 表.nwk
+  std::ofstream(dir / name, std::ios::binary) << kMagic + "name=\x95\x5C\r\nicon=I\r\nclsid5=C\r\n";
+  MemoryRegistry registry;
+  FakePlatform fake(registry, FromAnsi(dir.string() + "/" + name, kUtf8));
+  FakeWindow window;
+  FolderDefinition definition;
+  ReadSettings(fake.platform, window, definition, CodePage(932));
+  EXPECT_TRUE(fake.messages.shown.empty());
+  EXPECT_EQ(definition.FolderName, L"\u8868");
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+}
+#endif
+
 // --- The registry backends -------------------------------------------------
 
 const std::string kSandbox = "Software\\NookwayerTests\\CodePage";
