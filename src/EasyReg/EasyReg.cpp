@@ -1,8 +1,8 @@
 #include "EasyReg/EasyReg.h"
 
 #include <cmath>
-#include <optional>
 #include <limits>
+#include <optional>
 
 #include "platform/AnsiText.h"
 
@@ -13,11 +13,11 @@ std::string Describe(const char* operation, const std::string& path) {
   return std::string(operation) + " " + path;
 }
 
-// Type 1: the text and its terminating NUL, in the ANSI code page.
-std::vector<std::uint8_t> TextBytes(const ValueData& data) {
+// Type 1: the text and its terminating NUL, in the registry's ANSI code page.
+std::vector<std::uint8_t> TextBytes(const ValueData& data, CodePage codePage) {
   const auto* text = std::get_if<std::wstring>(&data);
   if (text == nullptr) throw std::invalid_argument("type mismatch: text expected");
-  std::string ansi = ToAnsi(*text + L'\0');
+  std::string ansi = ToAnsi(*text + L'\0', codePage);
   return {ansi.begin(), ansi.end()};
 }
 
@@ -64,7 +64,7 @@ const std::vector<std::uint8_t>& BinaryBytes(const ValueData& data) {
 }  // namespace
 
 void CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root) {
-  const std::string path = ToAnsi(keyPath);
+  const std::string path = ToAnsi(keyPath, registry.AnsiCodePage());
   UniqueKey key(registry);
   if (long rc = registry.CreateKey(RootHandle(root), path, kAccess, key.put()); rc != kErrorSuccess)
     throw RegistryError(Describe("create", path), rc);
@@ -72,20 +72,22 @@ void CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root) {
 
 void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath, const std::wstring& valueName,
                  const ValueData& data, long type) {
-  const std::string path = ToAnsi(keyPath);
+  const std::string path = ToAnsi(keyPath, registry.AnsiCodePage());
   UniqueKey key(registry);
   if (long rc = registry.OpenKey(RootHandle(root), path, kAccess, key.put()); rc != kErrorSuccess)
     throw RegistryError(Describe("open", path), rc);
   if (long rc = WriteValueData(registry, key.get(), valueName, type, data); rc != kErrorSuccess)
-    throw RegistryError(Describe("write value", path + "\\" + ToAnsi(valueName)), rc);
+    throw RegistryError(Describe("write value", path + "\\" + ToAnsi(valueName, registry.AnsiCodePage())),
+                        rc);
 }
 
 long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,
                     const ValueData& data) {
+  const CodePage codePage = registry.AnsiCodePage();
   switch (type) {
-    case kRegSz: return registry.SetValue(key, ToAnsi(valueName), type, TextBytes(data));
-    case kRegDword: return registry.SetValue(key, ToAnsi(valueName), type, DwordBytes(data));
-    case kRegBinary: return registry.SetValue(key, ToAnsi(valueName), type, BinaryBytes(data));
+    case kRegSz: return registry.SetValue(key, ToAnsi(valueName, codePage), type, TextBytes(data, codePage));
+    case kRegDword: return registry.SetValue(key, ToAnsi(valueName, codePage), type, DwordBytes(data));
+    case kRegBinary: return registry.SetValue(key, ToAnsi(valueName, codePage), type, BinaryBytes(data));
     default: return 0;
   }
 }
@@ -94,8 +96,8 @@ void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,
                const std::wstring& subkeyName) {
   // An empty name would stand for the parent itself: never delete that.
   if (subkeyName.empty()) throw std::invalid_argument("no subkey named to delete");
-  const std::string parent = ToAnsi(parentPath);
-  const std::string subkey = ToAnsi(subkeyName);
+  const std::string parent = ToAnsi(parentPath, registry.AnsiCodePage());
+  const std::string subkey = ToAnsi(subkeyName, registry.AnsiCodePage());
   UniqueKey key(registry);
   long rc = registry.OpenKey(RootHandle(root), parent, kAccess, key.put());
   if (rc == kErrorFileNotFound) return;  // no parent, so nothing below it either

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "EasyReg/EasyReg.h"
+#include "platform/AnsiText.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/TextInput.h"
@@ -64,12 +65,15 @@ inline constexpr int kExitNoSettingsFile = 2;
 
 // Settings file reader. Ends the program (through the platform) when the
 // command line is empty; otherwise fills the definition as far as the file
-// allows and reports an unreadable file with one message.
+// allows and reports an unreadable file with one message. The file's text is in
+// the given ANSI code page, by default the system's.
 void CheckCommandLine(const Platform& platform, MainWindowView& window);
-void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefinition& definition);
+void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefinition& definition,
+                  CodePage codePage = {});
 // Reads settings lines into the definition, field by field as each line passes
-// its test. False as soon as a line is missing or wrong.
-bool ReadDefinition(TextInput& input, FolderDefinition& definition);
+// its test. False as soon as a line is missing or wrong. Each line is converted
+// whole before it is looked at, so keys and fields count characters, not bytes.
+bool ReadDefinition(TextInput& input, FolderDefinition& definition, CodePage codePage = {});
 // The file path a command line names: the whole text, or the text inside one
 // pair of surrounding double quotes.
 std::wstring SettingsPath(const std::wstring& argumentText);

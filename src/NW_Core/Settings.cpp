@@ -33,14 +33,14 @@ constexpr std::size_t kMaxLineBytes = 1 << 20;
 
 }  // namespace
 
-bool ReadDefinition(TextInput& input, FolderDefinition& definition) {
+bool ReadDefinition(TextInput& input, FolderDefinition& definition, CodePage codePage) {
   // The next line, or nothing when the file has ended or the line cannot be
   // taken: longer than `limit`, or holding a NUL byte, which no text file does.
   auto next = [&](std::size_t limit = kMaxLineBytes) -> std::optional<std::wstring> {
     if (input.AtEnd()) return std::nullopt;
     std::optional<std::string> line = input.ReadLine(limit);
     if (!line || line->find('\0') != std::string::npos) return std::nullopt;
-    return FromAnsi(*line);
+    return FromAnsi(*line, codePage);
   };
 
   // Only a line of the magic line's length can be the magic line.
@@ -100,13 +100,14 @@ void CheckCommandLine(const Platform& platform, MainWindowView& window) {
   platform.program.End(kExitNoSettingsFile);
 }
 
-void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefinition& definition) {
+void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefinition& definition,
+                  CodePage codePage) {
   CheckCommandLine(platform, window);
   const std::wstring path = SettingsPath(platform.commandLine.ArgumentText());
   bool complete = false;
   try {
     std::optional<TextInput> file = TextInput::Open(path);
-    complete = file && ReadDefinition(*file, definition);
+    complete = file && ReadDefinition(*file, definition, codePage);
   } catch (const std::exception&) {
     complete = false;  // a read error ends reading like a malformed line
   }

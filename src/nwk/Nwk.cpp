@@ -128,7 +128,7 @@ bool WriteFile(const std::wstring& path, const std::string& bytes) {
 #ifdef _WIN32
   std::unique_ptr<std::FILE, Closer> file(_wfopen(path.c_str(), L"wb"));
 #else
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(ToAnsi(path).c_str(), "wb"));
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(ToAnsi(path, kUtf8).c_str(), "wb"));
 #endif
   if (!file) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
@@ -146,7 +146,8 @@ int Execute(const Options& options, Output& output, Registry* registry) {
   try {
     std::optional<TextInput> file = TextInput::Open(options.file);
     if (!file) return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
-    complete = ReadDefinition(*file, definition);
+    // The file is text of the system the registry belongs to.
+    complete = ReadDefinition(*file, definition, registry ? registry->AnsiCodePage() : CodePage{});
   } catch (const std::exception&) {
     return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
   }

@@ -5,14 +5,10 @@
 #include "NW_Core/Texts.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
+#include "platform/AnsiText.h"
 
 namespace nw::nwk {
 namespace {
-
-std::wstring Folded(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  return text;
-}
 
 bool IsClsid5(const std::wstring& value) {
   if (value.size() != 12) return false;
@@ -50,7 +46,7 @@ std::wstring ShowText(const FolderDefinition& definition, bool complete) {
     if (name.empty()) warn(text::kWarnEmptyVerb, line);
     if (name.find(L'\\') != std::wstring::npos) warn(text::kWarnBackslashVerb, line);
     for (std::size_t j = 0; j < i; ++j)
-      if (!name.empty() && Folded(definition.MenuItems[j].MenuName) == Folded(name)) {
+      if (!name.empty() && FoldCase(definition.MenuItems[j].MenuName) == FoldCase(name)) {
         warn(text::kWarnDuplicateVerb, line);
         break;
       }

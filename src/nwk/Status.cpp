@@ -1,6 +1,5 @@
 // The registry compared with the definition's layout: every key and value the
 // layout writes, below the three keys removal deletes, and nothing else.
-#include <cwctype>
 #include <map>
 
 #include "NW_Core/NW_Core.h"
@@ -41,10 +40,7 @@ struct Tree {
     auto found = index.find(Fold(path));
     return found == index.end() ? nullptr : &keys[found->second];
   }
-  static std::wstring Fold(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-    return text;
-  }
+  static std::wstring Fold(const std::wstring& text) { return FoldCase(text); }
 };
 
 const Value* FindValue(const Key& key, const std::wstring& name) {
@@ -54,10 +50,10 @@ const Value* FindValue(const Key& key, const std::wstring& name) {
 }
 
 // The bytes a value step stores, as the registry helpers write them.
-Value Expected(const RegistryStep& step) {
+Value Expected(const RegistryStep& step, CodePage codePage) {
   Value value{step.valueName, step.type, {}};
   if (const auto* text = std::get_if<std::wstring>(&step.data)) {
-    const std::string ansi = ToAnsi(*text + L'\0');
+    const std::string ansi = ToAnsi(*text + L'\0', codePage);
     value.data.assign(ansi.begin(), ansi.end());
   } else if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&step.data)) {
     value.data = *bytes;
@@ -70,7 +66,7 @@ void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& 
   for (std::uint32_t i = 0;; ++i) {
     std::string name;
     if (registry.EnumValue(key, i, name) != kErrorSuccess) break;
-    Value value{FromAnsi(name), 0, {}};
+    Value value{FromAnsi(name, registry.AnsiCodePage()), 0, {}};
     registry.QueryValue(key, name, value.type, value.data);
     read.values.push_back(std::move(value));
   }
@@ -79,7 +75,7 @@ void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& 
     if (registry.EnumKey(key, i, name) != kErrorSuccess) break;
     UniqueKey child(registry);
     if (registry.OpenKey(key, name, kRead, child.put()) == kErrorSuccess)
-      ReadKey(registry, child.get(), path + L"\\" + FromAnsi(name), tree);
+      ReadKey(registry, child.get(), path + L"\\" + FromAnsi(name, registry.AnsiCodePage()), tree);
   }
 }
 
@@ -117,14 +113,16 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
           expected.At(path.substr(0, at));
     }
     Key& key = expected.At(path);
-    if (step.action == RegistryStep::Action::SetValue) key.values.push_back(Expected(step));
+    if (step.action == RegistryStep::Action::SetValue)
+      key.values.push_back(Expected(step, registry.AnsiCodePage()));
   }
 
   Tree actual;
   for (const RemovalKey& top : tops) {
     const std::wstring path = top.parent.path + L"\\" + top.name;
     UniqueKey key(registry);
-    if (registry.OpenKey(RootHandle(top.parent.root), ToAnsi(path), kRead, key.put()) == kErrorSuccess)
+    if (registry.OpenKey(RootHandle(top.parent.root), ToAnsi(path, registry.AnsiCodePage()), kRead,
+                         key.put()) == kErrorSuccess)
       ReadKey(registry, key.get(), full(top.parent.root, path), actual);
   }
 

@@ -37,7 +37,8 @@ int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
   std::vector<std::wstring> args;
-  for (int i = 1; i < argc; ++i) args.push_back(nw::FromAnsi(argv[i]));
+  // Arguments, file names among them, come in UTF-8.
+  for (int i = 1; i < argc; ++i) args.push_back(nw::FromAnsi(argv[i], nw::kUtf8));
   nw::nwk::Output output;
   const int status = nw::nwk::Run(args, output, nullptr);
   return Finish(status, output);

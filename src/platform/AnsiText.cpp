@@ -1,45 +1,218 @@
 #include "platform/AnsiText.h"
 
+#include <stdexcept>
+
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <iconv.h>
+#include <locale.h>
+#include <wctype.h>
+
+#include <cerrno>
+#include <cstdio>
 #endif
 
 namespace nw {
 
 #ifdef _WIN32
 
-std::wstring FromAnsi(std::string_view ansi) {
+namespace {
+
+UINT Win32Number(CodePage codePage) {
+  return codePage.IsSystem() ? CP_ACP : codePage.Requested();
+}
+
+}  // namespace
+
+unsigned CodePage::Number() const {
+  return number_ != 0 ? number_ : GetACP();
+}
+
+std::wstring FromAnsi(std::string_view ansi, CodePage codePage) {
   if (ansi.empty()) return {};
-  int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  const UINT number = Win32Number(codePage);
+  const int length = static_cast<int>(ansi.size());
+  const int size = MultiByteToWideChar(number, 0, ansi.data(), length, nullptr, 0);
+  if (size == 0) throw std::invalid_argument("code page not available");
   std::wstring text(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), size);
+  MultiByteToWideChar(number, 0, ansi.data(), length, text.data(), size);
   return text;
 }
 
-std::string ToAnsi(std::wstring_view text) {
+std::string ToAnsi(std::wstring_view text, CodePage codePage) {
   if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                 nullptr);
+  const UINT number = Win32Number(codePage);
+  const int length = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(number, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  if (size == 0) throw std::invalid_argument("code page not available");
   std::string ansi(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), size, nullptr,
-                      nullptr);
+  WideCharToMultiByte(number, 0, text.data(), length, ansi.data(), size, nullptr, nullptr);
   return ansi;
+}
+
+std::wstring FoldCase(std::wstring_view text) {
+  if (text.empty()) return {};
+  std::wstring folded(text.size(), L'\0');
+  const int length = static_cast<int>(text.size());
+  LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, text.data(), length, folded.data(), length);
+  return folded;
+}
+
+std::size_t Utf16Length(std::wstring_view text) {
+  return text.size();
 }
 
 #else
 
-std::wstring FromAnsi(std::string_view ansi) {
+namespace {
+
+// Without a Windows system, the code page of a Western European one.
+constexpr unsigned kDefaultCodePage = 1252;
+
+// What a lead byte and its next byte become when they form no character. 932
+// has a substitute of its own (KATAKANA MIDDLE DOT), as on Windows.
+wchar_t Substitute(unsigned number) {
+  return number == 932 ? L'\u30FB' : L'?';
+}
+
+// One conversion descriptor of the C library's iconv.
+class Converter {
+ public:
+  Converter(const std::string& to, const std::string& from) : cd_(iconv_open(to.c_str(), from.c_str())) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::invalid_argument("code page not available");
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts from `in` into `out` until the input ends, the output is full or
+  // a sequence cannot be converted; 0 when the input ended, otherwise errno.
+  int Convert(const char*& in, std::size_t& inLeft, char*& out, std::size_t& outLeft) {
+    char* input = const_cast<char*>(in);
+    const std::size_t result = iconv(cd_, &input, &inLeft, &out, &outLeft);
+    in = input;
+    return result == static_cast<std::size_t>(-1) ? errno : 0;
+  }
+  void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
+ private:
+  iconv_t cd_;
+};
+
+std::string IconvName(unsigned number) {
+  if (number == 65001) return "UTF-8";
+  char name[16];
+  std::snprintf(name, sizeof name, "CP%u", number);
+  return name;
+}
+
+enum class ByteKind { Character, Lead, Undefined };
+
+// What one byte is on its own: a character, the first byte of a double-byte
+// character (the converter wants more input), or neither.
+ByteKind KindOf(const std::string& name, unsigned char byte) {
+  Converter converter("WCHAR_T", name);
+  const char in[1] = {static_cast<char>(byte)};
+  const char* input = in;
+  std::size_t inLeft = 1;
+  wchar_t out[4];
+  char* output = reinterpret_cast<char*>(out);
+  std::size_t outLeft = sizeof out;
+  switch (converter.Convert(input, inLeft, output, outLeft)) {
+    case 0: return ByteKind::Character;
+    case EINVAL: return ByteKind::Lead;
+    default: return ByteKind::Undefined;
+  }
+}
+
+}  // namespace
+
+unsigned CodePage::Number() const {
+  return number_ != 0 ? number_ : kDefaultCodePage;
+}
+
+std::wstring FromAnsi(std::string_view ansi, CodePage codePage) {
+  const std::string name = IconvName(codePage.Number());
+  Converter converter("WCHAR_T", name);
   std::wstring text;
-  text.reserve(ansi.size());
-  for (char c : ansi) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+  const char* in = ansi.data();
+  std::size_t inLeft = ansi.size();
+  while (inLeft > 0) {
+    wchar_t buffer[256];
+    char* out = reinterpret_cast<char*>(buffer);
+    std::size_t outLeft = sizeof buffer;
+    const int error = converter.Convert(in, inLeft, out, outLeft);
+    text.append(buffer, (sizeof buffer - outLeft) / sizeof(wchar_t));
+    if (error == 0 || error == E2BIG) continue;
+    // A sequence with no character: as Windows reads it.
+    const auto byte = static_cast<unsigned char>(*in);
+    std::size_t taken = 1;
+    if (KindOf(name, byte) == ByteKind::Lead) {
+      text += Substitute(codePage.Number());
+      taken = inLeft < 2 ? inLeft : 2;
+    } else {
+      text += static_cast<wchar_t>(byte);
+    }
+    in += taken;
+    inLeft -= taken;
+    converter.Reset();
+  }
   return text;
 }
 
-std::string ToAnsi(std::wstring_view text) {
+std::string ToAnsi(std::wstring_view text, CodePage codePage) {
+  const std::string name = IconvName(codePage.Number());
+  Converter converter(name, "WCHAR_T");
   std::string ansi;
-  ansi.reserve(text.size());
-  for (wchar_t c : text) ansi.push_back(static_cast<unsigned>(c) <= 0xFF ? static_cast<char>(c) : '?');
+  const char* in = reinterpret_cast<const char*>(text.data());
+  std::size_t inLeft = text.size() * sizeof(wchar_t);
+  while (inLeft > 0) {
+    char buffer[512];
+    char* out = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const int error = converter.Convert(in, inLeft, out, outLeft);
+    ansi.append(buffer, sizeof buffer - outLeft);
+    if (error == 0 || error == E2BIG) continue;
+    // A character the code page lacks. One that FromAnsi makes of a byte with
+    // no character of its own goes back to that byte; any other becomes "?".
+    const wchar_t c = *reinterpret_cast<const wchar_t*>(in);
+    const bool ownByte =
+        c >= 0 && c <= 0xFF && KindOf(name, static_cast<unsigned char>(c)) == ByteKind::Undefined;
+    ansi += ownByte ? static_cast<char>(c) : '?';
+    in += sizeof(wchar_t);
+    inLeft -= sizeof(wchar_t);
+    converter.Reset();
+  }
   return ansi;
+}
+
+namespace {
+
+// The C library's Unicode character classes; created once and only read.
+locale_t UnicodeCharacters() {
+  static const locale_t characters = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  return characters;
+}
+
+}  // namespace
+
+std::wstring FoldCase(std::wstring_view text) {
+  std::wstring folded(text);
+  const locale_t characters = UnicodeCharacters();
+  for (wchar_t& c : folded) {
+    if (characters != static_cast<locale_t>(nullptr))
+      c = static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), characters));
+    else if (c >= L'A' && c <= L'Z')
+      c = static_cast<wchar_t>(c + (L'a' - L'A'));
+  }
+  return folded;
+}
+
+std::size_t Utf16Length(std::wstring_view text) {
+  std::size_t units = 0;
+  for (wchar_t c : text) units += static_cast<std::uint32_t>(c) >= 0x10000 ? 2 : 1;
+  return units;
 }
 
 #endif

@@ -5,47 +5,54 @@
 namespace nw {
 namespace {
 
-// The longest key name, and the longest path the ANSI entry points take.
+// The longest key name, and the longest path the ANSI entry points take, in
+// UTF-16 units: Windows converts a name to Unicode before it looks at it.
 constexpr std::size_t kMaxComponent = 256;
 constexpr std::size_t kMaxAnsiPath = 260;
 
-// Names compare without regard to letter case (ASCII and Latin-1 letters) and
-// are listed in the order of their lower-case forms.
-std::string Fold(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    auto u = static_cast<unsigned char>(c);
-    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) c = static_cast<char>(u + 0x20);
+constexpr std::uint32_t kQueryValue = 0x01, kSetValue = 0x02, kEnumerateSubKeys = 0x08;
+
+}  // namespace
+
+MemoryRegistry::Folded MemoryRegistry::Fold(std::wstring_view name) {
+  Folded folded;
+  for (wchar_t c : FoldCase(name)) {
+    const auto point = static_cast<std::uint32_t>(c);
+    if (point < 0x10000) {
+      folded += static_cast<char16_t>(point);
+    } else {
+      folded += static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
+      folded += static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));
+    }
   }
   return folded;
 }
 
-// Splits a key path at its backslashes. Doubled backslashes and a trailing one
-// name no extra level; a leading backslash is refused, as is an overlong name.
-long SplitPath(std::string_view path, std::vector<std::string>& parts) {
+// Splits a key path at its backslashes, after conversion to Unicode, so that
+// the second byte of a double-byte character is never taken for one. Doubled
+// backslashes and a trailing one name no extra level; a leading backslash is
+// refused, as is an overlong name or path.
+long MemoryRegistry::SplitPath(std::string_view path, std::vector<std::wstring>& parts) const {
   parts.clear();
   if (path.find('\0') != std::string_view::npos) return kErrorInvalidParameter;
-  if (path.size() > kMaxAnsiPath) return kErrorMoreData;
-  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  const std::wstring text = FromAnsi(path, codePage_);
+  if (Utf16Length(text) > kMaxAnsiPath) return kErrorMoreData;
+  if (!text.empty() && text.front() == L'\\') return kErrorBadPathname;
   std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
+  while (start <= text.size()) {
+    std::size_t end = text.find(L'\\', start);
+    if (end == std::wstring::npos) end = text.size();
     if (end > start) {
-      if (end - start > kMaxComponent) return kErrorInvalidParameter;
-      parts.emplace_back(path.substr(start, end - start));
+      parts.push_back(text.substr(start, end - start));
+      if (Utf16Length(parts.back()) > kMaxComponent) return kErrorInvalidParameter;
     }
     start = end + 1;
   }
   return kErrorSuccess;
 }
 
-constexpr std::uint32_t kQueryValue = 0x01, kSetValue = 0x02, kEnumerateSubKeys = 0x08;
-
-}  // namespace
-
-MemoryRegistry::MemoryRegistry()
-    : currentUser_(std::make_shared<Node>()), localMachine_(std::make_shared<Node>()) {
+MemoryRegistry::MemoryRegistry(CodePage codePage)
+    : codePage_(codePage), currentUser_(std::make_shared<Node>()), localMachine_(std::make_shared<Node>()) {
   currentUser_->path = "HKEY_CURRENT_USER";
   localMachine_->path = "HKEY_LOCAL_MACHINE";
   // HKEY_CLASSES_ROOT shows the machine's classes key.
@@ -89,17 +96,17 @@ long MemoryRegistry::CreateKey(KeyHandle base, std::string_view path, std::uint3
   key = 0;
   std::shared_ptr<Node> node;
   if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;
-  std::vector<std::string> parts;
+  std::vector<std::wstring> parts;
   if (long rc = SplitPath(path, parts); rc != kErrorSuccess) return rc;
   if (long rc = Journaled({"CreateKey", node->path + (path.empty() ? "" : "\\") + std::string(path), ""});
       rc != kErrorSuccess)
     return rc;
-  for (const std::string& part : parts) {
+  for (const std::wstring& part : parts) {
     auto& child = node->children[Fold(part)];
     if (!child) {
       child = std::make_shared<Node>();
       child->name = part;
-      child->path = node->path + "\\" + part;
+      child->path = node->path + "\\" + ToAnsi(part, codePage_);
       child->parent = node.get();
     }
     node = child;
@@ -112,12 +119,12 @@ long MemoryRegistry::OpenKey(KeyHandle base, std::string_view path, std::uint32_
   key = 0;
   std::shared_ptr<Node> node;
   if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;
-  std::vector<std::string> parts;
+  std::vector<std::wstring> parts;
   if (long rc = SplitPath(path, parts); rc != kErrorSuccess) return rc;
   if (long rc = Journaled({"OpenKey", node->path + (path.empty() ? "" : "\\") + std::string(path), ""});
       rc != kErrorSuccess)
     return rc;
-  for (const std::string& part : parts) {
+  for (const std::wstring& part : parts) {
     auto it = node->children.find(Fold(part));
     if (it == node->children.end()) return kErrorFileNotFound;
     node = it->second;
@@ -132,14 +139,15 @@ long MemoryRegistry::SetValue(KeyHandle key, std::string_view name, long type,
   if (long rc = Resolve(key, node, kSetValue); rc != kErrorSuccess) return rc;
   if (name.find('\0') != std::string_view::npos) return kErrorInvalidParameter;
   if (long rc = Journaled({"SetValue", node->path, std::string(name)}); rc != kErrorSuccess) return rc;
-  const std::string folded = Fold(name);
+  const std::wstring text = FromAnsi(name, codePage_);
+  const Folded folded = Fold(text);
   auto it = std::lower_bound(node->values.begin(), node->values.end(), folded,
-                             [](const Value& v, const std::string& key) { return Fold(v.name) < key; });
+                             [](const Value& v, const Folded& key) { return Fold(v.name) < key; });
   if (it != node->values.end() && Fold(it->name) == folded) {
     it->type = type;
     it->data = data;
   } else {
-    node->values.insert(it, {std::string(name), type, data});
+    node->values.insert(it, {text, type, data});
   }
   return kErrorSuccess;
 }
@@ -148,7 +156,7 @@ long MemoryRegistry::QueryValue(KeyHandle key, std::string_view name, long& type
                                 std::vector<std::uint8_t>& data) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
-  std::string folded = Fold(name);
+  const Folded folded = Fold(FromAnsi(name, codePage_));
   for (const Value& v : node->values) {
     if (Fold(v.name) == folded) {
       type = v.type;
@@ -163,7 +171,7 @@ long MemoryRegistry::EnumKey(KeyHandle key, std::uint32_t index, std::string& na
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kEnumerateSubKeys); rc != kErrorSuccess) return rc;
   if (index >= node->children.size()) return kErrorNoMoreItems;
-  name = std::next(node->children.begin(), index)->second->name;
+  name = ToAnsi(std::next(node->children.begin(), index)->second->name, codePage_);
   return kErrorSuccess;
 }
 
@@ -171,17 +179,17 @@ long MemoryRegistry::EnumValue(KeyHandle key, std::uint32_t index, std::string& 
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
   if (index >= node->values.size()) return kErrorNoMoreItems;
-  name = node->values[index].name;
+  name = ToAnsi(node->values[index].name, codePage_);
   return kErrorSuccess;
 }
 
 long MemoryRegistry::DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(parent, node, 0); rc != kErrorSuccess) return rc;
-  std::vector<std::string> parts;
+  std::vector<std::wstring> parts;
   if (long rc = SplitPath(subkey, parts); rc != kErrorSuccess) return rc;
   if (long rc = Journaled({"DeleteKey", node->path, std::string(subkey)}); rc != kErrorSuccess) return rc;
-  for (const std::string& part : parts) {
+  for (const std::wstring& part : parts) {
     auto it = node->children.find(Fold(part));
     if (it == node->children.end()) return kErrorFileNotFound;
     node = it->second;

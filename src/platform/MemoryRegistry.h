@@ -1,5 +1,7 @@
-// A registry held in memory that answers like the Windows registry: key names
-// match in any letter case and keep the case they were created with, a create
+// A registry held in memory that answers like the Windows registry: names come
+// in an ANSI code page and are held, split and compared as Unicode text, so a
+// double-byte character never counts as two or splits at a trail byte; key
+// names match in any letter case and keep the case they were created with, a create
 // makes every missing key on its path, a key with subkeys cannot be deleted,
 // values keep their type and exact bytes, HKEY_CLASSES_ROOT is the classes key
 // of HKEY_LOCAL_MACHINE, and handles to deleted keys stop working.
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AnsiText.h"
 #include "platform/Registry.h"
 
 namespace nw {
@@ -24,7 +27,8 @@ class MemoryRegistry final : public Registry {
     std::string name;       // value name or subkey name, where the call has one
   };
 
-  MemoryRegistry();
+  // Names and text in the given ANSI code page, by default the system's.
+  explicit MemoryRegistry(CodePage codePage = {});
   ~MemoryRegistry() override;
 
   long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) override;
@@ -36,6 +40,7 @@ class MemoryRegistry final : public Registry {
   long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
   long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
   long CloseKey(KeyHandle key) override;
+  CodePage AnsiCodePage() const override { return codePage_; }
 
   // Every call made so far that changes or opens a key (reads are not journaled).
   const std::vector<Call>& Journal() const { return journal_; }
@@ -49,17 +54,19 @@ class MemoryRegistry final : public Registry {
  private:
   struct Node;
   struct Value {
-    std::string name;
+    std::wstring name;
     long type;
     std::vector<std::uint8_t> data;
   };
+  // Names in the order the registry lists them: by their lower-case UTF-16 units.
+  using Folded = std::u16string;
   struct Node {
-    std::string name;
-    std::string path;
+    std::wstring name;
+    std::string path;  // from the root, in the code page, for the journal
     Node* parent = nullptr;
     bool deleted = false;
-    std::map<std::string, std::shared_ptr<Node>> children;  // by folded name
-    std::vector<Value> values;                              // by folded name
+    std::map<Folded, std::shared_ptr<Node>> children;  // by folded name
+    std::vector<Value> values;                         // by folded name
   };
   struct Open {
     std::shared_ptr<Node> node;
@@ -67,9 +74,12 @@ class MemoryRegistry final : public Registry {
   };
 
   long Resolve(KeyHandle base, std::shared_ptr<Node>& node, std::uint32_t need) const;
+  long SplitPath(std::string_view path, std::vector<std::wstring>& parts) const;
+  static Folded Fold(std::wstring_view name);
   long Journaled(const Call& call);
   KeyHandle NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
 
+  CodePage codePage_;
   std::shared_ptr<Node> classesRoot_, currentUser_, localMachine_;
   std::map<KeyHandle, Open> handles_;
   KeyHandle nextHandle_ = 0x1000;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AnsiText.h"
+
 namespace nw {
 
 // A predefined root key, named by its 32-bit handle value.
@@ -43,10 +45,13 @@ constexpr KeyHandle RootHandle(RootKey root) {
   return static_cast<KeyHandle>(root);
 }
 
-// Text at this boundary is in the system's ANSI code page.
+// Text at this boundary is in an ANSI code page: the one AnsiCodePage names.
 class Registry {
  public:
   virtual ~Registry() = default;
+
+  // The code page of every name and text that passes this boundary.
+  virtual CodePage AnsiCodePage() const = 0;
 
   // Opens the key at path below base, creating it and every missing key on the way.
   virtual long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) = 0;

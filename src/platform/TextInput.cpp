@@ -7,6 +7,8 @@
 #endif
 #include <stdexcept>
 
+#include "platform/AnsiText.h"
+
 namespace nw {
 
 #ifdef _WIN32
@@ -22,13 +24,11 @@ std::optional<TextInput> TextInput::Open(const std::wstring& path) {
 #else
 
 std::optional<TextInput> TextInput::Open(const std::wstring& path) {
+  // A NUL would end the name early and name another file.
+  if (path.find(L'\0') != std::wstring::npos) return {};
   std::error_code error;
-  std::filesystem::path file;
-  try {
-    file = std::filesystem::path(path);
-  } catch (const std::exception&) {
-    return {};  // not representable as a file name here
-  }
+  // File names are UTF-8 here; the C library's locale plays no part.
+  const std::filesystem::path file(ToAnsi(path, kUtf8));
   if (!std::filesystem::is_regular_file(file, error)) return {};
   std::FILE* stream = std::fopen(file.c_str(), "rb");
   if (stream == nullptr) return {};

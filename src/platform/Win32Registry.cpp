@@ -82,7 +82,8 @@ long Win32Registry::QueryValue(KeyHandle key, std::string_view name, long& type,
 }
 
 long Win32Registry::EnumKey(KeyHandle key, std::uint32_t index, std::string& name) {
-  char buffer[256];
+  // A name has up to 256 characters, each of up to two bytes in a double-byte code page.
+  char buffer[2 * 256 + 1];
   DWORD length = sizeof buffer;
   LONG rc = RegEnumKeyExA(ToHkey(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
   if (rc == ERROR_SUCCESS) name.assign(buffer, length);

@@ -9,6 +9,9 @@ class Win32Registry final : public Registry {
  public:
   Win32Registry();
 
+  // The registry's ANSI entry points convert with the system's code page.
+  CodePage AnsiCodePage() const override { return {}; }
+
   long CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) override;
   long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) override;
   long SetValue(KeyHandle key, std::string_view name, long type,

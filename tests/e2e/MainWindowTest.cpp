@@ -3,6 +3,7 @@
 // the registry and clipboard read back afterwards.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -489,6 +490,82 @@ TEST_F(MainWindow, AboutIsModalAndLeavesTheWindowAsItWas) {
   EXPECT_TRUE(Ended(0));
   EXPECT_EQ(Registered(), "||");
 }
+
+// A settings file in another ANSI code page. The program reads it in the
+// code page of its process, which under Wine follows the locale (LANG).
+struct CodePageCase {
+  const char* name;
+  UINT codePage;
+  std::string folderName, icon, verb, command;  // bytes in the code page
+  std::wstring shownName, shownIcon, shownVerb, shownCommand;
+};
+
+void PrintTo(const CodePageCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+std::string HexBytes(const std::string& bytes) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(bytes[i]));
+    out += (i == 0 ? "" : ",") + std::string(pair);
+  }
+  return out;
+}
+
+class MainWindowCodePage : public MainWindow, public testing::WithParamInterface<CodePageCase> {};
+
+TEST_P(MainWindowCodePage, ShowsTheNamesAndRegistersEachVerbAsOneKey) {
+  const CodePageCase& c = GetParam();
+  if (GetACP() != c.codePage)
+    GTEST_SKIP() << "the ANSI code page of this process is " << GetACP() << ", not " << c.codePage
+                 << " (under Wine it follows LANG: ja_JP.UTF-8 gives 932, ru_RU.UTF-8 1251)";
+  HWND window =
+      StartWith(WriteFile("Hollowpine's Nookway v1_[A1]\r\nname=" + c.folderName + "\r\nicon=" + c.icon +
+                          "\r\nclsid5=0000E2E00001\r\n" + c.verb + ";" + c.command + ";\r\n"));
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(TextOf(Item(window, kTxtName)), c.shownName);
+  EXPECT_EQ(TextOf(Item(window, kTxtIcon)), c.shownIcon);
+  EXPECT_EQ(TextOf(Item(window, kTxtMenu)), c.shownVerb);
+  EXPECT_EQ(TextOf(Item(window, kTxtCom)), c.shownCommand);
+  EXPECT_EQ(TextOf(Item(window, kTxtClsid)), kClsid);
+
+  Click(Item(window, kManual));
+  ASSERT_TRUE(WaitUntil([&] { return CheckState(Item(window, kManual)) == BST_CHECKED; }, kWait));
+  Click(Item(window, kMakeLink));
+  std::optional<MessageBoxInfo> box = WaitForMessageBox(process_->Id(), kWait);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(ReadClipboardText(), kClsid);
+  Dismiss(*box);
+  ASSERT_TRUE(Ended(0));
+
+  // The verb is one key (a backslash as a second byte splits nothing), with its text byte for byte.
+  EXPECT_EQ(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey + "\\Shell"),
+            "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + HexBytes(c.command + '\0') + "\n");
+  EXPECT_TRUE(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey)
+                  .starts_with("[]\n@=1:" + HexBytes(c.folderName + '\0') + "\n"));
+  EXPECT_EQ(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey + "\\DefaultIcon"),
+            "[]\n@=1:" + HexBytes(c.icon + '\0') + "\n");
+  EXPECT_FALSE(test::KeyExists(registry_, kHkeyLocalMachine, kDesktopKey));
+  EXPECT_FALSE(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePages, MainWindowCodePage,
+    testing::Values(
+        // 表示フォルダ "display folder" and the verb 表示 "show": 表 is 95 5C, ソ 83 5C.
+        CodePageCase{"Cp932", 932, "\x95\x5C\x8E\xA6\x83\x74\x83\x48\x83\x8B\x83\x5F",
+                     "C:\\\x83\x5C\x83\x74\x83\x67\\\x95\x5C.ico", "\x95\x5C\x8E\xA6",
+                     "\x83\x5C\x83\x74\x83\x67.exe \\\x95\x5C", L"\u8868\u793A\u30D5\u30A9\u30EB\u30C0",
+                     L"C:\\\u30BD\u30D5\u30C8\\\u8868.ico", L"\u8868\u793A",
+                     L"\u30BD\u30D5\u30C8.exe \\\u8868"},
+        // Папка, Открыть, Чтение.exe
+        CodePageCase{
+            "Cp1251", 1251, "\xCF\xE0\xEF\xEA\xE0", "C:\\\xC8\\\xFF.ico", "\xCE\xF2\xEA\xF0\xFB\xF2\xFC",
+            "\xD7\xF2\xE5\xED\xE8\xE5.exe", L"\u041F\u0430\u043F\u043A\u0430", L"C:\\\u0418\\\u044F.ico",
+            L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C", L"\u0427\u0442\u0435\u043D\u0438\u0435.exe"}),
+    [](const testing::TestParamInfo<CodePageCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nw::e2e

@@ -371,5 +371,36 @@ TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, NwkRegistry, testing::ValuesIn(test::AllBackends()), test::BackendName);
 
+// A settings file in 932, with 表 (95 5C) and ソ (83 5C) in the verb's name:
+// read, made, compared and removed in that code page, one verb key each.
+class NwkCodePage : public testing::TestWithParam<test::CodePageBackend> {};
+
+TEST_P(NwkCodePage, Cp932VerbsAreOneKeyEachFromMakeToRemove) {
+  std::string why;
+  std::unique_ptr<Registry> registry = GetParam().make(CodePage(932), why);
+  if (!registry) GTEST_SKIP() << GetParam().name << " registry: " << why;
+  ScratchFile file(kHeader + "\x95\x5C\x8E\xA6;\x83\x5C.exe;\r\n\x95\x5C\x8E\xA6\\\x83\x5C;x;\r\n");
+  const std::string clsid = ToAnsi(kClsid);
+  test::RemoveTree(*registry, kHkeyClassesRoot, "CLSID\\" + clsid);
+  const Result shown = Nwk({L"show", file.path()}, registry.get());
+  EXPECT_NE(shown.output.out.find(Utf8(L"\u8868\u793A -> \u30BD.exe")), std::string::npos)
+      << shown.output.out;
+
+  ASSERT_EQ(Nwk({L"make", file.path(), L"--placement", L"manual"}, registry.get()).status, kExitDone);
+  EXPECT_EQ(test::DumpTree(*registry, kHkeyClassesRoot, "CLSID\\" + clsid + "\\Shell"),
+            "[]\n[\x95\x5C\x8E\xA6]\n[\x95\x5C\x8E\xA6\\Command]\n@=1:83,5c,2e,65,78,65,00\n"
+            "[\x95\x5C\x8E\xA6\\\x83\x5C]\n[\x95\x5C\x8E\xA6\\\x83\x5C\\Command]\n@=1:78,00\n");
+  const Result status = Nwk({L"status", file.path(), L"--placement", L"manual"}, registry.get());
+  EXPECT_EQ(status.status, kExitDone) << status.output.out;
+
+  EXPECT_EQ(Nwk({L"remove", file.path()}, registry.get()).status, kExitDone);
+  EXPECT_FALSE(test::KeyExists(*registry, kHkeyClassesRoot, "CLSID\\" + clsid));
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePages, NwkCodePage, testing::ValuesIn(test::CodePageBackends()),
+                         [](const testing::TestParamInfo<test::CodePageBackend>& info) {
+                           return info.param.name;
+                         });
+
 }  // namespace
 }  // namespace nw::nwk

@@ -1,0 +1,480 @@
+// Text in ANSI code pages other than the Western one: the conversions, the
+// settings reader, the registry backends and the registration, with the
+// double-byte code page 932 (where the second byte of a character can be a
+// backslash or an ASCII letter) and the Cyrillic 1251.
+//
+// Byte strings are split where a hex escape would otherwise run on into the
+// next character ("\x83\x41" "b").
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include "NW_Core/NW_Core.h"
+#include "NW_Core/Texts.h"
+#include "platform/AnsiText.h"
+#include "platform/MemoryRegistry.h"
+#include "support/Backends.h"
+#include "support/Fakes.h"
+#include "support/RegistryDump.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace nw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Characters of 932 used below: 表 95 5C, 示 8E A6, ソ 83 5C, フ 83 74, ト 83 67,
+// 能 94 5C, ア 83 41, ヂ 83 61, Ａ 82 60, ａ 82 81, 亜 88 9F, halfwidth ｸ B8.
+// Of 1251: А C0, Ё A8, Ч D7, Я DF, ё B8, ч F7, я FF.
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(bytes[i]));
+    out += (i == 0 ? "" : ",") + std::string(pair);
+  }
+  return out;
+}
+
+// --- Conversions -----------------------------------------------------------
+
+enum class Direction { Both, ToText, ToBytes };
+
+struct ConversionCase {
+  const char* name;
+  unsigned codePage;
+  std::string bytes;
+  std::wstring text;
+  Direction direction = Direction::Both;
+};
+
+void PrintTo(const ConversionCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class CodePageConversion : public testing::TestWithParam<ConversionCase> {};
+
+TEST_P(CodePageConversion, ConvertsAsWindowsDoes) {
+  const ConversionCase& c = GetParam();
+  const CodePage codePage(c.codePage);
+  if (c.direction != Direction::ToBytes) {
+    EXPECT_EQ(FromAnsi(c.bytes, codePage), c.text);
+  }
+  if (c.direction != Direction::ToText) {
+    EXPECT_EQ(Hex(ToAnsi(c.text, codePage)), Hex(c.bytes));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePages, CodePageConversion,
+    testing::Values(ConversionCase{"Cp932_BackslashTrailBytes", 932, "\x95\x5C\x83\x5C", L"\u8868\u30BD"},
+                    ConversionCase{"Cp932_LetterTrailBytes", 932, "\x83\x41\x83\x61", L"\u30A2\u30C2"},
+                    ConversionCase{"Cp932_AsciiAndHalfwidth", 932, "a\\b\xB8", L"a\\b\uFF78"},
+                    ConversionCase{"Cp932_LeadByteTakesTheNextByte", 932, "\x81 x", L"\u30FBx",
+                                   Direction::ToText},
+                    ConversionCase{"Cp932_LeadByteAtTheEnd", 932, "a\x95", L"a\u30FB", Direction::ToText},
+                    ConversionCase{"Cp932_Unrepresentable", 932, "a?", L"a\u20AC", Direction::ToBytes},
+                    ConversionCase{"Cp1251_Cyrillic", 1251, "\xC0\xFF\xA8\xB8", L"\u0410\u044F\u0401\u0451"},
+                    ConversionCase{"Cp1251_ByteWithoutCharacter", 1251, "\x98", L"\u0098"},
+                    ConversionCase{"Cp1251_Unrepresentable", 1251, "?", L"\u4E9C", Direction::ToBytes},
+                    ConversionCase{"Cp1252_Western", 1252, "Caf\xE9 \x80", L"Caf\u00E9 \u20AC"},
+                    ConversionCase{"Cp1252_BytesWithoutCharacter", 1252, "\x81\x8D\x8F\x90\x9D",
+                                   L"\u0081\u008D\u008F\u0090\u009D"},
+                    ConversionCase{"Cp1252_Unrepresentable", 1252, "?", L"\u4E9C", Direction::ToBytes}),
+    [](const testing::TestParamInfo<ConversionCase>& info) { return std::string(info.param.name); });
+
+#ifdef _WIN32
+// The test script's runs in other locales name the code page they set up: a
+// run whose processes did not get it would only skip the cases written for it.
+TEST(CodePageProcess, Cp932AndCp1251RunsGetTheirCodePage) {
+  const char* expected = std::getenv("NW_EXPECTED_ACP");
+  if (expected == nullptr) GTEST_SKIP() << "not one of the test script's code-page runs";
+  EXPECT_EQ(GetACP(), std::strtoul(expected, nullptr, 10));
+}
+#endif
+
+TEST(CodePageDefault, IsTheSystemsCodePage) {
+  const unsigned system = CodePage{}.Number();
+#ifdef _WIN32
+  EXPECT_EQ(system, GetACP());
+#else
+  EXPECT_EQ(system, 1252u);
+#endif
+  std::string every;
+  for (int b = 1; b < 256; ++b) every += static_cast<char>(b);
+  EXPECT_EQ(FromAnsi(every), FromAnsi(every, CodePage(system)));
+  const std::wstring text = FromAnsi(every);
+  EXPECT_EQ(ToAnsi(text), ToAnsi(text, CodePage(system)));
+}
+
+// --- The settings reader ---------------------------------------------------
+
+const std::string kMagic = "Hollowpine's Nookway v1_[A1]\r\n";
+
+// A settings file in a fresh temporary folder, removed again with it.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& bytes) {
+    dir_ =
+        fs::temp_directory_path() / ("nw-codepage-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    fs::create_directories(dir_);
+    path_ = dir_ / "folder.nwk";
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+  ~TempFile() {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  std::wstring path() const { return path_.wstring(); }
+
+ private:
+  fs::path dir_, path_;
+};
+
+struct Read {
+  FolderDefinition definition;
+  std::size_t messages = 0;
+};
+
+Read ReadFile(const std::string& bytes, CodePage codePage) {
+  TempFile file(bytes);
+  MemoryRegistry registry;
+  FakePlatform fake(registry, file.path());
+  FakeWindow window;
+  Read read;
+  ReadSettings(fake.platform, window, read.definition, codePage);
+  read.messages = fake.messages.shown.size();
+  return read;
+}
+
+// Skips a row written for the Western code page where the system has another.
+bool SystemIsNot1252(unsigned codePage) {
+  return codePage == 0 && CodePage{}.Number() != 1252;
+}
+
+struct ReaderCase {
+  const char* name;
+  unsigned codePage;  // 0: the system's
+  std::string bytes;  // after the magic line
+  bool refused;
+  std::wstring folderName, folderIcon, folderClsid;
+  int menuCount;
+  std::wstring menuName = {}, menuCommand = {};
+};
+
+void PrintTo(const ReaderCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class CodePageReader : public testing::TestWithParam<ReaderCase> {};
+
+TEST_P(CodePageReader, MatchesKeysOnCharactersAndKeepsValuesWhole) {
+  const ReaderCase& c = GetParam();
+  if (SystemIsNot1252(c.codePage)) GTEST_SKIP() << "the row is written for code page 1252";
+  // Read in the row's code page and, where the system has that one, in the system's.
+  std::vector<CodePage> readings{CodePage(c.codePage)};
+  if (c.codePage != 0 && CodePage{}.Number() == c.codePage) readings.push_back(CodePage{});
+  for (const CodePage codePage : readings) {
+    SCOPED_TRACE(codePage.IsSystem() ? "the system's code page" : "the row's code page");
+    const Read r = ReadFile(kMagic + c.bytes, codePage);
+    EXPECT_EQ(r.messages, c.refused ? 1u : 0u);
+    EXPECT_EQ(r.definition.FolderName, c.folderName);
+    EXPECT_EQ(r.definition.FolderIcon, c.folderIcon);
+    EXPECT_EQ(r.definition.FolderClsid, c.folderClsid);
+    EXPECT_EQ(r.definition.MenuCount, c.menuCount);
+    EXPECT_EQ(r.definition.MenuItems[0].MenuName, c.menuName);
+    EXPECT_EQ(r.definition.MenuItems[0].MenuCommand, c.menuCommand);
+  }
+}
+
+std::wstring Clsid(const std::wstring& clsid5) {
+  return text::kClsidPrefix + clsid5 + text::kClsidSuffix;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePages, CodePageReader,
+    testing::Values(ReaderCase{"Cp932_BackslashTrailBytesStayInTheirCharacters", 932,
+                               "name=\x95\x5C\x8E\xA6\r\n"
+                               "icon=C:\\\x83\x5C\x83\x74\x83\x67\\\x94\x5C.ico\r\n"
+                               "clsid5=\x95\x5C\r\n"
+                               "\x95\x5C\x8E\xA6;\x83\x5C\x83\x74\x83\x67.exe \\\x95\x5C;\r\n",
+                               false, L"\u8868\u793A", L"C:\\\u30BD\u30D5\u30C8\\\u80FD.ico",
+                               Clsid(L"\u8868"), 1, L"\u8868\u793A", L"\u30BD\u30D5\u30C8.exe \\\u8868"},
+                    ReaderCase{"Cp932_KeysInAnyCaseLetterTrailBytesUnchanged", 932,
+                               "NAME=\x83\x41\x83\x61\r\nIcon=\x82\x60\r\nClsId5=C\r\n\x83\x41;\x82\x81;\r\n",
+                               false, L"\u30A2\u30C2", L"\uFF21", Clsid(L"C"), 1, L"\u30A2", L"\uFF41"},
+                    ReaderCase{"Cp932_FullwidthKeyIsNoKey", 932,
+                               "\x82\x8E\x82\x81\x82\x8D\x82\x85\x81\x81x\r\nicon=I\r\nclsid5=C\r\n", true,
+                               L"", L"", L"", 0},
+                    ReaderCase{"Cp932_LeadByteAtLineEndKeepsTheLineEnd", 932,
+                               "name=a\x95\r\nicon=I\r\nclsid5=C\r\n", false, L"a\u30FB", L"I", Clsid(L"C"),
+                               0},
+                    ReaderCase{"Cp1251_Cyrillic", 1251,
+                               "name=\xCF\xE0\xEF\xEA\xE0\r\nicon=I\r\nclsid5=C\r\n"
+                               "\xCE\xF2\xEA\xF0\xFB\xF2\xFC;\xD7\\\xFF.exe;\r\n",
+                               false, L"\u041F\u0430\u043F\u043A\u0430", L"I", Clsid(L"C"), 1,
+                               L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C", L"\u0427\\\u044F.exe"},
+                    ReaderCase{"Default_SystemCodePage", 0,
+                               "name=Caf\xE9\r\nicon=I\r\nclsid5=C\r\n\x80;x;\r\n", false, L"Caf\u00E9", L"I",
+                               Clsid(L"C"), 1, L"\u20AC", L"x"}),
+    [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
+
+#ifndef _WIN32
+// Names of files and the arguments of nwk are UTF-8 on Linux, whatever the
+// code page of the file's text.
+TEST(CodePageFileNames, AreUtf8HereAndTheTextKeepsItsCodePage) {
+  const fs::path dir = fs::temp_directory_path() / "nw-codepage-names";
+  fs::create_directories(dir);
+  const std::string name = "caf\xC3\xA9 \xE8\xA1\xA8.nwk";  // café 表.nwk
+  std::ofstream(dir / name, std::ios::binary) << kMagic + "name=\x95\x5C\r\nicon=I\r\nclsid5=C\r\n";
+  MemoryRegistry registry;
+  FakePlatform fake(registry, FromAnsi(dir.string() + "/" + name, kUtf8));
+  FakeWindow window;
+  FolderDefinition definition;
+  ReadSettings(fake.platform, window, definition, CodePage(932));
+  EXPECT_TRUE(fake.messages.shown.empty());
+  EXPECT_EQ(definition.FolderName, L"\u8868");
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+}
+#endif
+
+// --- The registry backends -------------------------------------------------
+
+const std::string kSandbox = "Software\\NookwayerTests\\CodePage";
+constexpr std::uint32_t kAll = kKeyRights | kKeyWow64_64Key;
+
+// Opens a registry of the backend for the code page, or skips the test.
+#define NW_OPEN_REGISTRY(backend, codePage)                                \
+  do {                                                                     \
+    std::string why;                                                       \
+    registry = (backend).make(CodePage(codePage), why);                    \
+    if (!registry) GTEST_SKIP() << (backend).name << " registry: " << why; \
+  } while (false)
+
+struct NamesCase {
+  const char* name;
+  unsigned codePage;
+  std::vector<std::string> keys;    // created below the sandbox, in this order
+  std::vector<std::string> values;  // written into the sandbox key, in this order
+  std::string dump;                 // of the sandbox afterwards
+};
+
+void PrintTo(const NamesCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+using NamesParam = std::tuple<CodePageBackend, NamesCase>;
+
+class CodePageRegistry : public testing::TestWithParam<NamesParam> {
+ protected:
+  void SetUp() override {
+    NW_OPEN_REGISTRY(std::get<0>(GetParam()), std::get<1>(GetParam()).codePage);
+    RemoveTree(*registry, kHkeyCurrentUser, kSandbox);
+  }
+  void TearDown() override {
+    if (registry) RemoveTree(*registry, kHkeyCurrentUser, kSandbox);
+  }
+  std::unique_ptr<Registry> registry;
+};
+
+TEST_P(CodePageRegistry, SplitsComparesAndListsNamesAsCharacters) {
+  const NamesCase& c = std::get<1>(GetParam());
+  UniqueKey sandbox(*registry);
+  ASSERT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox, kAll, sandbox.put()), kErrorSuccess);
+  for (const std::string& path : c.keys) {
+    UniqueKey key(*registry);
+    EXPECT_EQ(registry->CreateKey(sandbox.get(), path, kAll, key.put()), kErrorSuccess) << Hex(path);
+  }
+  for (const std::string& name : c.values)
+    EXPECT_EQ(registry->SetValue(sandbox.get(), name, kRegSz, {0}), kErrorSuccess) << Hex(name);
+  EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, kSandbox), c.dump);
+}
+
+std::string NamesCaseName(const testing::TestParamInfo<NamesParam>& info) {
+  return std::get<0>(info.param).name + "_" + std::get<1>(info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePages, CodePageRegistry,
+    testing::Combine(testing::ValuesIn(CodePageBackends()),
+                     testing::Values(
+                         // A byte-wise split would make 95 and "\Sub" of 95 5C "\Sub".
+                         NamesCase{"Cp932_BackslashTrailByteSplitsNoName",
+                                   932,
+                                   {"\x95\x5C\\Sub", "\x83\x5C\x95\x5C"},
+                                   {"\x95\x5C"},
+                                   "[]\n\x95\x5C=1:00\n[\x83\x5C\x95\x5C]\n[\x95\x5C]\n[\x95\x5C\\Sub]\n"},
+                         // Trail bytes 41 and 61 are A and a, but ア and ヂ are different characters.
+                         NamesCase{"Cp932_LetterTrailBytesAreNoLetters",
+                                   932,
+                                   {"\x83\x41", "\x83\x61"},
+                                   {"\x83\x41", "\x83\x61"},
+                                   "[]\n\x83\x41=1:00\n\x83\x61=1:00\n[\x83\x41]\n[\x83\x61]\n"},
+                         NamesCase{"Cp932_FullwidthLettersMatchInAnyCase",
+                                   932,
+                                   {"\x82\x60", "\x82\x81\\Sub"},
+                                   {"\x82\x60", "\x82\x81"},
+                                   "[]\n\x82\x60=1:00\n[\x82\x60]\n[\x82\x60\\Sub]\n"},
+                         // Listed by lower-case characters: _ b ア ａ ｸ, where bytes would put ａ before ア.
+                         NamesCase{"Cp932_ListedInCharacterOrder",
+                                   932,
+                                   {"b", "\xB8", "\x82\x81", "_", "\x83\x41"},
+                                   {},
+                                   "[]\n[_]\n[b]\n[\x83\x41]\n[\x82\x81]\n[\xB8]\n"},
+                         NamesCase{"Cp1251_CyrillicMatchesInAnyCase",
+                                   1251,
+                                   {"\xD7", "\xF7\\Sub", "\xDF", "\xFF\\Sub", "\xA8", "\xB8"},
+                                   {"\xD7", "\xF7"},
+                                   "[]\n\xD7=1:00\n[\xD7]\n[\xD7\\Sub]\n[\xDF]\n[\xDF\\Sub]\n[\xA8]\n"},
+                         // я (044F) before ё (0451), where bytes would put B8 before FF.
+                         NamesCase{"Cp1251_ListedInCharacterOrder",
+                                   1251,
+                                   {"b", "\xB8", "\xFF", "_"},
+                                   {},
+                                   "[]\n[_]\n[b]\n[\xFF]\n[\xB8]\n"},
+                         // The same bytes as above are other characters in 1252: × ÷ ß ÿ.
+                         NamesCase{"Cp1252_SameBytesOtherCharacters",
+                                   1252,
+                                   {"\xD7", "\xF7", "\xDF", "\xFF", "\xC9", "\xE9\\Sub"},
+                                   {},
+                                   "[]\n[\xD7]\n[\xDF]\n[\xC9]\n[\xC9\\Sub]\n[\xF7]\n[\xFF]\n"})),
+    NamesCaseName);
+
+class CodePageLimits : public testing::TestWithParam<CodePageBackend> {
+ protected:
+  void SetUp() override {
+    NW_OPEN_REGISTRY(GetParam(), 932);
+    RemoveTree(*registry, kHkeyCurrentUser, kSandbox);
+  }
+  void TearDown() override {
+    if (registry) RemoveTree(*registry, kHkeyCurrentUser, kSandbox);
+  }
+  std::unique_ptr<Registry> registry;
+};
+
+std::string Dbcs(std::size_t characters) {
+  std::string text;
+  for (std::size_t i = 0; i < characters; ++i) text += "\x88\x9F";
+  return text;
+}
+
+TEST_P(CodePageLimits, Cp932_NamesAndPathsAreMeasuredInCharacters) {
+  UniqueKey key(*registry);
+  // A name of 200 characters in 400 bytes, and a path of 260 characters in more bytes.
+  const std::size_t room = 260 - kSandbox.size() - 1;
+  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Dbcs(200), kAll, key.put()),
+            kErrorSuccess);
+  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Dbcs(room), kAll, key.put()),
+            kErrorSuccess);
+  EXPECT_EQ(
+      registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Dbcs(room + 1), kAll, key.put()),
+      kErrorMoreData);
+  key.reset();
+  EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, kSandbox),
+            "[]\n[" + Dbcs(200) + "]\n[" + Dbcs(room) + "]\n");
+  // One name of 256 characters (512 bytes), not one more.
+  const std::string longest = Dbcs(256);
+  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), longest, kAll, key.put()), kErrorSuccess);
+  key.reset();
+  EXPECT_EQ(registry->DeleteKey(RootHandle(kHkeyCurrentUser), longest, kAll), kErrorSuccess);
+  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), longest + Dbcs(1), kAll, key.put()),
+            kErrorInvalidParameter);
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePages, CodePageLimits, testing::ValuesIn(CodePageBackends()),
+                         [](const testing::TestParamInfo<CodePageBackend>& info) { return info.param.name; });
+
+// --- Registration ----------------------------------------------------------
+
+struct RegistrationCase {
+  const char* name;
+  unsigned codePage;  // 0: the system's
+  std::string clsid5, folderName, verb, command;
+};
+
+void PrintTo(const RegistrationCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+using RegistrationParam = std::tuple<CodePageBackend, RegistrationCase>;
+
+class CodePageRegistration : public testing::TestWithParam<RegistrationParam> {
+ protected:
+  void SetUp() override {
+    const RegistrationCase& c = std::get<1>(GetParam());
+    if (SystemIsNot1252(c.codePage)) GTEST_SKIP() << "the row is written for code page 1252";
+    NW_OPEN_REGISTRY(std::get<0>(GetParam()), c.codePage);
+    classKey = "CLSID\\{0000000D-CF0D-D10A-A240-" + c.clsid5 + "}";
+    desktopKey = ToAnsi(text::kDesktopNameSpace) + "\\{0000000D-CF0D-D10A-A240-" + c.clsid5 + "}";
+    Clean();
+  }
+  void TearDown() override {
+    if (registry) Clean();
+  }
+  void Clean() {
+    RemoveTree(*registry, kHkeyClassesRoot, classKey);
+    RemoveTree(*registry, kHkeyLocalMachine, desktopKey);
+  }
+  std::unique_ptr<Registry> registry;
+  std::string classKey, desktopKey;
+};
+
+TEST_P(CodePageRegistration, MakeLinkWritesEachVerbAsOneKeyAndRemoveLinkLeavesNothing) {
+  const RegistrationCase& c = std::get<1>(GetParam());
+  const CodePage codePage(c.codePage);
+  TempFile file(kMagic + "name=" + c.folderName + "\r\nicon=I\r\nclsid5=" + c.clsid5 + "\r\n" + c.verb + ";" +
+                c.command + ";\r\n" + c.verb + "\\Sub;x;\r\n");
+  FakePlatform fake(*registry, file.path());
+  FakeWindow window;
+  FolderDefinition definition;
+  ReadSettings(fake.platform, window, definition, codePage);
+  ASSERT_TRUE(fake.messages.shown.empty());
+  ASSERT_EQ(definition.MenuCount, 2);
+
+  MakeLink(fake.platform, definition, [] { return Placement::Desktop; });
+  // The verb is one key, whatever its trail bytes, and its command comes back byte for byte.
+  EXPECT_EQ(DumpTree(*registry, kHkeyClassesRoot, classKey + "\\Shell"),
+            "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + Hex(c.command + '\0') + "\n[" + c.verb +
+                "\\Sub]\n[" + c.verb + "\\Sub\\Command]\n@=1:78,00\n");
+  EXPECT_TRUE(
+      DumpTree(*registry, kHkeyClassesRoot, classKey).starts_with("[]\n@=1:" + Hex(c.folderName + '\0')));
+  EXPECT_TRUE(KeyExists(*registry, kHkeyLocalMachine, desktopKey));
+
+  RemoveLink(fake.platform, definition);
+  EXPECT_EQ(DumpTree(*registry, kHkeyClassesRoot, classKey), "");
+  EXPECT_FALSE(KeyExists(*registry, kHkeyLocalMachine, desktopKey));
+}
+
+std::string RegistrationCaseName(const testing::TestParamInfo<RegistrationParam>& info) {
+  return std::get<0>(info.param).name + "_" + std::get<1>(info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePages, CodePageRegistration,
+    testing::Combine(testing::ValuesIn(CodePageBackends()),
+                     testing::Values(
+                         // 表示 "Show", 表 and ソ with a backslash as their second byte.
+                         RegistrationCase{"Cp932", 932, "00000CD00932", "\x95\x5C\x83\x5C",
+                                          "\x95\x5C\x8E\xA6", "\x83\x5C\x83\x74\x83\x67.exe"},
+                         // Папка, Открыть, Чтение.exe
+                         RegistrationCase{"Cp1251", 1251, "00000CD01251", "\xCF\xE0\xEF\xEA\xE0",
+                                          "\xCE\xF2\xEA\xF0\xFB\xF2\xFC", "\xD7\xF2\xE5\xED\xE8\xE5.exe"},
+                         RegistrationCase{"Default", 0, "00000CD00000", "Caf\xE9",
+                                          "\xC9"
+                                          "diter",
+                                          "\x80.exe"})),
+    RegistrationCaseName);
+
+}  // namespace
+}  // namespace nw::test
