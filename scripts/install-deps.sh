@@ -27,8 +27,8 @@ ensure_test_locales() {
     exit 1
   fi
   if ! dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q 'install ok installed'; then
-    DEBIAN_FRONTEND=noninteractive apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends locales
+    DEBIAN_FRONTEND=noninteractive apt-get update -q -o DPkg::Lock::Timeout=600
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=600 --no-install-recommends locales
   fi
   for l in "${wanted[@]}"; do
     if grep -Eq "^# *${l//./\\.} UTF-8\$" /etc/locale.gen; then
