@@ -106,8 +106,8 @@ TEST(Win32Platform, ArgumentTextIsEverythingAfterTheProgramName) {
   for (const Case& c : cases) EXPECT_EQ(Win32CommandLine::AfterProgramName(c.commandLine), c.arguments);
 }
 
-// The DPI functions of Windows 10 stand-ins: one that cannot place the window
-// and one that finds it on a 144 DPI monitor.
+// Stand-ins for GetDpiForWindow: one that cannot place the window, one that
+// finds it on a 144 DPI monitor.
 UINT WINAPI NoDpiForWindow(HWND) {
   return 0;
 }

@@ -12,11 +12,15 @@ shift 3
 
 declare -A allowed=()
 while read -r entry only rest; do
-  [[ -z "$entry" || "$entry" == \#* ]] && continue
-  [[ -n "$rest" || ! "$entry" =~ ^[^!]+\.dll![^!]+$ ]] && { echo "$list: unreadable line: $entry $only $rest" >&2; exit 2; }
-  [[ -n "$only" && "$only" != i686 && "$only" != x86_64 ]] && { echo "$list: unknown architecture: $only" >&2; exit 2; }
-  dll="${entry%%!*}"
-  [[ -z "$only" || "$only" == "$arch" ]] && allowed["${dll,,}!${entry#*!}"]=1
+  if [[ -z "$entry" || "$entry" == \#* ]]; then continue; fi
+  if [[ -n "$rest" || ! "$entry" =~ ^[^!]+\.dll![^!]+$ || ! "$only" =~ ^(|i686|x86_64)$ ]]; then
+    echo "$list: unreadable line: $entry $only $rest" >&2
+    exit 2
+  fi
+  if [[ -z "$only" || "$only" == "$arch" ]]; then
+    dll="${entry%%!*}"
+    allowed["${dll,,}!${entry#*!}"]=1
+  fi
 done <"$list"
 
 failed=0
@@ -25,13 +29,14 @@ for exe in "$@"; do
   header="$("$objdump" -p "$exe")" || { echo "$name: $objdump cannot read it" >&2; failed=1; continue; }
 
   for field in Subsystem OSystem; do
+    what="${field/OSystem/operating system}"
     major="$(awk -v f="Major${field}Version" '$1 == f { print $2 }' <<<"$header")"
     minor="$(awk -v f="Minor${field}Version" '$1 == f { print $2 }' <<<"$header")"
     if [[ -z "$major" || -z "$minor" ]]; then
-      echo "$name: no ${field} version in the PE header" >&2
+      echo "$name: no ${what,,} version in the PE header" >&2
       failed=1
     elif ((major > 6 || (major == 6 && minor > 1))); then
-      echo "$name: ${field} version $major.$minor is newer than Windows 7 (6.1)" >&2
+      echo "$name: ${what,,} version $major.$minor is newer than Windows 7 (6.1)" >&2
       failed=1
     fi
   done
