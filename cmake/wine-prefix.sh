@@ -3,6 +3,9 @@
 #   wine-prefix.sh ensure PREFIX   create and configure the prefix once (under a lock)
 #   wine-prefix.sh start PREFIX    ensure, then start a wineserver that stays until stop (current DISPLAY)
 #   wine-prefix.sh stop PREFIX     shut the prefix's wineserver down
+#   wine-prefix.sh version PREFIX win7|win10
+#                                  stop, then make the prefix report that Windows version
+#                                  (as winecfg -v does) and check what it reports; start again after
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cmd="$1"
@@ -31,6 +34,37 @@ create() {
   touch "$WINEPREFIX/.nookwayer-ready"
 }
 
+stop() {
+  if [ -d "$WINEPREFIX" ]; then
+    # The server persists until told: end its processes, then wait for it to go.
+    wineserver -k 2>/dev/null || true
+    timeout 30 wineserver -w 2>/dev/null || true
+  fi
+}
+
+# Wine 8 reports Windows 7 SP1 in a new prefix. winecfg -v writes the version
+# keys under HKLM\Software\Microsoft\Windows NT\CurrentVersion, which programs
+# started afterwards read; cmd's "ver" shows what they get.
+version() {
+  local want
+  case "$1" in
+    win7) want="6.1.7601" ;;
+    win10) want="10.0." ;;
+    *) echo "wine-prefix: unknown Windows version '$1' (win7 or win10)" >&2; exit 2 ;;
+  esac
+  ensure
+  stop
+  env -u DISPLAY wine winecfg -v "$1" </dev/null >/dev/null 2>&1 9>&-
+  local reported
+  reported="$(env -u DISPLAY wine cmd /c ver </dev/null 2>/dev/null 9>&- | tr -d '\r' | grep -o '[0-9][0-9.]*[0-9]' || true)"
+  timeout 30 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
+  if [[ "$reported" != "$want"* ]]; then
+    echo "wine-prefix: asked for $1, but the prefix reports Windows ${reported:-nothing}" >&2
+    exit 1
+  fi
+  echo "wine-prefix: reports Windows $reported ($1)"
+}
+
 case "$cmd" in
   ensure) ensure ;;
   start)
@@ -39,12 +73,7 @@ case "$cmd" in
     setsid wineserver -p </dev/null >/dev/null 2>&1 || true
     wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
     ;;
-  stop)
-    if [ -d "$WINEPREFIX" ]; then
-      # The server persists until told: end its processes, then wait for it to go.
-      wineserver -k 2>/dev/null || true
-      timeout 30 wineserver -w 2>/dev/null || true
-    fi
-    ;;
-  *) echo "usage: $0 ensure|start|stop PREFIX" >&2; exit 2 ;;
+  stop) stop ;;
+  version) version "${3:-}" ;;
+  *) echo "usage: $0 ensure|start|stop PREFIX, or version PREFIX win7|win10" >&2; exit 2 ;;
 esac

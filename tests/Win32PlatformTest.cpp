@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "NW_Core/NW_Core.h"
+#include "platform/Dpi.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
 #include "support/Fakes.h"
@@ -100,6 +104,76 @@ TEST(Win32Platform, ArgumentTextIsEverythingAfterTheProgramName) {
       {L"nookwayer.exe\tfile.nwk ", L"file.nwk "},
   };
   for (const Case& c : cases) EXPECT_EQ(Win32CommandLine::AfterProgramName(c.commandLine), c.arguments);
+}
+
+// Stand-ins for GetDpiForWindow: one that cannot place the window, one that
+// finds it on a 144 DPI monitor.
+UINT WINAPI NoDpiForWindow(HWND) {
+  return 0;
+}
+UINT WINAPI DpiForWindow144(HWND) {
+  return 144;
+}
+
+struct WindowDeleter {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+
+UINT ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return static_cast<UINT>(dpi);
+}
+
+TEST(Win32Platform, WindowDpiFallsBackToTheScreenDpiWhereTheSystemCannotTell) {
+  UniqueWindow window(
+      CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_NE(window, nullptr);
+  struct Case {
+    const char* what;
+    DpiFunctions functions;
+    HWND hwnd;
+    UINT dpi;
+  };
+  const Case cases[] = {
+      {"Windows 7: no GetDpiForWindow", {}, window.get(), ScreenDpi()},
+      {"GetDpiForWindow answers 0", {&NoDpiForWindow, nullptr}, window.get(), ScreenDpi()},
+      {"no window yet", {&DpiForWindow144, nullptr}, nullptr, ScreenDpi()},
+      {"the monitor's DPI", {&DpiForWindow144, nullptr}, window.get(), 144},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WindowDpi(c.hwnd, c.functions), c.dpi) << c.what;
+}
+
+// A window made to the computed outer size has exactly the client area asked
+// for, with the Windows 10 function and with the Windows 7 fallback alike.
+TEST(Win32Platform, WindowRectForGivesTheClientAreaAskedForWithOrWithoutTheDpiFunction) {
+  struct Kind {
+    const char* what;
+    DWORD style;
+    DWORD exStyle;
+  };
+  const Kind kinds[] = {
+      {"main window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0},
+      {"about window", WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW},
+  };
+  const UINT dpi = ScreenDpi();
+  const DpiFunctions systems[] = {{}, SystemDpiFunctions()};
+  for (const DpiFunctions& functions : systems) {
+    for (const Kind& kind : kinds) {
+      const RECT outer = WindowRectFor(6495, 3000, dpi, kind.style, kind.exStyle, functions);
+      UniqueWindow window(CreateWindowExW(kind.exStyle, L"STATIC", L"", kind.style, 0, 0,
+                                          outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                                          nullptr, nullptr, nullptr));
+      ASSERT_NE(window, nullptr);
+      RECT client{};
+      GetClientRect(window.get(), &client);
+      const char* which = functions.adjustWindowRectExForDpi != nullptr ? "with" : "without";
+      EXPECT_EQ(client.right, Scale(6495, dpi)) << kind.what << ", " << which << " AdjustWindowRectExForDpi";
+      EXPECT_EQ(client.bottom, Scale(3000, dpi)) << kind.what << ", " << which << " AdjustWindowRectExForDpi";
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,24 @@
 #include "platform/Dpi.h"
 
 namespace nw {
+namespace {
+
+template <typename Function>
+void Find(HMODULE module, const char* name, Function& function) {
+  function = module != nullptr
+                 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                 : nullptr;
+}
+
+}  // namespace
+
+DpiFunctions SystemDpiFunctions() {
+  DpiFunctions functions;
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  Find(user32, "GetDpiForWindow", functions.getDpiForWindow);
+  Find(user32, "AdjustWindowRectExForDpi", functions.adjustWindowRectExForDpi);
+  return functions;
+}
 
 int Scale(int twips, UINT dpi) {
   return MulDiv(twips, static_cast<int>(dpi), 1440);
@@ -8,29 +26,23 @@ int Scale(int twips, UINT dpi) {
 
 UINT SystemDpi() {
   HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
-UINT WindowDpi(HWND hwnd) {
-  // Looked up at run time: older systems know only the system DPI.
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpi != nullptr && hwnd != nullptr) {
-    if (UINT dpi = getDpi(hwnd)) return dpi;
+UINT WindowDpi(HWND hwnd, const DpiFunctions& functions) {
+  if (functions.getDpiForWindow != nullptr && hwnd != nullptr) {
+    if (UINT dpi = functions.getDpiForWindow(hwnd)) return dpi;
   }
   return SystemDpi();
 }
 
-RECT WindowRectFor(int widthTwips, int heightTwips, UINT dpi, DWORD style, DWORD exStyle) {
+RECT WindowRectFor(int widthTwips, int heightTwips, UINT dpi, DWORD style, DWORD exStyle,
+                   const DpiFunctions& functions) {
   RECT rect{0, 0, Scale(widthTwips, dpi), Scale(heightTwips, dpi)};
-  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust = reinterpret_cast<AdjustForDpiFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-  if (adjust != nullptr)
-    adjust(&rect, style, FALSE, exStyle, dpi);
+  if (functions.adjustWindowRectExForDpi != nullptr)
+    functions.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi);
   else
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
   return rect;
