@@ -1,5 +1,5 @@
 // Times the program against the bare window, alternating the two, and prints
-// medians and ratios:
+// the medians, the fastest runs and their ratios:
 //   startup_bench NOOKWAYER.EXE BARE.EXE SETTINGS.NWK [RUNS]
 // The floor is BARE.EXE: an empty window, or one with controls like ours.
 // "start" is the time from starting the process until it has painted its window
@@ -113,6 +113,10 @@ double ProgramMakeLink(const std::wstring& exe, const std::wstring& file) {
   return seconds;
 }
 
+double Fastest(const std::vector<double>& values) {
+  return *std::min_element(values.begin(), values.end());
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -136,11 +140,16 @@ int wmain(int argc, wchar_t** argv) {
     bareTimes.push_back(BareRun(bare));
     makeTimes.push_back(ProgramMakeLink(program, file));
   }
-  const double floor = Median(bareTimes);
-  std::printf("floor (start to first paint, exit):       %.3f s\n", floor);
-  std::printf("start to painted, idle main window:        %.3f s  ratio %.2f\n", Median(startTimes),
-              Median(startTimes) / floor);
-  std::printf("whole Make Link run (20 verbs):            %.3f s  ratio %.2f\n", Median(makeTimes),
-              Median(makeTimes) / floor);
+  // The median, and the fastest run: on a shared machine the noise only ever
+  // adds time, so the fastest runs are the steadiest measure of the cost.
+  const double floor = Median(bareTimes), fastestFloor = Fastest(bareTimes);
+  std::printf("%-36s median %.3f s            fastest %.3f s\n", "floor (start to first paint, exit):", floor,
+              fastestFloor);
+  std::printf("%-36s median %.3f s ratio %.2f  fastest %.3f s ratio %.2f\n",
+              "start to painted, idle main window:", Median(startTimes), Median(startTimes) / floor,
+              Fastest(startTimes), Fastest(startTimes) / fastestFloor);
+  std::printf("%-36s median %.3f s ratio %.2f  fastest %.3f s ratio %.2f\n",
+              "whole Make Link run (20 verbs):", Median(makeTimes), Median(makeTimes) / floor,
+              Fastest(makeTimes), Fastest(makeTimes) / fastestFloor);
   return 0;
 }

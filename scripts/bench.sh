@@ -29,7 +29,7 @@ nwk="$work/twenty-verbs.nwk"
   for i in $(seq 1 20); do printf 'Verb %s;cmd.exe /c echo %s;\r\n' "$i" "$i"; done
 } >"$nwk"
 
-echo "== Under Wine ($runs alternating runs each, medians): start-up, Make Link, nwk make"
+echo "== Under Wine ($runs alternating runs each): start-up, Make Link, nwk make"
 prefix="$root/build/wineprefix"
 env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
 cmake/wine-prefix.sh stop "$prefix"
