@@ -126,7 +126,7 @@ bool FrmNW::Create(HINSTANCE instance) {
   instance_ = instance;
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &FrmNW::WindowProc;
+  windowClass.lpfnWndProc = &OwnerWindowProc<FrmNW>;
   windowClass.hInstance = instance;
   windowClass.hIcon =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON,
@@ -142,19 +142,6 @@ bool FrmNW::Create(HINSTANCE instance) {
   CreateWindowExW(0, kMainWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                   CW_USEDEFAULT, nullptr, nullptr, instance, this);
   return hwnd_ != nullptr;
-}
-
-LRESULT CALLBACK FrmNW::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  FrmNW* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<FrmNW*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<FrmNW*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

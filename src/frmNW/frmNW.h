@@ -10,6 +10,7 @@
 #include "frmNW/ControlIds.h"
 #include "platform/Gdi.h"
 #include "platform/Win32Services.h"
+#include "platform/WindowProc.h"
 
 namespace nw {
 
@@ -36,7 +37,8 @@ class FrmNW final : public MainWindowView {
   void Unload() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Owner>
+  friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void CreateControls();

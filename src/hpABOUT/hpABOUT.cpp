@@ -17,6 +17,7 @@
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
 #include "platform/ShellOpen.h"
+#include "platform/WindowProc.h"
 
 namespace nw {
 namespace {
@@ -132,7 +133,8 @@ class HpABOUT {
   void ShowModal();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Owner>
+  friend LRESULT CALLBACK nw::OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR subclassId, DWORD_PTR self);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -177,7 +179,7 @@ void HpABOUT::RegisterClassOnce() const {
   if (GetClassInfoExW(instance_, about::kWindowClass, &existing)) return;
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &HpABOUT::WindowProc;
+  windowClass.lpfnWndProc = &OwnerWindowProc<HpABOUT>;
   windowClass.hInstance = instance_;
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -281,24 +283,6 @@ void HpABOUT::ApplyLayout(UINT dpi) {
     SendMessageW(Item(kLblInfo + index), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-LRESULT CALLBACK HpABOUT::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  HpABOUT* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<HpABOUT*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<HpABOUT*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT HpABOUT::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
