@@ -12,8 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "Stats.h"
+
 namespace {
 
+using nw::bench::Fastest;
+using nw::bench::Median;
 using Clock = std::chrono::steady_clock;
 
 // What the commands print goes nowhere: only their work is timed.
@@ -48,15 +52,6 @@ double Run(std::wstring commandLine) {
     std::exit(2);
   }
   return seconds;
-}
-
-double Fastest(const std::vector<double>& values) {
-  return *std::min_element(values.begin(), values.end());
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace

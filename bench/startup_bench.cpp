@@ -13,8 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "Stats.h"
+
 namespace {
 
+using nw::bench::Fastest;
+using nw::bench::Median;
 using Clock = std::chrono::steady_clock;
 
 struct Started {
@@ -111,15 +115,6 @@ double ProgramMakeLink(const std::wstring& exe, const std::wstring& file) {
   const double seconds = Seconds(started.at);
   Finish(started, 0);
   return seconds;
-}
-
-double Fastest(const std::vector<double>& values) {
-  return *std::min_element(values.begin(), values.end());
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace

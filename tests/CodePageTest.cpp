@@ -34,16 +34,6 @@ namespace fs = std::filesystem;
 // 能 94 5C, ア 83 41, ヂ 83 61, Ａ 82 60, ａ 82 81, 亜 88 9F, halfwidth ｸ B8.
 // Of 1251: А C0, Ё A8, Ч D7, Я DF, ё B8, ч F7, я FF.
 
-std::string Hex(const std::string& bytes) {
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    char pair[4];
-    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(bytes[i]));
-    out += (i == 0 ? "" : ",") + std::string(pair);
-  }
-  return out;
-}
-
 // --- Conversions -----------------------------------------------------------
 
 enum class Direction { Both, ToText, ToBytes };
@@ -69,7 +59,7 @@ TEST_P(CodePageConversion, ConvertsAsWindowsDoes) {
     EXPECT_EQ(FromAnsi(c.bytes, codePage), c.text);
   }
   if (c.direction != Direction::ToText) {
-    EXPECT_EQ(Hex(ToAnsi(c.text, codePage)), Hex(c.bytes));
+    EXPECT_EQ(HexBytes(ToAnsi(c.text, codePage)), HexBytes(c.bytes));
   }
 }
 
@@ -294,10 +284,10 @@ TEST_P(CodePageRegistry, SplitsComparesAndListsNamesAsCharacters) {
   ASSERT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox, kAll, sandbox.put()), kErrorSuccess);
   for (const std::string& path : c.keys) {
     UniqueKey key(*registry);
-    EXPECT_EQ(registry->CreateKey(sandbox.get(), path, kAll, key.put()), kErrorSuccess) << Hex(path);
+    EXPECT_EQ(registry->CreateKey(sandbox.get(), path, kAll, key.put()), kErrorSuccess) << HexBytes(path);
   }
   for (const std::string& name : c.values)
-    EXPECT_EQ(registry->SetValue(sandbox.get(), name, kRegSz, {0}), kErrorSuccess) << Hex(name);
+    EXPECT_EQ(registry->SetValue(sandbox.get(), name, kRegSz, {0}), kErrorSuccess) << HexBytes(name);
   EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, kSandbox), c.dump);
 }
 
@@ -445,10 +435,10 @@ TEST_P(CodePageRegistration, MakeLinkWritesEachVerbAsOneKeyAndRemoveLinkLeavesNo
   MakeLink(fake.platform, definition, [] { return Placement::Desktop; });
   // The verb is one key, whatever its trail bytes, and its command comes back byte for byte.
   EXPECT_EQ(DumpTree(*registry, kHkeyClassesRoot, classKey + "\\Shell"),
-            "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + Hex(c.command + '\0') + "\n[" + c.verb +
-                "\\Sub]\n[" + c.verb + "\\Sub\\Command]\n@=1:78,00\n");
-  EXPECT_TRUE(
-      DumpTree(*registry, kHkeyClassesRoot, classKey).starts_with("[]\n@=1:" + Hex(c.folderName + '\0')));
+            "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + HexBytes(c.command + '\0') + "\n[" +
+                c.verb + "\\Sub]\n[" + c.verb + "\\Sub\\Command]\n@=1:78,00\n");
+  EXPECT_TRUE(DumpTree(*registry, kHkeyClassesRoot, classKey)
+                  .starts_with("[]\n@=1:" + HexBytes(c.folderName + '\0')));
   EXPECT_TRUE(KeyExists(*registry, kHkeyLocalMachine, desktopKey));
 
   RemoveLink(fake.platform, definition);

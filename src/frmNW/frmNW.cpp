@@ -115,6 +115,11 @@ RECT ControlRect(const ControlSpec& row, UINT dpi) {
               Scale(top, dpi) + Scale(row.height, dpi)};
 }
 
+// The font of a control's row: the message font or the small one.
+HFONT FontOf(const ControlSpec& row, const UniqueFont& defaultFont, const UniqueFont& smallFont) {
+  return row.font == Font::Small ? smallFont.get() : defaultFont.get();
+}
+
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 }  // namespace
@@ -198,8 +203,7 @@ void FrmNW::CreateControls() {
         CreateWindowExW(row->exStyle, row->className, row->text, row->style, place.left, place.top,
                         place.right - place.left, place.bottom - place.top, hwnd_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance_, nullptr);
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(row->font == Font::Small ? smallFont_.get() : defaultFont_.get()),
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*row, defaultFont_, smallFont_)),
                  FALSE);
   }
   CheckRadioButton(hwnd_, kDesktop, kManual, kDesktop);
@@ -214,9 +218,7 @@ void FrmNW::ApplyLayout(UINT dpi) {
     const RECT place = ControlRect(row, dpi);
     SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(row.font == Font::Small ? smallFont_.get() : defaultFont_.get()),
-                 TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row, defaultFont_, smallFont_)), TRUE);
   }
   ShowLogo();
 }

@@ -29,7 +29,7 @@ struct Tree {
   std::map<std::wstring, std::size_t> index;
 
   Key& At(const std::wstring& path) {
-    const std::wstring folded = Fold(path);
+    const std::wstring folded = FoldCase(path);
     auto found = index.find(folded);
     if (found != index.end()) return keys[found->second];
     index.emplace(folded, keys.size());
@@ -37,15 +37,14 @@ struct Tree {
     return keys.back();
   }
   const Key* Find(const std::wstring& path) const {
-    auto found = index.find(Fold(path));
+    auto found = index.find(FoldCase(path));
     return found == index.end() ? nullptr : &keys[found->second];
   }
-  static std::wstring Fold(const std::wstring& text) { return FoldCase(text); }
 };
 
 const Value* FindValue(const Key& key, const std::wstring& name) {
   for (const Value& value : key.values)
-    if (Tree::Fold(value.name) == Tree::Fold(name)) return &value;
+    if (FoldCase(value.name) == FoldCase(name)) return &value;
   return nullptr;
 }
 
@@ -107,7 +106,7 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
     const std::wstring path = full(step.root, step.keyPath);
     for (const RemovalKey& top : tops) {
       const std::wstring topPath = full(top.parent.root, top.parent.path + L"\\" + top.name);
-      if (Tree::Fold(path).starts_with(Tree::Fold(topPath)))
+      if (FoldCase(path).starts_with(FoldCase(topPath)))
         for (std::size_t at = path.find(L'\\', topPath.size()); at != std::wstring::npos;
              at = path.find(L'\\', at + 1))
           expected.At(path.substr(0, at));

@@ -1,22 +1,15 @@
 #include "platform/Dpi.h"
 
+#include "platform/Module.h"
+
 namespace nw {
-namespace {
-
-template <typename Function>
-void Find(HMODULE module, const char* name, Function& function) {
-  function = module != nullptr
-                 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                 : nullptr;
-}
-
-}  // namespace
 
 DpiFunctions SystemDpiFunctions() {
   DpiFunctions functions;
   const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  Find(user32, "GetDpiForWindow", functions.getDpiForWindow);
-  Find(user32, "AdjustWindowRectExForDpi", functions.adjustWindowRectExForDpi);
+  functions.getDpiForWindow = FindFunction<decltype(functions.getDpiForWindow)>(user32, "GetDpiForWindow");
+  functions.adjustWindowRectExForDpi =
+      FindFunction<decltype(functions.adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi");
   return functions;
 }
 

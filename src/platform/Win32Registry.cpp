@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/Module.h"
+
 namespace nw {
 namespace {
 
@@ -31,9 +33,7 @@ bool HasNul(std::string_view text) {
 Win32Registry::Win32Registry() {
   // Deleting from the 64-bit view needs RegDeleteKeyExA, which older systems lack:
   // look it up at run time so the program still starts there.
-  if (HMODULE advapi = GetModuleHandleA("advapi32.dll"))
-    deleteKeyEx_ =
-        reinterpret_cast<DeleteKeyExFn>(reinterpret_cast<void*>(GetProcAddress(advapi, "RegDeleteKeyExA")));
+  deleteKeyEx_ = FindFunction<DeleteKeyExFn>(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA");
 }
 
 long Win32Registry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {

@@ -504,16 +504,6 @@ void PrintTo(const CodePageCase& c, std::ostream* out) {
   *out << c.name;
 }
 
-std::string HexBytes(const std::string& bytes) {
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    char pair[4];
-    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(bytes[i]));
-    out += (i == 0 ? "" : ",") + std::string(pair);
-  }
-  return out;
-}
-
 class MainWindowCodePage : public MainWindow, public testing::WithParamInterface<CodePageCase> {};
 
 TEST_P(MainWindowCodePage, ShowsTheNamesAndRegistersEachVerbAsOneKey) {
@@ -541,12 +531,13 @@ TEST_P(MainWindowCodePage, ShowsTheNamesAndRegistersEachVerbAsOneKey) {
   ASSERT_TRUE(Ended(0));
 
   // The verb is one key (a backslash as a second byte splits nothing), with its text byte for byte.
-  EXPECT_EQ(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey + "\\Shell"),
-            "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + HexBytes(c.command + '\0') + "\n");
+  EXPECT_EQ(
+      test::DumpTree(registry_, kHkeyClassesRoot, kClassKey + "\\Shell"),
+      "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + test::HexBytes(c.command + '\0') + "\n");
   EXPECT_TRUE(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey)
-                  .starts_with("[]\n@=1:" + HexBytes(c.folderName + '\0') + "\n"));
+                  .starts_with("[]\n@=1:" + test::HexBytes(c.folderName + '\0') + "\n"));
   EXPECT_EQ(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey + "\\DefaultIcon"),
-            "[]\n@=1:" + HexBytes(c.icon + '\0') + "\n");
+            "[]\n@=1:" + test::HexBytes(c.icon + '\0') + "\n");
   EXPECT_FALSE(test::KeyExists(registry_, kHkeyLocalMachine, kDesktopKey));
   EXPECT_FALSE(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey));
 }

@@ -19,12 +19,7 @@ void DumpKey(Registry& registry, KeyHandle key, const std::string& relative, std
     std::vector<std::uint8_t> data;
     registry.QueryValue(key, name, type, data);
     out += (name.empty() ? std::string("@") : name) + "=" + std::to_string(type) + ":";
-    for (std::size_t b = 0; b < data.size(); ++b) {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, "%02x", data[b]);
-      out += (b == 0 ? "" : ",") + std::string(hex);
-    }
-    out += "\n";
+    out += HexBytes(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())) + "\n";
   }
   for (std::uint32_t i = 0;; ++i) {
     std::string child;
@@ -39,6 +34,16 @@ void DumpKey(Registry& registry, KeyHandle key, const std::string& relative, std
 }
 
 }  // namespace
+
+std::string HexBytes(std::string_view bytes) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(bytes[i]));
+    out += (i == 0 ? "" : ",") + std::string(pair);
+  }
+  return out;
+}
 
 std::string DumpTree(Registry& registry, RootKey root, const std::string& path, std::uint32_t view) {
   UniqueKey key(registry);

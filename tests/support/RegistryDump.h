@@ -3,10 +3,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/Registry.h"
 
 namespace nw::test {
+
+// Bytes as the dump shows them: two hex digits each, joined by commas ("41,00").
+std::string HexBytes(std::string_view bytes);
 
 // Keys as "[path]" relative to the dumped key, values as "name=type:hex,bytes"
 // ("@" for the default value). Empty when the key does not exist.
