@@ -5,4 +5,4 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 "$here/wine-prefix.sh" ensure "$1"
 . "$here/wine-env.sh" "$1"
 shift
-exec wine "$@"
+exec "${NW_WINE[@]}" "$@"

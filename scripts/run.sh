@@ -4,13 +4,34 @@
 # one, saves a screenshot of the window as build/screenshots/main-window.png
 # and closes the window again.
 #   scripts/run.sh [i686|x86_64] [FILE.nwk]
+# The i686 build is the default; where this machine cannot run 32-bit programs
+# the x86_64 build is.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+arch=""
+case "${1:-}" in
+  i686 | x86_64) arch="$1"; shift ;;
+esac
+file="${1:-$root/examples/admin-tools.nwk}"
+[[ "$file" == /* ]] || file="$PWD/$file"
 cd "$root"
-arch="${1:-i686}"
-file="$(realpath "${2:-examples/admin-tools.nwk}")"
 
 bash scripts/install-deps.sh
+. cmake/wine-host.sh
+if [ "$NW_RUNS_32BIT" = no ]; then
+  if [ "$arch" = i686 ]; then
+    echo "run: the i686 build cannot run here: $NW_NO_32BIT_WHY (try: scripts/run.sh x86_64)" >&2
+    exit 3
+  fi
+  [ -n "$arch" ] || echo "run: $NW_NO_32BIT_WHY: running the x86_64 build"
+  arch=x86_64
+fi
+arch="${arch:-i686}"
+if [ ! -f "$file" ]; then
+  echo "run: no such file: $file" >&2
+  exit 2
+fi
+file="$(realpath "$file")"
 cmake --preset "$arch" >/dev/null
 cmake --build --preset "$arch" --target nookwayer -j "$(nproc)"
 
@@ -26,7 +47,7 @@ if [ -n "${DISPLAY:-}" ]; then
   cmake/wine-prefix.sh start "$prefix"
   . cmake/wine-env.sh "$prefix"
   status=0
-  wine "$exe" "$(winpath "$file")" || status=$?
+  nw_wine "$exe" "$(winpath "$file")" || status=$?
   cmake/wine-prefix.sh stop "$prefix"
   exit $status
 fi
@@ -38,7 +59,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   prefix="$1"; exe="$2"; file="$3"; shot="$4"
   cmake/wine-prefix.sh start "$prefix"
   . cmake/wine-env.sh "$prefix"
-  wine "$exe" "$file" &
+  nw_wine "$exe" "$file" &
   window=""
   for _ in $(seq 1 200); do
     window="$(xdotool search --onlyvisible --name "^Nookwayer$" 2>/dev/null | head -n 1 || true)"
