@@ -37,7 +37,10 @@ create() {
   fi
   [ "$NW_RUNS_32BIT" = yes ] || echo "wine-prefix: booting a 64-bit-only prefix: $NW_NO_32BIT_WHY" >&2
   # Boot without a display: the first process of a session binds the desktop to its DISPLAY.
-  env -u DISPLAY "${NW_WINE[@]}" wineboot -i >/dev/null 2>&1 9>&-
+  if ! env -u DISPLAY "${NW_WINE[@]}" wineboot -i >/dev/null 2>&1 9>&-; then
+    echo "wine-prefix: wineboot could not create $WINEPREFIX" >&2
+    exit 1
+  fi
   # Debian's Wine does not load its own fonts: put them where the prefix finds them.
   cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   local reg="$WINEPREFIX/nookwayer-setup.reg"

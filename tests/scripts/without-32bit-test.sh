@@ -33,7 +33,11 @@ status=$?
 [ "$status" -eq 0 ] || fail "64-bit path: status $status"
 expect_in "64-bit path" "export FILE" "$out"
 # The stand-ins do stand for the broken wrapper: the normal path fails on them.
-NW_RUNS_32BIT=yes PATH="$broken:$PATH" cmake/wine-run.sh "$prefix" "$nwk" --help >/dev/null 2>&1
+(
+  export NW_RUNS_32BIT=yes PATH="$broken:$PATH"
+  . cmake/wine-env.sh "$prefix"
+  nw_wine "$nwk" --help >/dev/null 2>&1
+)
 status=$?
 [ "$status" -eq 126 ] || fail "the stand-in wrapper did not fail the normal path (status $status)"
 
