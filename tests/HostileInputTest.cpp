@@ -96,7 +96,7 @@ class HostileDefinitions : public testing::TestWithParam<Backend> {
   std::unique_ptr<Registry> registry;
 };
 
-TEST_P(HostileDefinitions, AVerbNameTheRegistryRefusesFailsTheCommandInsideTheClassKey) {
+TEST_P(HostileDefinitions, AVerbNameTheRegistryRefusesFailsTheCommandAndLeavesNothing) {
   FolderDefinition d;
   d.FolderName = L"N";
   d.FolderClsid = Clsid();
@@ -104,15 +104,13 @@ TEST_P(HostileDefinitions, AVerbNameTheRegistryRefusesFailsTheCommandInsideTheCl
   d.MenuItems[1] = {std::wstring(300, L'v'), L"b.exe"};
   d.MenuItems[2] = {L"Never", L"c.exe"};
   d.MenuCount = 3;
-  const std::string shell = ToAnsi(L"CLSID\\" + Clsid() + L"\\Shell");
   FakePlatform fake(*registry, L"x.nwk");
   EXPECT_FALSE(
       RunCommand(fake.messages, [&] { MakeLink(fake.platform, d, [] { return Placement::Desktop; }); }));
   EXPECT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].title, L"Nookwayer Error");
-  // The verb before it is written, the one after it and the placement are not.
-  EXPECT_EQ(DumpTree(*registry, kHkeyClassesRoot, shell),
-            "[]\n[Fine]\n[Fine\\Command]\n@=1:61,2e,65,78,65,00\n");
+  // Nothing stays: not the class key with the verb before it, nor a placement.
+  EXPECT_FALSE(KeyExists(*registry, kHkeyClassesRoot, ToAnsi(L"CLSID\\" + Clsid())));
   EXPECT_FALSE(KeyExists(*registry, kHkeyLocalMachine,
                          ToAnsi(std::wstring(text::kDesktopNameSpace) + L"\\" + Clsid())));
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "EasyReg/Snapshot.h"
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
 #include "platform/AnsiText.h"
@@ -141,13 +144,13 @@ TEST_P(Registration, VerbNamesGoIntoKeyPathsVerbatim) {
                        Sz("deep") + "\n");
 }
 
-TEST_P(Registration, MoreEntriesThanTheTableHoldsFailBeforeThePlacement) {
+TEST_P(Registration, MoreEntriesThanTheTableHoldsFailBeforeThePlacementAndLeaveNothing) {
   FolderDefinition d = TwoVerbs();
   for (int i = 0; i < 20; ++i) d.MenuItems[i] = {L"V" + std::to_wstring(i), L"c"};
   d.MenuCount = 21;
   FakePlatform fake(*registry, L"x.nwk");
   EXPECT_THROW(MakeLink(fake.platform, d, [] { return Placement::Manual; }), std::out_of_range);
-  EXPECT_TRUE(KeyExists(*registry, kHkeyClassesRoot, kClassKey + "\\Shell\\V19\\Command"));
+  EXPECT_EQ(ClassDump(), "");
   EXPECT_EQ(fake.clipboard.writes, 0);
   EXPECT_TRUE(fake.messages.shown.empty());
 }
@@ -194,11 +197,13 @@ TEST_P(Registration, WithoutAClsidNothingIsWrittenOrDeleted) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, Registration, testing::ValuesIn(AllBackends()), BackendName);
 
-// The calls, in order, as the in-memory registry saw them.
-std::vector<std::string> Calls(const MemoryRegistry& registry) {
+// The calls, in order, as the in-memory registry saw them: all of them, or
+// only the writes (keys created, values set, keys and values deleted).
+std::vector<std::string> Calls(const MemoryRegistry& registry, bool writesOnly = false) {
   const std::string classes = "HKEY_LOCAL_MACHINE\\Software\\Classes\\" + kClassKey;
   std::vector<std::string> calls;
   for (const MemoryRegistry::Call& call : registry.Journal()) {
+    if (writesOnly && call.operation == "OpenKey") continue;
     std::string path = call.path;
     if (path.rfind(classes, 0) == 0) path = "K" + path.substr(classes.size());
     calls.push_back(call.operation + " " + path + (call.name.empty() ? "" : " " + call.name));
@@ -214,28 +219,29 @@ TEST(RegistrationOrder, MakeLinkWritesStepByStepInItsFixedOrder) {
   MakeLink(fake.platform, d, [] { return Placement::Desktop; });
   const std::vector<std::string> expected = {
       "CreateKey K",
-      "OpenKey K",
       "SetValue K",
       "CreateKey K\\DefaultIcon",
-      "OpenKey K\\DefaultIcon",
       "SetValue K\\DefaultIcon",
       "CreateKey K\\InProcServer32",
-      "OpenKey K\\InProcServer32",
       "SetValue K\\InProcServer32",
-      "OpenKey K\\InProcServer32",
       "SetValue K\\InProcServer32 ThreadingModel",
       "CreateKey K\\ShellEx\\PropertySheetHandler\\" + kClsid,
       "CreateKey K\\ShellFolder",
-      "OpenKey K\\ShellFolder",
       "SetValue K\\ShellFolder Attributes",
       "CreateKey K\\Shell",
       "CreateKey K\\Shell\\Open",
       "CreateKey K\\Shell\\Open\\Command",
-      "OpenKey K\\Shell\\Open\\Command",
       "SetValue K\\Shell\\Open\\Command",
       "CreateKey HKEY_LOCAL_MACHINE\\" + kDesktop,
   };
-  EXPECT_EQ(Calls(registry), expected);
+  EXPECT_EQ(Calls(registry, true), expected);
+  // Each value goes into the key its create left open: the only opens are the
+  // reads of what was there, before the first write.
+  const std::vector<std::string> all = Calls(registry);
+  const auto firstWrite = std::find(all.begin(), all.end(), "CreateKey K");
+  EXPECT_EQ(
+      std::count_if(firstWrite, all.end(), [](const std::string& c) { return c.rfind("OpenKey", 0) == 0; }),
+      0);
   EXPECT_EQ(registry.OpenHandles(), 0u);
 }
 
@@ -265,77 +271,159 @@ FolderDefinition TwentyVerbs() {
   return d;
 }
 
-// Everything the folder's commands touch, as text.
-std::string Everything(Registry& registry) {
-  return DumpTree(registry, kHkeyClassesRoot, kClassKey) + "|" +
-         DumpTree(registry, kHkeyLocalMachine, kDesktop) + "|" +
-         DumpTree(registry, kHkeyLocalMachine, kMyComputer);
+// The three trees the folder's commands touch, as text.
+std::vector<std::string> Trees(Registry& registry) {
+  return {DumpTree(registry, kHkeyClassesRoot, kClassKey), DumpTree(registry, kHkeyLocalMachine, kDesktop),
+          DumpTree(registry, kHkeyLocalMachine, kMyComputer)};
+}
+// Where each of them starts, as NotRestored names it.
+const Unrestored kTreeRoots[] = {
+    {kHkeyClassesRoot, kClassKey}, {kHkeyLocalMachine, kDesktop}, {kHkeyLocalMachine, kMyComputer}};
+
+// An older registration of the same folder: a name and a verb of its own, a
+// value of a type the program never writes, and the other placement.
+void OlderRegistration(const Platform& platform) {
+  FolderDefinition d = TwoVerbs();
+  d.FolderName = L"Older";
+  d.MenuItems[0] = {L"Older verb", L"old.exe"};
+  d.MenuCount = 1;
+  MakeLink(platform, d, [] { return Placement::MyComputer; });
+  UniqueKey key(platform.registry);
+  ASSERT_EQ(platform.registry.OpenKey(RootHandle(kHkeyClassesRoot), kClassKey + "\\DefaultIcon", kAccess,
+                                      key.put()),
+            kErrorSuccess);
+  ASSERT_EQ(platform.registry.SetValue(key.get(), "Expand", 2, {'%', 'O', '%', 0}), kErrorSuccess);
 }
 
-// Runs a command on a registry prepared by `prepare`, making registry call
-// number `failing` fail with `code` (none when past the end). Gives the number
-// of calls made, and the state of the registry before each call.
+// A command run on a registry prepared by `prepare`, with the registry calls
+// that `fail` picks (by their number) failing with the code it gives.
 struct FaultRun {
   std::size_t calls = 0;
-  std::vector<std::string> before;  // before[n]: the state before call n
-  std::string after;
+  std::vector<std::string> operations;  // of each call, in order
+  std::vector<std::string> before, after;
   bool completed = false;
   std::vector<ShownMessage> shown;
+  std::vector<Unrestored> left;  // what NotRestored named
+  bool notRestored = false;
 };
 
-FaultRun RunWithFault(const std::function<void(const Platform&)>& prepare,
-                      const std::function<void(const Platform&)>& command, std::size_t failing, long code) {
+using Command = std::function<void(const Platform&)>;
+
+FaultRun RunWithFaults(const Command& prepare, const Command& command,
+                       const std::function<long(std::size_t)>& fail) {
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
   prepare(fake.platform);
   FaultRun run;
-  bool inside = false;  // reading the state makes calls of its own
-  registry.inject = [&](const MemoryRegistry::Call&) {
-    if (inside) return kErrorSuccess;
-    inside = true;
-    run.before.push_back(Everything(registry));
-    inside = false;
-    return run.calls++ == failing ? code : kErrorSuccess;
+  run.before = Trees(registry);
+  registry.inject = [&](const MemoryRegistry::Call& call) {
+    run.operations.push_back(call.operation);
+    return fail(run.calls++);
   };
-  run.completed = RunCommand(fake.messages, [&] { command(fake.platform); });
+  run.completed = RunCommand(fake.messages, [&] {
+    try {
+      command(fake.platform);
+    } catch (const NotRestored& failure) {
+      run.notRestored = true;
+      run.left = failure.left();
+      throw;
+    }
+  });
   registry.inject = nullptr;
-  run.after = Everything(registry);
+  run.after = Trees(registry);
   run.shown = fake.messages.shown;
   EXPECT_EQ(registry.OpenHandles(), 0u);
   return run;
 }
 
-TEST(RegistrationFaults, EachFailingCallEndsTheCommandThereAndKeepsWhatCameBefore) {
-  const auto nothing = [](const Platform&) {};
-  const auto made = [](const Platform& p) { MakeLink(p, TwentyVerbs(), [] { return Placement::Desktop; }); };
-  struct Command {
-    const char* name;
-    std::function<void(const Platform&)> prepare, run;
+const std::vector<ShownMessage> kOneReport = {{text::kCommandFailed, L"Nookwayer Error", 16}};
+
+struct FolderCommand {
+  const char* name;
+  Command prepare, run;
+};
+
+std::vector<FolderCommand> FolderCommands() {
+  const Command nothing = [](const Platform&) {};
+  const Command make = [](const Platform& p) {
+    MakeLink(p, TwentyVerbs(), [] { return Placement::Desktop; });
   };
-  const Command commands[] = {
-      {"MakeLink", nothing, made},
-      {"RemoveLink", made, [](const Platform& p) { RemoveLink(p, TwentyVerbs()); }},
+  const Command remove = [](const Platform& p) { RemoveLink(p, TwentyVerbs()); };
+  return {
+      {"MakeLink on nothing", nothing, make},
+      {"MakeLink over an older registration", OlderRegistration, make},
+      {"RemoveLink of a registration", make, remove},
+      {"RemoveLink of an older registration", OlderRegistration, remove},
   };
-  for (const Command& command : commands) {
-    const FaultRun clean = RunWithFault(command.prepare, command.run, SIZE_MAX, 0);
+}
+
+TEST(RegistrationFaults, AFailingCallAnywhereLeavesTheRegistryAsItWas) {
+  for (const FolderCommand& command : FolderCommands()) {
+    const FaultRun clean =
+        RunWithFaults(command.prepare, command.run, [](std::size_t) { return kErrorSuccess; });
     ASSERT_TRUE(clean.completed) << command.name;
     ASSERT_GT(clean.calls, 20u) << command.name;
+    ASSERT_NE(clean.after, clean.before) << command.name;
     for (long code : {kErrorFileNotFound, kErrorAccessDenied}) {
       for (std::size_t failing = 0; failing < clean.calls; ++failing) {
-        SCOPED_TRACE(std::string(command.name) + " failing call " + std::to_string(failing) + " with " +
+        SCOPED_TRACE(std::string(command.name) + ", call " + std::to_string(failing) + " failing with " +
                      std::to_string(code));
-        const FaultRun run = RunWithFault(command.prepare, command.run, failing, code);
-        // "Not found" from an open inside removal can mean "already gone": such a
-        // call may complete the command. Any other refusal ends it with the report.
+        const FaultRun run = RunWithFaults(command.prepare, command.run, [&](std::size_t call) {
+          return call == failing ? code : kErrorSuccess;
+        });
+        // "Not found" can mean "already gone" (an open of what is being read
+        // or removed): such a call may let the command complete.
         if (run.completed) {
           EXPECT_EQ(code, kErrorFileNotFound);
           EXPECT_TRUE(run.shown.empty());
           continue;
         }
-        EXPECT_EQ(run.shown, (std::vector<ShownMessage>{{text::kCommandFailed, L"Nookwayer Error", 16}}));
-        // Nothing after the failing call ran, and what came before it stays.
-        EXPECT_EQ(run.calls, failing + 1);
-        EXPECT_EQ(run.after, clean.before[failing]);
+        EXPECT_EQ(run.shown, kOneReport);
+        EXPECT_FALSE(run.notRestored);
+        EXPECT_EQ(run.after, run.before);
+        EXPECT_LT(run.calls, 3 * clean.calls);  // put back once, no retries
+      }
+    }
+  }
+}
+
+TEST(RegistrationFaults, WhenPuttingBackFailsTooTheOneReportStaysAndWhatIsLeftIsNamed) {
+  for (const FolderCommand& command : FolderCommands()) {
+    const FaultRun clean =
+        RunWithFaults(command.prepare, command.run, [](std::size_t) { return kErrorSuccess; });
+    // The calls before the first write only read: a failure there changes nothing.
+    const FaultRun readOnly =
+        RunWithFaults(command.prepare, command.run, [](std::size_t) { return kErrorAccessDenied; });
+    ASSERT_EQ(readOnly.calls, 1u) << command.name;
+    // The first write, a write halfway and the last call, each followed by
+    // every call of putting back failing in turn.
+    const auto firstWrite = static_cast<std::size_t>(
+        std::find_if(clean.operations.begin(), clean.operations.end(),
+                     [](const std::string& operation) { return operation != "OpenKey"; }) -
+        clean.operations.begin());
+    for (std::size_t failing : {firstWrite, (firstWrite + clean.calls) / 2, clean.calls - 1}) {
+      const FaultRun first = RunWithFaults(command.prepare, command.run, [&](std::size_t call) {
+        return call == failing ? kErrorAccessDenied : kErrorSuccess;
+      });
+      for (std::size_t second = failing + 1; second < first.calls; ++second) {
+        SCOPED_TRACE(std::string(command.name) + ", call " + std::to_string(failing) + " and call " +
+                     std::to_string(second) + " failing");
+        const FaultRun run = RunWithFaults(command.prepare, command.run, [&](std::size_t call) {
+          return call == failing || call == second ? kErrorAccessDenied : kErrorSuccess;
+        });
+        ASSERT_FALSE(run.completed);
+        EXPECT_EQ(run.shown, kOneReport);
+        EXPECT_LE(run.calls, first.calls);
+        // Every tree that is not as it was is named, at its root or below.
+        for (std::size_t tree = 0; tree < run.before.size(); ++tree) {
+          if (run.after[tree] == run.before[tree]) continue;
+          const Unrestored& root = kTreeRoots[tree];
+          EXPECT_TRUE(std::any_of(run.left.begin(), run.left.end(),
+                                  [&](const Unrestored& left) {
+                                    return left.root == root.root && left.path.rfind(root.path, 0) == 0;
+                                  }))
+              << "tree " << tree << " changed unnamed";
+        }
       }
     }
   }

@@ -125,6 +125,22 @@ TEST_P(RegistryContract, ValuesKeepTypeAndExactBytes) {
   EXPECT_EQ(registry->QueryValue(key.get(), "Missing", type, data), kErrorFileNotFound);
 }
 
+TEST_P(RegistryContract, DeleteValueRemovesOneValueInAnyCaseAndNeedsTheSetValueRight) {
+  UniqueKey key = Create("Values");
+  for (const char* name : {"", "Keep", "Gone"})
+    ASSERT_EQ(registry->SetValue(key.get(), name, kRegSz, {0}), kErrorSuccess);
+  EXPECT_EQ(registry->DeleteValue(key.get(), "GONE"), kErrorSuccess);
+  EXPECT_EQ(registry->DeleteValue(key.get(), ""), kErrorSuccess);  // the default value
+  EXPECT_EQ(registry->DeleteValue(key.get(), "Gone"), kErrorFileNotFound);
+  EXPECT_EQ(registry->DeleteValue(key.get(), std::string("Keep\0x", 6)), kErrorInvalidParameter);
+  UniqueKey readOnly(*registry);
+  ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\Values", 0x19 | kKeyWow64_64Key,
+                              readOnly.put()),
+            kErrorSuccess);
+  EXPECT_EQ(registry->DeleteValue(readOnly.get(), "Keep"), kErrorAccessDenied);
+  EXPECT_EQ(Dump(), "[]\n[Values]\nKeep=1:00\n");
+}
+
 TEST_P(RegistryContract, WritingNeedsTheSetValueRight) {
   { UniqueKey key = Create("ReadOnly"); }
   UniqueKey key(*registry);

@@ -63,11 +63,12 @@ const std::vector<std::uint8_t>& BinaryBytes(const ValueData& data) {
 
 }  // namespace
 
-void CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root) {
+UniqueKey CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root) {
   const std::string path = ToAnsi(keyPath, registry.AnsiCodePage());
   UniqueKey key(registry);
   if (long rc = registry.CreateKey(RootHandle(root), path, kAccess, key.put()); rc != kErrorSuccess)
     throw RegistryError(Describe("create", path), rc);
+  return key;
 }
 
 void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath, const std::wstring& valueName,
@@ -76,9 +77,15 @@ void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath, 
   UniqueKey key(registry);
   if (long rc = registry.OpenKey(RootHandle(root), path, kAccess, key.put()); rc != kErrorSuccess)
     throw RegistryError(Describe("open", path), rc);
-  if (long rc = WriteValueData(registry, key.get(), valueName, type, data); rc != kErrorSuccess)
-    throw RegistryError(Describe("write value", path + "\\" + ToAnsi(valueName, registry.AnsiCodePage())),
-                        rc);
+  SetKeyValue(registry, key, keyPath, valueName, data, type);
+}
+
+void SetKeyValue(Registry& registry, const UniqueKey& key, const std::wstring& keyPath,
+                 const std::wstring& valueName, const ValueData& data, long type) {
+  if (long rc = WriteValueData(registry, key.get(), valueName, type, data); rc != kErrorSuccess) {
+    const CodePage codePage = registry.AnsiCodePage();
+    throw RegistryError(Describe("write value", ToAnsi(keyPath + L"\\" + valueName, codePage)), rc);
+  }
 }
 
 long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,

@@ -1,6 +1,6 @@
 // The registry helpers: the only code that writes to or deletes from the
-// registry. Each call opens and closes its own key in the 64-bit view and
-// raises RegistryError when the registry refuses.
+// registry. Each call works in the 64-bit view, closes what it opens (but the
+// key CreateKey hands over) and raises RegistryError when the registry refuses.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +28,16 @@ class RegistryError : public std::runtime_error {
   long code_;
 };
 
-// Creates the key (with every missing key on its path) or opens it if it exists.
-void CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root);
+// Creates the key (with every missing key on its path) or opens it if it
+// exists, and hands it over open, so that values can be written into it
+// without opening it again.
+UniqueKey CreateKey(Registry& registry, const std::wstring& keyPath, RootKey root);
 // Opens an existing key and writes one value; an empty name is the default value.
 void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath, const std::wstring& valueName,
                  const ValueData& data, long type);
+// Writes one value into a key the caller holds open; keyPath names it in errors.
+void SetKeyValue(Registry& registry, const UniqueKey& key, const std::wstring& keyPath,
+                 const std::wstring& valueName, const ValueData& data, long type);
 // Writes one value into an open key. Returns the registry's result, or 0 when
 // the type is not one of 1, 3 and 4 and nothing was written.
 long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,

@@ -1,5 +1,6 @@
 // Writing the folder definition into the registry as a namespace folder, and
 // taking it out again.
+#include "EasyReg/Snapshot.h"
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
 
@@ -24,6 +25,37 @@ void RefuseWithoutClsid(const FolderDefinition& definition) {
   // Without a CLSID every path would name a shared parent key: CLSID itself,
   // or a whole NameSpace key.
   if (definition.FolderClsid.empty()) throw CommandRefused("no folder definition loaded");
+}
+
+std::string WhatFailed() {
+  try {
+    throw;
+  } catch (const std::exception& failure) {
+    return failure.what();
+  } catch (...) {
+    return "the command failed";
+  }
+}
+
+// Runs a command so that it changes the registry all or not at all: every key
+// it may touch is read first, and put back as it was when any step fails. When
+// that fails too, NotRestored names what stays changed.
+void AllOrNothing(Registry& registry, const std::vector<RemovalKey>& touched,
+                  const std::function<void()>& command) {
+  std::vector<TreeSnapshot> before;
+  for (const RemovalKey& key : touched)
+    before.push_back(TakeSnapshot(registry, key.parent.root, key.parent.path, key.name));
+  try {
+    command();
+  } catch (...) {
+    std::vector<Unrestored> left;
+    for (auto it = before.rbegin(); it != before.rend(); ++it) {
+      std::vector<Unrestored> more = RestoreSnapshot(registry, *it);
+      left.insert(left.end(), more.begin(), more.end());
+    }
+    if (!left.empty()) throw NotRestored(WhatFailed(), std::move(left));
+    throw;
+  }
 }
 
 }  // namespace
@@ -71,11 +103,18 @@ std::vector<RegistryStep> PlacementSteps(const FolderDefinition& definition, Pla
 }
 
 void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps) {
+  // A created key stays open while the values that follow it are written into it.
+  UniqueKey open(registry);
+  const RegistryStep* created = nullptr;
   for (const RegistryStep& step : steps) {
-    if (step.action == Action::CreateKey)
-      CreateKey(registry, step.keyPath, step.root);
-    else
+    if (step.action == Action::CreateKey) {
+      open = CreateKey(registry, step.keyPath, step.root);
+      created = &step;
+    } else if (created != nullptr && created->root == step.root && created->keyPath == step.keyPath) {
+      SetKeyValue(registry, open, step.keyPath, step.valueName, step.data, step.type);
+    } else {
       SetKeyValue(registry, step.root, step.keyPath, step.valueName, step.data, step.type);
+    }
   }
 }
 
@@ -113,25 +152,30 @@ std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope sc
 void MakeLink(const Platform& platform, const FolderDefinition& definition,
               const std::function<Placement()>& placement, Scope scope) {
   RefuseWithoutClsid(definition);
-  ApplySteps(platform.registry, InScope(ClassSteps(definition), scope));
-  const int count = definition.MenuCount;  // taken once, before the loop
-  for (int i = 1; i <= count; ++i) {
-    if (i - 1 > 19) throw std::out_of_range("menu entry out of range");
-    ApplySteps(platform.registry, InScope(VerbSteps(definition, static_cast<std::size_t>(i - 1)), scope));
-  }
-  const Placement where = placement();
-  if (where == Placement::Manual) {
-    platform.clipboard.ReplaceText(definition.FolderClsid);
-    platform.messageBox.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
-    return;
-  }
-  ApplySteps(platform.registry, InScope(PlacementSteps(definition, where), scope));
+  AllOrNothing(platform.registry, RemovalKeys(definition, scope), [&] {
+    ApplySteps(platform.registry, InScope(ClassSteps(definition), scope));
+    const int count = definition.MenuCount;  // taken once, before the loop
+    for (int i = 1; i <= count; ++i) {
+      if (i - 1 > 19) throw std::out_of_range("menu entry out of range");
+      ApplySteps(platform.registry, InScope(VerbSteps(definition, static_cast<std::size_t>(i - 1)), scope));
+    }
+    const Placement where = placement();
+    if (where == Placement::Manual) {
+      platform.clipboard.ReplaceText(definition.FolderClsid);
+      platform.messageBox.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
+      return;
+    }
+    ApplySteps(platform.registry, InScope(PlacementSteps(definition, where), scope));
+  });
 }
 
 void RemoveLink(const Platform& platform, const FolderDefinition& definition, Scope scope) {
   RefuseWithoutClsid(definition);
-  for (const RemovalKey& key : RemovalKeys(definition, scope))
-    DeleteKey(platform.registry, key.parent.root, key.parent.path, key.name);
+  const std::vector<RemovalKey> keys = RemovalKeys(definition, scope);
+  AllOrNothing(platform.registry, keys, [&] {
+    for (const RemovalKey& key : keys)
+      DeleteKey(platform.registry, key.parent.root, key.parent.path, key.name);
+  });
 }
 
 }  // namespace nw

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "EasyReg/Snapshot.h"
 #include "NW_Core/Texts.h"
 #include "nwk/Texts.h"
 #include "platform/AnsiText.h"
@@ -199,8 +200,15 @@ int Execute(const Options& options, Output& output, Registry* registry) {
     }
   } catch (const CommandRefused& refused) {
     return Error(output, kExitRefused, text::kRefused + FromAnsi(refused.what()));
+  } catch (const NotRestored& failure) {
+    Error(output, kExitNotRestored, text::kRegistryFailed + FromAnsi(failure.what()));
+    for (const Unrestored& left : failure.left())
+      Error(output, kExitNotRestored,
+            text::kNotPutBack + RootName(left.root) + L"\\" + FromAnsi(left.path, registry->AnsiCodePage()));
+    return kExitNotRestored;
   } catch (const std::exception& failure) {
-    return Error(output, kExitRegistry, text::kRegistryFailed + FromAnsi(failure.what()));
+    Error(output, kExitRegistry, text::kRegistryFailed + FromAnsi(failure.what()));
+    return Error(output, kExitRegistry, text::kPutBack);
   }
   return kExitDone;
 }

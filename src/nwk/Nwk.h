@@ -19,6 +19,8 @@ inline constexpr int kExitUnreadable = 3;
 inline constexpr int kExitRefused = 4;
 inline constexpr int kExitRegistry = 5;
 inline constexpr int kExitNoRegistry = 6;
+// make or remove failed, and putting the registry back as it was failed too.
+inline constexpr int kExitNotRestored = 7;
 
 // What a run printed: standard output as bytes, standard error as UTF-8.
 struct Output {

@@ -152,6 +152,19 @@ long MemoryRegistry::SetValue(KeyHandle key, std::string_view name, long type,
   return kErrorSuccess;
 }
 
+long MemoryRegistry::DeleteValue(KeyHandle key, std::string_view name) {
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(key, node, kSetValue); rc != kErrorSuccess) return rc;
+  if (name.find('\0') != std::string_view::npos) return kErrorInvalidParameter;
+  if (long rc = Journaled({"DeleteValue", node->path, std::string(name)}); rc != kErrorSuccess) return rc;
+  const Folded folded = Fold(FromAnsi(name, codePage_));
+  auto it = std::find_if(node->values.begin(), node->values.end(),
+                         [&](const Value& v) { return Fold(v.name) == folded; });
+  if (it == node->values.end()) return kErrorFileNotFound;
+  node->values.erase(it);
+  return kErrorSuccess;
+}
+
 long MemoryRegistry::QueryValue(KeyHandle key, std::string_view name, long& type,
                                 std::vector<std::uint8_t>& data) {
   std::shared_ptr<Node> node;

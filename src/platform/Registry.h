@@ -60,6 +60,8 @@ class Registry {
   // Writes one typed value; an empty name is the key's default value.
   virtual long SetValue(KeyHandle key, std::string_view name, long type,
                         const std::vector<std::uint8_t>& data) = 0;
+  // Deletes one value; an empty name is the key's default value.
+  virtual long DeleteValue(KeyHandle key, std::string_view name) = 0;
   // Reads one value back.
   virtual long QueryValue(KeyHandle key, std::string_view name, long& type,
                           std::vector<std::uint8_t>& data) = 0;
@@ -83,6 +85,14 @@ class UniqueKey {
   UniqueKey(const UniqueKey&) = delete;
   UniqueKey& operator=(const UniqueKey&) = delete;
   UniqueKey(UniqueKey&& other) noexcept : registry_(other.registry_), key_(other.release()) {}
+  UniqueKey& operator=(UniqueKey&& other) noexcept {
+    if (this != &other) {
+      reset();
+      registry_ = other.registry_;
+      key_ = other.release();
+    }
+    return *this;
+  }
   ~UniqueKey() { reset(); }
 
   KeyHandle get() const { return key_; }

@@ -66,6 +66,12 @@ long Win32Registry::SetValue(KeyHandle key, std::string_view name, long type,
                         data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
 }
 
+long Win32Registry::DeleteValue(KeyHandle key, std::string_view name) {
+  if (HasNul(name)) return ERROR_INVALID_PARAMETER;
+  std::string ansi(name);
+  return RegDeleteValueA(ToHkey(key), ansi.c_str());
+}
+
 long Win32Registry::QueryValue(KeyHandle key, std::string_view name, long& type,
                                std::vector<std::uint8_t>& data) {
   if (HasNul(name)) return ERROR_INVALID_PARAMETER;

@@ -16,6 +16,7 @@ class Win32Registry final : public Registry {
   long OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) override;
   long SetValue(KeyHandle key, std::string_view name, long type,
                 const std::vector<std::uint8_t>& data) override;
+  long DeleteValue(KeyHandle key, std::string_view name) override;
   long QueryValue(KeyHandle key, std::string_view name, long& type, std::vector<std::uint8_t>& data) override;
   long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
   long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;

@@ -17,6 +17,7 @@
 #include "EasyReg/EasyReg.h"
 #include "nwk/Nwk.h"
 #include "platform/AnsiText.h"
+#include "platform/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/RegistryDump.h"
 
@@ -366,6 +367,7 @@ TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
   EXPECT_EQ(result.status, kExitRegistry);
   EXPECT_NE(result.output.err.find("nwk: the registry refused: "), std::string::npos) << result.output.err;
   EXPECT_EQ(result.output.err.find("registered"), std::string::npos);
+  EXPECT_NE(result.output.err.find("nothing was changed: the registry is as it was"), std::string::npos);
   EXPECT_EQ(Nwk({L"status", file.path()}).status, kExitDiffers);
 }
 
@@ -401,6 +403,61 @@ INSTANTIATE_TEST_SUITE_P(CodePages, NwkCodePage, testing::ValuesIn(test::CodePag
                          [](const testing::TestParamInfo<test::CodePageBackend>& info) {
                            return info.param.name;
                          });
+
+}  // namespace
+}  // namespace nw::nwk
+
+namespace nw::nwk {
+namespace {
+
+// make and remove fail at a step, and then putting the registry back fails at
+// the class key: nwk names what it left and exits with a status of its own.
+TEST(NwkNotRestored, NamesWhatCouldNotBePutBack) {
+  ScratchFile file(kHeader + "One;1.exe;\r\nTwo;2.exe;\r\n");
+  const std::string clsid = ToAnsi(kClsid);
+  struct Case {
+    const char* name;
+    std::vector<std::wstring> args;
+    bool registeredBefore;
+    std::function<bool(const MemoryRegistry::Call&)> fails;
+  };
+  const Case cases[] = {
+      // The second verb's command key cannot be made, nor the class key deleted again.
+      {"make",
+       {L"make", file.path()},
+       false,
+       [&](const MemoryRegistry::Call& call) {
+         return (call.operation == "CreateKey" && call.path.ends_with("Shell\\Two\\Command")) ||
+                (call.operation == "DeleteKey" && call.name == clsid);
+       }},
+      // The Desktop entry cannot be deleted, nor the class key made again.
+      {"remove",
+       {L"remove", file.path()},
+       true,
+       [&](const MemoryRegistry::Call& call) {
+         return (call.operation == "DeleteKey" && call.path.ends_with("Desktop\\NameSpace")) ||
+                (call.operation == "CreateKey" && call.path.ends_with("CLSID\\" + clsid));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryRegistry registry;
+    if (c.registeredBefore) {
+      ASSERT_EQ(Nwk({L"make", file.path()}, &registry).status, kExitDone);
+    }
+    registry.inject = [&](const MemoryRegistry::Call& call) {
+      return c.fails(call) ? kErrorAccessDenied : kErrorSuccess;
+    };
+    const Result result = Nwk(c.args, &registry);
+    EXPECT_EQ(result.status, kExitNotRestored);
+    EXPECT_NE(result.output.err.find("nwk: the registry refused: "), std::string::npos) << result.output.err;
+    EXPECT_NE(
+        result.output.err.find("nwk: could not be put back as it was: HKEY_CLASSES_ROOT\\CLSID\\" + clsid),
+        std::string::npos)
+        << result.output.err;
+    EXPECT_EQ(result.output.err.find("nothing was changed"), std::string::npos);
+  }
+}
 
 }  // namespace
 }  // namespace nw::nwk
