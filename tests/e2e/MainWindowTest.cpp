@@ -458,10 +458,9 @@ TEST_F(MainWindow, AFailedCommandIsReportedOnceAndCanBeTriedAgain) {
   Dismiss(*error);
   ASSERT_TRUE(WaitUntil([&] { return MessageBoxesOf(process_->Id()).empty(); }, kWait));
   EXPECT_FALSE(process_->WaitForExit(200));
-  // What was written before the failing step stays; nothing after it ran.
-  EXPECT_TRUE(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey).starts_with("[]\n@=1:"));
-  EXPECT_FALSE(test::KeyExists(registry_, kHkeyClassesRoot, kClassKey + "\\DefaultIcon"));
-  EXPECT_FALSE(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey));
+  // What was written before the failing step is gone again: the class key is
+  // as it was, empty, and nothing after the failing step ran.
+  EXPECT_EQ(Registered(), "[]\n||");
   // The window is as it was.
   EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Tools & More");
   EXPECT_EQ(CheckState(Item(window, kSystem)), BST_CHECKED);
@@ -473,6 +472,38 @@ TEST_F(MainWindow, AFailedCommandIsReportedOnceAndCanBeTriedAgain) {
   EXPECT_TRUE(MessageBoxesOf(process_->Id()).empty());
   EXPECT_TRUE(test::KeyExists(registry_, kHkeyClassesRoot, kClassKey + "\\Shell\\Edit\\Command"));
   EXPECT_TRUE(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey));
+}
+
+TEST_F(MainWindow, AFailedMakeLinkLeavesTheOlderRegistrationExactlyAsItWas) {
+  // An older registration of the same folder, with a name and a verb of its own.
+  const std::wstring classKey = FromAnsi(kClassKey);
+  CreateKey(registry_, classKey, kHkeyClassesRoot);
+  SetKeyValue(registry_, kHkeyClassesRoot, classKey, L"", std::wstring(L"Older"), kRegSz);
+  CreateKey(registry_, classKey + L"\\Shell\\Older verb\\Command", kHkeyClassesRoot);
+  SetKeyValue(registry_, kHkeyClassesRoot, classKey + L"\\Shell\\Older verb\\Command", L"",
+              std::wstring(L"old.exe"), kRegSz);
+  CreateKey(registry_, FromAnsi(kMyComputerKey), kHkeyLocalMachine);
+  const std::string before = Registered();
+
+  // Its tenth verb's name is longer than a key name may be.
+  std::string verbs;
+  for (int i = 1; i <= 12; ++i)
+    verbs += (i == 10 ? std::string(300, 'v') : "Verb " + std::to_string(i)) + ";cmd.exe;\r\n";
+  HWND window = StartWith(WriteFile(kHeader + verbs));
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(CheckState(Item(window, kDesktop)), BST_CHECKED);
+  Click(Item(window, kMakeLink));
+  std::optional<MessageBoxInfo> error = WaitForMessageBox(process_->Id(), kWait);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->title, L"Nookwayer Error");
+  EXPECT_EQ(MessageBoxesOf(process_->Id()).size(), 1u);
+  Dismiss(*error);
+  ASSERT_TRUE(WaitUntil([&] { return MessageBoxesOf(process_->Id()).empty(); }, kWait));
+  EXPECT_FALSE(process_->WaitForExit(200));
+  // The older registration is back, byte for byte, and no Desktop entry was added.
+  EXPECT_EQ(Registered(), before);
+  EXPECT_NE(before.find("Older verb"), std::string::npos);
+  EXPECT_TRUE(MessageBoxesOf(process_->Id()).empty());
 }
 
 TEST_F(MainWindow, AboutIsModalAndLeavesTheWindowAsItWas) {
