@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "frmNW/frmNW.h"
+#include "platform/DllSearch.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
 
@@ -19,6 +20,7 @@ void __verbose_terminate_handler() {
 }  // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  nw::RestrictDllSearch();
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include "platform/DllSearch.h"
 #include "platform/Win32Registry.h"
 #endif
 
@@ -25,6 +26,7 @@ int Finish(int status, const nw::nwk::Output& output) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  nw::RestrictDllSearch();
   // .reg files go to standard output byte for byte.
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
