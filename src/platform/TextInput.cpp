@@ -1,6 +1,8 @@
 #include "platform/TextInput.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <filesystem>
@@ -13,11 +15,41 @@ namespace nw {
 
 #ifdef _WIN32
 
+std::wstring LongPathForm(const std::wstring& path) {
+  if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) return path;
+  std::wstring full(32768, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return path;
+  full.resize(length);
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);  // \\server\share
+  return L"\\\\?\\" + full;
+}
+
 std::optional<TextInput> TextInput::Open(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {};
-  std::FILE* stream = _wfopen(path.c_str(), L"rb");
-  if (stream == nullptr) return {};
+  // A NUL would end the name early and name another file.
+  if (path.empty() || path.find(L'\0') != std::wstring::npos) return {};
+  // The program runs with administrator rights: a pipe server named on its
+  // command line may identify the caller, but never act in its name.
+  HANDLE handle = CreateFileW(
+      LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+      FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  // Only a file on a disk: a pipe or a device (COM1, CON) could block or never end.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return {};
+  }
+  // From here the C library owns the handle: closing the stream closes it.
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (descriptor == -1) {
+    CloseHandle(handle);
+    return {};
+  }
+  std::FILE* stream = _fdopen(descriptor, "rb");
+  if (stream == nullptr) {
+    _close(descriptor);
+    return {};
+  }
   return TextInput(stream);
 }
 

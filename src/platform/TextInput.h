@@ -9,9 +9,17 @@
 
 namespace nw {
 
+#ifdef _WIN32
+// The path in the form Windows takes beyond MAX_PATH characters (\\?\ before
+// it), made absolute first; the path as it was when it needs no such form.
+std::wstring LongPathForm(const std::wstring& path);
+#endif
+
 class TextInput {
  public:
-  // Opens a regular file for reading; nothing when it cannot be opened.
+  // Opens a regular file for reading; nothing when it cannot be opened or is
+  // not a file on a disk (a pipe, a device). On Windows the open lets no pipe
+  // server act in this program's name, and paths longer than MAX_PATH work.
   static std::optional<TextInput> Open(const std::wstring& path);
   // Reads from a stream opened elsewhere, and closes it in the end.
   explicit TextInput(std::FILE* stream) : file_(stream) {}
