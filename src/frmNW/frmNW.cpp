@@ -31,8 +31,10 @@ struct ControlSpec {
   Font font;
 };
 
-constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
-constexpr DWORD kOption = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+// Buttons and options tell the window when they take the focus (BS_NOTIFY),
+// as the edit boxes always do: the window follows the focus from there.
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON | BS_NOTIFY;
+constexpr DWORD kOption = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_NOTIFY;
 // Labels keep to one line: text too long for its field ends in an ellipsis.
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
 constexpr DWORD kValueBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_READONLY | ES_AUTOHSCROLL;
@@ -152,9 +154,20 @@ bool FrmNW::Create(HINSTANCE instance) {
 LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: CreateControls(); return 0;
-    case DM_GETDEFID: return MAKELRESULT(kMakeLink, DC_HASDEFID);
+    case DM_GETDEFID: return MAKELRESULT(defaultId_, DC_HASDEFID);
+    case WM_ACTIVATE:
+      // Activated again (after a message box, the about window or another
+      // program): the focus goes back where it was, not to the window itself.
+      if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam) != 0) break;
+      RestoreFocus();
+      return 0;
+    case WM_SETFOCUS: RestoreFocus(); return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
+      if (HIWORD(wParam) == BN_SETFOCUS || HIWORD(wParam) == EN_SETFOCUS) {
+        FollowFocus(reinterpret_cast<HWND>(lParam));
+        return 0;
+      }
       if (HIWORD(wParam) != BN_CLICKED) break;
       switch (id) {
         case kMakeLink: btnCOM_Click(0); return 0;
@@ -290,6 +303,42 @@ bool FrmNW::PreTranslate(const MSG& message) {
   auto current = std::find(matches.begin(), matches.end(), GetFocus());
   SetFocus(current == matches.end() || current + 1 == matches.end() ? matches.front() : *(current + 1));
   return true;
+}
+
+namespace {
+
+bool IsCommandButton(int id) {
+  return id == kMakeLink || id == kCancel || id == kAbout || id == kRemoveLink;
+}
+
+// Gives a push button the look of the default button or takes it away; the
+// other style bits stay as they are.
+void SetDefaultLook(HWND button, bool isDefault) {
+  const auto style = static_cast<DWORD>(GetWindowLongW(button, GWL_STYLE));
+  const DWORD kind = isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  SendMessageW(button, BM_SETSTYLE, (style & 0xFFFF & ~static_cast<DWORD>(BS_TYPEMASK)) | kind, TRUE);
+}
+
+}  // namespace
+
+// As in a dialog: while a command button has the focus it is the default
+// button, which Enter presses; otherwise Make Link is.
+void FrmNW::FollowFocus(HWND control) {
+  if (control == nullptr || GetParent(control) != hwnd_) return;
+  lastFocus_ = control;
+  const int id = GetDlgCtrlID(control);
+  const int newDefault = IsCommandButton(id) ? id : kMakeLink;
+  if (newDefault == defaultId_) return;
+  SetDefaultLook(Item(defaultId_), false);
+  SetDefaultLook(Item(newDefault), true);
+  defaultId_ = newDefault;
+}
+
+void FrmNW::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (target == nullptr || !IsWindow(target) || !IsWindowEnabled(target) || !IsWindowVisible(target))
+    target = Item(kMakeLink);
+  SetFocus(target);
 }
 
 void FrmNW::SetEnabled(Control control, bool enabled) {

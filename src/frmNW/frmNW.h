@@ -45,6 +45,8 @@ class FrmNW final : public MainWindowView {
   void ApplyLayout(UINT dpi);
   void MakeFonts();
   void ShowLogo();
+  void FollowFocus(HWND control);
+  void RestoreFocus();
   void btnCOM_Click(int index);
   void optPLACE_Click(int index);
   Placement SelectedPlacement() const;
@@ -55,6 +57,9 @@ class FrmNW final : public MainWindowView {
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
+  // The control that last had the focus, and the button Enter presses.
+  HWND lastFocus_ = nullptr;
+  int defaultId_ = kMakeLink;
   UniqueFont defaultFont_, smallFont_;
   UniqueIcon logo_;
 };
