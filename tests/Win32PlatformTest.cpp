@@ -57,16 +57,42 @@ TEST(Win32Platform, BothBuildsWriteAndDeleteIn64BitView) {
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
 }
 
+struct WindowDeleter {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+
+// A window of this thread, for what needs one: a message-only window.
+UniqueWindow MessageOnlyWindow() {
+  return UniqueWindow(CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
+}
+
 TEST(Win32Platform, ManualPlacementLeavesExactlyTheClsidOnTheClipboard) {
+  const UniqueWindow owner = MessageOnlyWindow();
+  ASSERT_NE(owner, nullptr);
   Win32Clipboard clipboard;
+  clipboard.SetOwner(owner.get());
   clipboard.ReplaceText(L"something else");
   Win32Registry registry;
   FakePlatform fake(registry, L"x.nwk");
   Platform platform{fake.commandLine, fake.messages, clipboard, fake.program, registry};
   MakeLink(platform, Definition(), [] { return Placement::Manual; });
   EXPECT_EQ(ClipboardText(), kClsid);
+  // The window the clipboard was opened for owns it now.
+  EXPECT_EQ(GetClipboardOwner(), owner.get());
   EXPECT_EQ(fake.messages.shown.size(), 1u);
   RemoveLink(platform, Definition());
+}
+
+TEST(Win32Platform, TheClipboardIsNotTakenWithoutAnOwnerWindow) {
+  const UniqueWindow owner = MessageOnlyWindow();
+  Win32Clipboard clipboard;
+  clipboard.SetOwner(owner.get());
+  clipboard.ReplaceText(L"before");
+  Win32Clipboard ownerless;
+  EXPECT_THROW(ownerless.ReplaceText(L"after"), std::runtime_error);
+  EXPECT_EQ(ClipboardText(), L"before");
 }
 
 TEST(Win32Platform, AFileAnotherProgramHoldsLockedIsReportedUnreadable) {
@@ -114,11 +140,6 @@ UINT WINAPI NoDpiForWindow(HWND) {
 UINT WINAPI DpiForWindow144(HWND) {
   return 144;
 }
-
-struct WindowDeleter {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 
 UINT ScreenDpi() {
   HDC screen = GetDC(nullptr);

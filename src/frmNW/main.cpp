@@ -32,6 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   nw::FrmNW form(platform, messageBox);
   if (!form.Create(instance)) return 1;
   messageBox.SetOwner(form.hwnd());
+  clipboard.SetOwner(form.hwnd());
   form.Form_Load();
   form.Show();
 

@@ -255,6 +255,10 @@ TEST_P(Commands, WriteTheLayoutOfTheChosenPlacementAndEnd) {
         L"extension) and at the end of the name add \".\" and your CLSID");
     EXPECT_EQ(box->icon, MessageBoxIcon::Information);
     EXPECT_EQ(ReadClipboardText(), kClsid);
+    // Owned by the program's window, as SetClipboardData requires.
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetClipboardOwner(), &owner);
+    EXPECT_EQ(owner, process_->Id());
     Dismiss(*box);
   }
   ASSERT_TRUE(Ended(0));
