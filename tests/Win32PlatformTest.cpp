@@ -7,6 +7,7 @@
 
 #include "NW_Core/NW_Core.h"
 #include "platform/Dpi.h"
+#include "platform/ShellOpen.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
 #include "support/Fakes.h"
@@ -93,6 +94,20 @@ TEST(Win32Platform, TheClipboardIsNotTakenWithoutAnOwnerWindow) {
   Win32Clipboard ownerless;
   EXPECT_THROW(ownerless.ReplaceText(L"after"), std::runtime_error);
   EXPECT_EQ(ClipboardText(), L"before");
+}
+
+// The shell may still run code of its libraries after ShellExecute returns:
+// once a link has been followed they stay loaded, even when someone frees them.
+TEST(Win32Platform, TheShellLibrariesStayLoadedAfterALinkIsFollowed) {
+  ASSERT_EQ(GetModuleHandleW(L"shell32.dll"), nullptr) << "this test program must not import the shell";
+  EXPECT_FALSE(ShellOpen("Z:\\no such folder\\no such file.nwk-test"));
+  for (const wchar_t* name : {L"shell32.dll", L"ole32.dll"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
+    HMODULE module = GetModuleHandleW(name);
+    ASSERT_NE(module, nullptr);
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_NE(GetModuleHandleW(name), nullptr);
+  }
 }
 
 TEST(Win32Platform, AFileAnotherProgramHoldsLockedIsReportedUnreadable) {
