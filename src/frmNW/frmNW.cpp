@@ -126,8 +126,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIP
 
 }  // namespace
 
-FrmNW::FrmNW(const Platform& platform, Win32MessageBox& messageBox)
-    : platform_(platform), messageBox_(messageBox) {}
+FrmNW::FrmNW(const Platform& platform) : platform_(platform) {}
 
 bool FrmNW::Create(HINSTANCE instance) {
   instance_ = instance;
@@ -364,7 +363,7 @@ Placement FrmNW::SelectedPlacement() const {
 }
 
 void FrmNW::btnCOM_Click(int index) {
-  RunCommand(messageBox_, [&] {
+  RunCommand(platform_.messageBox, [&] {
     switch (index) {
       case 0:
         MakeLink(platform_, Definition, [this] { return SelectedPlacement(); });
@@ -383,6 +382,24 @@ void FrmNW::btnCOM_Click(int index) {
 
 void FrmNW::optPLACE_Click(int) {
   SetFocus(Item(kMakeLink));
+}
+
+int RunMainWindow(HINSTANCE instance, const Platform& platform, const std::function<void(HWND)>& created) {
+  FrmNW form(platform);
+  if (!form.Create(instance)) return 1;
+  created(form.hwnd());
+  form.Form_Load();
+  form.Show();
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The dialog keyboard: Tab, arrows, access keys, Enter and Esc.
+    if (form.hwnd() != nullptr && (form.PreTranslate(message) || IsDialogMessageW(form.hwnd(), &message)))
+      continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
 }
 
 }  // namespace nw
