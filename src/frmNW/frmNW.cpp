@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <stdexcept>
 #include <vector>
 
 #include "NW_Core/Texts.h"
@@ -386,7 +387,12 @@ void FrmNW::optPLACE_Click(int) {
 
 int RunMainWindow(HINSTANCE instance, const Platform& platform, const std::function<void(HWND)>& created) {
   FrmNW form(platform);
-  if (!form.Create(instance)) return 1;
+  // A window that cannot be created is reported as a failed command is;
+  // there is nothing else to show the user.
+  if (!RunCommand(platform.messageBox, [&] {
+        if (!form.Create(instance)) throw std::runtime_error("cannot create the main window");
+      }))
+    return kExitNoWindow;
   created(form.hwnd());
   form.Form_Load();
   form.Show();

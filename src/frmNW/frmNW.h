@@ -63,9 +63,13 @@ class FrmNW final : public MainWindowView {
   UniqueIcon logo_;
 };
 
+// Exit status of the program when its main window cannot be created.
+inline constexpr int kExitNoWindow = 1;
+
 // The program's life as its main window: creates it, loads it, shows it and
 // runs its messages until it is gone. `created` hears of the window as soon as
-// it exists, for the services that need an owner window. Returns the exit status.
+// it exists, for the services that need an owner window. Returns the exit
+// status: 0, or kExitNoWindow after the error report.
 int RunMainWindow(HINSTANCE instance, const Platform& platform, const std::function<void(HWND)>& created);
 
 }  // namespace nw
