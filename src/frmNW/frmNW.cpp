@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "NW_Core/Texts.h"
@@ -223,16 +224,20 @@ void FrmNW::CreateControls() {
   ShowLogo();
 }
 
+// The controls get the new fonts before the old ones are deleted: a control
+// must never hold a deleted font, not even for a moment.
 void FrmNW::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
-  MakeFonts();
+  UniqueFont defaultFont = MessageFont(dpi), smallFont = SmallFont(dpi);
   for (const ControlSpec& row : kControls) {
     HWND control = Item(row.id);
     const RECT place = ControlRect(row, dpi);
     SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row, defaultFont_, smallFont_)), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row, defaultFont, smallFont)), TRUE);
   }
+  defaultFont_ = std::move(defaultFont);
+  smallFont_ = std::move(smallFont);
   ShowLogo();
 }
 
@@ -242,11 +247,13 @@ void FrmNW::MakeFonts() {
 }
 
 // The logo is the program icon at its 32-pixel size, scaled with the window.
+// The old icon is destroyed only once the control shows the new one.
 void FrmNW::ShowLogo() {
   const int logoSize = Scale(480, dpi_);
-  logo_.reset(static_cast<HICON>(
+  UniqueIcon logo(static_cast<HICON>(
       LoadImageW(instance_, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON, logoSize, logoSize, 0)));
-  SendMessageW(Item(kImgLogo), STM_SETICON, reinterpret_cast<WPARAM>(logo_.get()), 0);
+  SendMessageW(Item(kImgLogo), STM_SETICON, reinterpret_cast<WPARAM>(logo.get()), 0);
+  logo_ = std::move(logo);
   SetWindowPos(Item(kImgLogo), nullptr, Scale(480, dpi_), Scale(1440, dpi_), logoSize, logoSize,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
