@@ -96,6 +96,29 @@ TEST(Win32Platform, TheClipboardIsNotTakenWithoutAnOwnerWindow) {
   EXPECT_EQ(ClipboardText(), L"before");
 }
 
+// Another program may put keys under the class key whose names no ANSI code
+// page here holds (Devanagari, beside Latin, Cyrillic and Japanese). Remove
+// Link still deletes the whole class key.
+TEST(Win32Platform, RemoveLinkDeletesSubkeysNamedOutsideTheCodePage) {
+  Win32Registry registry;
+  FakePlatform fake(registry, L"x.nwk");
+  MakeLink(fake.platform, Definition(), [] { return Placement::Desktop; });
+  const std::wstring classKey(kClassKey.begin(), kClassKey.end());
+  for (const std::wstring& path : {classKey + L"\\\u0915\u0916", classKey + L"\\\u0915\u0916\\\u0917",
+                                   classKey + L"\\Shell\\\u0918 verb\\Command"}) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  EXPECT_NO_THROW(RemoveLink(fake.platform, Definition()));
+  EXPECT_FALSE(KeyExists(registry, kHkeyClassesRoot, kClassKey, kKeyWow64_64Key));
+  EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
+  EXPECT_TRUE(fake.messages.shown.empty());
+  RemoveTree(registry, kHkeyClassesRoot, kClassKey);
+}
+
 // The shell may still run code of its libraries after ShellExecute returns:
 // once a link has been followed they stay loaded, even when someone frees them.
 TEST(Win32Platform, TheShellLibrariesStayLoadedAfterALinkIsFollowed) {

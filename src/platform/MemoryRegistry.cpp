@@ -202,6 +202,24 @@ long MemoryRegistry::DeleteKey(KeyHandle parent, std::string_view subkey, std::u
   return kErrorSuccess;
 }
 
+// Every name here has an ANSI form (it came in through one), so the walk
+// goes through the backend's own calls, each journaled as it is made.
+long MemoryRegistry::DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) {
+  {
+    UniqueKey key(*this);
+    if (long rc = OpenKey(parent, subkey, access, key.put()); rc != kErrorSuccess) return rc;
+    // Delete the first child until none is left, so indexes stay valid.
+    for (;;) {
+      std::string child;
+      long rc = EnumKey(key.get(), 0, child);
+      if (rc == kErrorNoMoreItems) break;
+      if (rc != kErrorSuccess) return rc;
+      if (rc = DeleteTree(key.get(), child, access); rc != kErrorSuccess) return rc;
+    }
+  }
+  return DeleteKey(parent, subkey, access);
+}
+
 long MemoryRegistry::CloseKey(KeyHandle key) {
   switch (key) {
     case RootHandle(kHkeyClassesRoot):

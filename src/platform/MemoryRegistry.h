@@ -39,6 +39,7 @@ class MemoryRegistry final : public Registry {
   long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
   long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
   long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
+  long DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
   long CloseKey(KeyHandle key) override;
   CodePage AnsiCodePage() const override { return codePage_; }
 
