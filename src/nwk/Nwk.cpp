@@ -176,8 +176,13 @@ int Execute(const Options& options, Output& output, Registry* registry) {
 
   if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
   if (options.command == Command::Status) {
-    const std::vector<std::wstring> differences =
-        Differences(*registry, definition, options.placement, options.scope);
+    std::vector<std::wstring> differences;
+    try {
+      differences = Differences(*registry, definition, options.placement, options.scope);
+    } catch (const RegistryReadError& failure) {
+      return Error(output, kExitRegistryUnreadable,
+                   text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
+    }
     for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
     if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";
     return differences.empty() ? kExitDone : kExitDiffers;

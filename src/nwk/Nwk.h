@@ -19,6 +19,7 @@ inline constexpr int kExitUnreadable = 3;
 inline constexpr int kExitRefused = 4;
 inline constexpr int kExitRegistry = 5;
 inline constexpr int kExitNoRegistry = 6;
+inline constexpr int kExitRegistryUnreadable = 7;
 
 // What a run printed: standard output as bytes, standard error as UTF-8.
 struct Output {
@@ -47,8 +48,19 @@ std::string RemovalRegFile(const std::vector<RemovalKey>& keys);
 std::wstring EscapeRegString(const std::wstring& text);
 std::wstring RootName(RootKey root);
 
+// Raised when the registry refuses to open or read a key that is there.
+class RegistryReadError : public std::runtime_error {
+ public:
+  RegistryReadError(const std::wstring& key, long code)
+      : std::runtime_error("registry read failed"), key(key), code(code) {}
+  std::wstring key;
+  long code;
+};
+
 // Every difference between the registry and the layout, one line each; empty
-// when the registry holds exactly the layout.
+// when the registry holds exactly the layout. A key that is not there is a
+// difference; one that the registry cannot open or read (access denied, for
+// one) raises RegistryReadError: what it holds is unknown.
 std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition& definition,
                                       Placement placement, Scope scope);
 

@@ -1,6 +1,7 @@
 // The registry compared with the definition's layout: every key and value the
 // layout writes, below the three keys removal deletes, and nothing else.
 #include <map>
+#include <utility>
 
 #include "NW_Core/NW_Core.h"
 #include "nwk/Nwk.h"
@@ -60,26 +61,36 @@ Value Expected(const RegistryStep& step, CodePage codePage) {
   return value;
 }
 
+std::wstring ValueLabel(const std::wstring& key, const std::wstring& name) {
+  return key + L" " + (name.empty() ? L"@" : L"\"" + name + L"\"");
+}
+
+// Reads a key and everything below it. Every refusal is an error: a key read
+// in part would show as differences that are not there.
 void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& tree) {
   Key& read = tree.At(path);
   for (std::uint32_t i = 0;; ++i) {
     std::string name;
-    if (registry.EnumValue(key, i, name) != kErrorSuccess) break;
+    long rc = registry.EnumValue(key, i, name);
+    if (rc == kErrorNoMoreItems) break;
+    if (rc != kErrorSuccess) throw RegistryReadError(path, rc);
     Value value{FromAnsi(name, registry.AnsiCodePage()), 0, {}};
-    registry.QueryValue(key, name, value.type, value.data);
+    if (rc = registry.QueryValue(key, name, value.type, value.data); rc != kErrorSuccess)
+      throw RegistryReadError(ValueLabel(path, value.name), rc);
     read.values.push_back(std::move(value));
   }
   for (std::uint32_t i = 0;; ++i) {
     std::string name;
-    if (registry.EnumKey(key, i, name) != kErrorSuccess) break;
+    long rc = registry.EnumKey(key, i, name);
+    if (rc == kErrorNoMoreItems) break;
+    if (rc != kErrorSuccess) throw RegistryReadError(path, rc);
+    const std::wstring childPath = path + L"\\" + FromAnsi(name, registry.AnsiCodePage());
     UniqueKey child(registry);
-    if (registry.OpenKey(key, name, kRead, child.put()) == kErrorSuccess)
-      ReadKey(registry, child.get(), path + L"\\" + FromAnsi(name, registry.AnsiCodePage()), tree);
+    rc = registry.OpenKey(key, name, kRead, child.put());
+    if (rc == kErrorFileNotFound) continue;  // deleted since it was listed
+    if (rc != kErrorSuccess) throw RegistryReadError(childPath, rc);
+    ReadKey(registry, child.get(), childPath, tree);
   }
-}
-
-std::wstring ValueLabel(const std::wstring& key, const std::wstring& name) {
-  return key + L" " + (name.empty() ? L"@" : L"\"" + name + L"\"");
 }
 
 }  // namespace
@@ -120,9 +131,11 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
   for (const RemovalKey& top : tops) {
     const std::wstring path = top.parent.path + L"\\" + top.name;
     UniqueKey key(registry);
-    if (registry.OpenKey(RootHandle(top.parent.root), ToAnsi(path, registry.AnsiCodePage()), kRead,
-                         key.put()) == kErrorSuccess)
-      ReadKey(registry, key.get(), full(top.parent.root, path), actual);
+    const long rc = registry.OpenKey(RootHandle(top.parent.root), ToAnsi(path, registry.AnsiCodePage()),
+                                     kRead, key.put());
+    if (rc == kErrorFileNotFound) continue;
+    if (rc != kErrorSuccess) throw RegistryReadError(full(top.parent.root, path), rc);
+    ReadKey(registry, key.get(), full(top.parent.root, path), actual);
   }
 
   std::vector<std::wstring> differences;

@@ -156,6 +156,7 @@ long MemoryRegistry::QueryValue(KeyHandle key, std::string_view name, long& type
                                 std::vector<std::uint8_t>& data) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
+  if (long rc = Read({"QueryValue", node->path, std::string(name)}); rc != kErrorSuccess) return rc;
   const Folded folded = Fold(FromAnsi(name, codePage_));
   for (const Value& v : node->values) {
     if (Fold(v.name) == folded) {
@@ -170,6 +171,7 @@ long MemoryRegistry::QueryValue(KeyHandle key, std::string_view name, long& type
 long MemoryRegistry::EnumKey(KeyHandle key, std::uint32_t index, std::string& name) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kEnumerateSubKeys); rc != kErrorSuccess) return rc;
+  if (long rc = Read({"EnumKey", node->path, ""}); rc != kErrorSuccess) return rc;
   if (index >= node->children.size()) return kErrorNoMoreItems;
   name = ToAnsi(std::next(node->children.begin(), index)->second->name, codePage_);
   return kErrorSuccess;
@@ -178,6 +180,7 @@ long MemoryRegistry::EnumKey(KeyHandle key, std::uint32_t index, std::string& na
 long MemoryRegistry::EnumValue(KeyHandle key, std::uint32_t index, std::string& name) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
+  if (long rc = Read({"EnumValue", node->path, ""}); rc != kErrorSuccess) return rc;
   if (index >= node->values.size()) return kErrorNoMoreItems;
   name = ToAnsi(node->values[index].name, codePage_);
   return kErrorSuccess;

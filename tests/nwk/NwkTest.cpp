@@ -17,6 +17,7 @@
 #include "EasyReg/EasyReg.h"
 #include "nwk/Nwk.h"
 #include "platform/AnsiText.h"
+#include "platform/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/RegistryDump.h"
 
@@ -367,6 +368,43 @@ TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
   EXPECT_NE(result.output.err.find("nwk: the registry refused: "), std::string::npos) << result.output.err;
   EXPECT_EQ(result.output.err.find("registered"), std::string::npos);
   EXPECT_EQ(Nwk({L"status", file.path()}).status, kExitDiffers);
+}
+
+// A key that the registry will not open or read is an error with a status of
+// its own, not a difference: what it holds is unknown. Each case refuses one
+// call, on a registry that holds exactly the layout.
+TEST(NwkStatus, WhatTheRegistryCannotReadIsAnErrorNotADifference) {
+  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  const std::string clsid = ToAnsi(kClsid);
+  const std::wstring k = L"HKEY_CLASSES_ROOT\\CLSID\\" + kClsid;
+  const struct {
+    const char* operation;
+    std::string pathEnd;  // the end of the path of the key the call addresses
+    std::wstring reported;
+  } cases[] = {
+      {"OpenKey", clsid, k},
+      {"OpenKey", clsid + "\\Shell", k + L"\\Shell"},
+      {"EnumKey", clsid, k},
+      {"EnumKey", clsid + "\\Shell\\Open", k + L"\\Shell\\Open"},
+      {"EnumValue", clsid + "\\DefaultIcon", k + L"\\DefaultIcon"},
+      {"QueryValue", clsid + "\\InProcServer32", k + L"\\InProcServer32 \"ThreadingModel\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.operation) + " " + c.pathEnd);
+    MemoryRegistry registry;
+    ASSERT_EQ(Nwk({L"make", file.path()}, &registry).status, kExitDone);
+    auto refuse = [&](const MemoryRegistry::Call& call) -> long {
+      const bool named = c.operation != std::string("QueryValue") || call.name == "ThreadingModel";
+      return call.operation == c.operation && call.path.ends_with(c.pathEnd) && named ? kErrorAccessDenied
+                                                                                      : kErrorSuccess;
+    };
+    registry.inject = refuse;
+    registry.injectRead = refuse;
+    const Result result = Nwk({L"status", file.path()}, &registry);
+    EXPECT_EQ(result.status, kExitRegistryUnreadable);
+    EXPECT_EQ(result.output.out, "");
+    EXPECT_EQ(result.output.err, Utf8(L"nwk: the registry cannot be read (error 5): " + c.reported) + "\n");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, NwkRegistry, testing::ValuesIn(test::AllBackends()), test::BackendName);
