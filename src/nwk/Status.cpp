@@ -43,6 +43,21 @@ struct Tree {
   }
 };
 
+// The key the registry makes of a path: it reads a doubled backslash as one
+// and ignores one at the end. A menu line with an empty name is written to
+// the paths "Shell\" and "Shell\\Command" below the class key, which the
+// registry holds as "Shell" and "Shell\Command".
+std::wstring HeldPath(const std::wstring& path) {
+  std::wstring held;
+  for (std::size_t start = 0; start <= path.size();) {
+    std::size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    if (end > start) held += (held.empty() ? L"" : L"\\") + path.substr(start, end - start);
+    start = end + 1;
+  }
+  return held;
+}
+
 const Value* FindValue(const Key& key, const std::wstring& name) {
   for (const Value& value : key.values)
     if (FoldCase(value.name) == FoldCase(name)) return &value;
@@ -114,7 +129,7 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
   // The layout: every key a step names, with the keys between it and its top.
   Tree expected;
   for (const RegistryStep& step : LayoutSteps(definition, placement, scope)) {
-    const std::wstring path = full(step.root, step.keyPath);
+    const std::wstring path = HeldPath(full(step.root, step.keyPath));
     for (const RemovalKey& top : tops) {
       const std::wstring topPath = full(top.parent.root, top.parent.path + L"\\" + top.name);
       if (FoldCase(path).starts_with(FoldCase(topPath)))

@@ -361,6 +361,22 @@ TEST_P(NwkRegistry, MakeAndRemoveInEachScopeAndPlacement) {
   }
 }
 
+// Menu lines whose names the registry holds under other paths than the
+// layout writes: an empty name ("Shell\" and "Shell\\Command") and doubled or
+// trailing backslashes. Right after make, status finds the layout in place.
+TEST_P(NwkRegistry, StatusAfterMakeMatchesForVerbNamesTheRegistryNormalises) {
+  for (const char* verbs : {";cmd.exe;\r\n", "Tools\\\\Find;find.exe;\r\n", "Trail\\;x.exe;\r\n",
+                            ";a.exe;\r\nOpen;notepad.exe;\r\n"}) {
+    SCOPED_TRACE(verbs);
+    Clean();
+    ScratchFile file(kHeader + verbs);
+    ASSERT_EQ(Nwk({L"make", file.path()}).status, kExitDone);
+    const Result status = Nwk({L"status", file.path()});
+    EXPECT_EQ(status.status, kExitDone) << status.output.out;
+    EXPECT_EQ(status.output.out, "the registry holds exactly the definition's layout\n");
+  }
+}
+
 TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
   ScratchFile file(kHeader + std::string(300, 'v') + ";cmd;\r\n");
   const Result result = Nwk({L"make", file.path()});
