@@ -169,7 +169,7 @@ int Execute(const Options& options, Output& output, Registry* registry) {
     if (!options.outPath) {
       output.out += bytes;
     } else if (!WriteFile(*options.outPath, bytes)) {
-      return Error(output, kExitUnreadable, text::kCannotWrite + *options.outPath);
+      return Error(output, kExitCannotWrite, text::kCannotWrite + *options.outPath);
     }
     return kExitDone;
   }
@@ -211,6 +211,21 @@ int Execute(const Options& options, Output& output, Registry* registry) {
 }
 
 }  // namespace
+
+int Deliver(int status, const Output& output, std::FILE* out, std::FILE* err) {
+  const bool written = std::fwrite(output.out.data(), 1, output.out.size(), out) == output.out.size();
+  // The last bytes reach the file or pipe only here: a failure may show first here.
+  const bool flushed = std::fflush(out) == 0;
+  std::string errors = output.err;
+  if (!written || !flushed) {
+    errors += Utf8(text::kErrorPrefix + std::wstring(text::kCannotWriteOutput)) + "\n";
+    status = kExitCannotWrite;
+  }
+  // Nothing is left to report a failure of standard error to.
+  std::fwrite(errors.data(), 1, errors.size(), err);
+  std::fflush(err);
+  return status;
+}
 
 int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry) {
   if (args.empty()) {

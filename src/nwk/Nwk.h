@@ -3,6 +3,7 @@
 // compares it with the registry, all through the same core.
 #pragma once
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ inline constexpr int kExitRefused = 4;
 inline constexpr int kExitRegistry = 5;
 inline constexpr int kExitNoRegistry = 6;
 inline constexpr int kExitRegistryUnreadable = 7;
+inline constexpr int kExitCannotWrite = 8;
 
 // What a run printed: standard output as bytes, standard error as UTF-8.
 struct Output {
@@ -30,6 +32,11 @@ struct Output {
 // Runs one command line (without the program's name). `registry` is null
 // where there is no registry.
 int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry);
+
+// Writes what a run printed to the two streams and returns the exit status.
+// When standard output cannot take it all (a full disk, a closed pipe), the
+// run fails with kExitCannotWrite and says so on standard error.
+int Deliver(int status, const Output& output, std::FILE* out, std::FILE* err);
 
 // The whole layout of a placement, in the order MakeLink writes it.
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope);

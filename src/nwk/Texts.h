@@ -23,7 +23,8 @@ inline constexpr wchar_t kUsage[] =
     L"Exit status: 0 done (status: the registry matches), 1 status: the registry differs,\n"
     L"2 wrong command line, 3 the file cannot be read, 4 the file is refused by the reader,\n"
     L"5 the registry refused a change, 6 no registry in this build,\n"
-    L"7 status: the registry cannot be read (access denied, for one).\n";
+    L"7 status: the registry cannot be read (access denied, for one),\n"
+    L"8 the output cannot be written (-o, or standard output: a full disk, a closed pipe).\n";
 
 inline constexpr wchar_t kVersionPrefix[] = L"nwk ";
 
@@ -40,6 +41,7 @@ inline constexpr wchar_t kCannotOpen[] = L"cannot read the file: ";
 inline constexpr wchar_t kRefused[] = L"the file is not a complete Nookway settings file: ";
 inline constexpr wchar_t kNoRegForm[] = L"a .reg file cannot hold a key name with a line break: ";
 inline constexpr wchar_t kCannotWrite[] = L"cannot write the file: ";
+inline constexpr wchar_t kCannotWriteOutput[] = L"cannot write to standard output";
 inline constexpr wchar_t kRegistryFailed[] = L"the registry refused: ";
 inline constexpr wchar_t kCannotReadRegistry[] = L"the registry cannot be read (error ";
 inline constexpr wchar_t kNoRegistry[] =

@@ -11,18 +11,6 @@
 #include "platform/Win32Registry.h"
 #endif
 
-namespace {
-
-int Finish(int status, const nw::nwk::Output& output) {
-  std::fwrite(output.out.data(), 1, output.out.size(), stdout);
-  std::fwrite(output.err.data(), 1, output.err.size(), stderr);
-  std::fflush(stdout);
-  std::fflush(stderr);
-  return status;
-}
-
-}  // namespace
-
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
   // .reg files go to standard output byte for byte.
@@ -32,7 +20,7 @@ int wmain(int argc, wchar_t** argv) {
   nw::Win32Registry registry;
   nw::nwk::Output output;
   const int status = nw::nwk::Run(args, output, &registry);
-  return Finish(status, output);
+  return nw::nwk::Deliver(status, output, stdout, stderr);
 }
 #else
 int main(int argc, char** argv) {
@@ -41,6 +29,6 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) args.push_back(nw::FromAnsi(argv[i], nw::kUtf8));
   nw::nwk::Output output;
   const int status = nw::nwk::Run(args, output, nullptr);
-  return Finish(status, output);
+  return nw::nwk::Deliver(status, output, stdout, stderr);
 }
 #endif

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #ifdef _WIN32
 #include <process.h>
 #else
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 
 #include "EasyReg/EasyReg.h"
@@ -170,6 +172,9 @@ TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
       {{L"export", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
       {{L"make", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
       {{L"export", lineBreakVerb.path()}, kExitRefused, "cannot hold a key name with a line break"},
+      {{L"export", good, L"-o", TestFile("no such folder/out.reg")},
+       kExitCannotWrite,
+       "cannot write the file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.inErr));
@@ -178,6 +183,45 @@ TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
     EXPECT_EQ(result.output.out, "");
     EXPECT_NE(result.output.err.find(c.inErr), std::string::npos) << result.output.err;
   }
+}
+
+// Standard output that takes no more bytes: the run fails with its own status
+// and says so on standard error, after what it had to say there already.
+TEST(NwkExit, OutputThatCannotBeWrittenFailsTheRun) {
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  using File = std::unique_ptr<std::FILE, Closer>;
+  const fs::path scratch = fs::temp_directory_path() / ("nwk-out-" + std::to_string(ProcessId()));
+  std::ofstream(scratch).put('x');
+  struct Stream {
+    const char* what;
+    std::function<File()> open;
+    int status;  // for a run that ended with status 1
+  } streams[] = {
+      {"writable", [&] { return File(std::fopen(scratch.string().c_str(), "wb")); }, kExitDiffers},
+      {"opened for reading only", [&] { return File(std::fopen(scratch.string().c_str(), "rb")); },
+       kExitCannotWrite},
+#ifndef _WIN32
+      {"a full disk", [] { return File(std::fopen("/dev/full", "wb")); }, kExitCannotWrite},
+#endif
+  };
+  for (const Stream& s : streams) {
+    SCOPED_TRACE(s.what);
+    const File out = s.open();
+    ASSERT_NE(out, nullptr);
+    const File err(std::tmpfile());
+    ASSERT_NE(err, nullptr);
+    const Output output{std::string(100000, 'o'), "differs\n"};
+    EXPECT_EQ(Deliver(kExitDiffers, output, out.get(), err.get()), s.status);
+    std::rewind(err.get());
+    std::string said(200, '\0');
+    said.resize(std::fread(said.data(), 1, said.size(), err.get()));
+    EXPECT_EQ(said,
+              s.status == kExitCannotWrite ? "differs\nnwk: cannot write to standard output\n" : "differs\n");
+  }
+  std::error_code ignored;
+  fs::remove(scratch, ignored);
 }
 
 TEST(NwkExit, HelpAndVersionGoToStandardOutput) {
