@@ -136,12 +136,14 @@ bool FrmNW::Create(HINSTANCE instance) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &OwnerWindowProc<FrmNW>;
   windowClass.hInstance = instance;
+  // Shared: the class keeps its icons for the program's life, and the system
+  // frees shared images itself.
   windowClass.hIcon =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
   windowClass.hIconSm =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kMainWindowClass;

@@ -435,6 +435,9 @@ void HpABOUT::Unload() {
   if (hwnd_ == nullptr) return;
   if (owner_ != nullptr) EnableWindow(owner_, TRUE);
   DestroyWindow(hwnd_);
+  // The hand is destroyed with this object, and a cursor in use must not be:
+  // closed by a key while the pointer is on a link, the hand is still shown.
+  if (GetCursor() == hand_.get()) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
 void HpABOUT::btnEND_Click() {

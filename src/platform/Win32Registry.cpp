@@ -92,7 +92,9 @@ long Win32Registry::EnumKey(KeyHandle key, std::uint32_t index, std::string& nam
 }
 
 long Win32Registry::EnumValue(KeyHandle key, std::uint32_t index, std::string& name) {
-  std::string buffer(16384, '\0');
+  // A value name has up to 16383 characters, each of up to two bytes in a
+  // double-byte code page; the length is counted in bytes here.
+  std::string buffer(2 * 16383 + 1, '\0');
   DWORD length = static_cast<DWORD>(buffer.size());
   LONG rc = RegEnumValueA(ToHkey(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
   if (rc == ERROR_SUCCESS) name.assign(buffer.data(), length);
