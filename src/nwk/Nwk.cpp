@@ -168,6 +168,7 @@ int Execute(const Options& options, Output& output, Registry* registry) {
     }
     if (!options.outPath) {
       output.out += bytes;
+      output.outEncoding = Encoding::Utf16Le;
     } else if (!WriteFile(*options.outPath, bytes)) {
       return Error(output, kExitCannotWrite, text::kCannotWrite + *options.outPath);
     }
@@ -212,18 +213,20 @@ int Execute(const Options& options, Output& output, Registry* registry) {
 
 }  // namespace
 
-int Deliver(int status, const Output& output, std::FILE* out, std::FILE* err) {
-  const bool written = std::fwrite(output.out.data(), 1, output.out.size(), out) == output.out.size();
+bool FileStream::Write(const std::string& bytes, Encoding) {
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
   // The last bytes reach the file or pipe only here: a failure may show first here.
-  const bool flushed = std::fflush(out) == 0;
+  return std::fflush(file_) == 0 && written;
+}
+
+int Deliver(int status, const Output& output, OutputStream& out, OutputStream& err) {
   std::string errors = output.err;
-  if (!written || !flushed) {
+  if (!out.Write(output.out, output.outEncoding)) {
     errors += Utf8(text::kErrorPrefix + std::wstring(text::kCannotWriteOutput)) + "\n";
     status = kExitCannotWrite;
   }
   // Nothing is left to report a failure of standard error to.
-  std::fwrite(errors.data(), 1, errors.size(), err);
-  std::fflush(err);
+  err.Write(errors, Encoding::Utf8);
   return status;
 }
 

@@ -23,10 +23,33 @@ inline constexpr int kExitNoRegistry = 6;
 inline constexpr int kExitRegistryUnreadable = 7;
 inline constexpr int kExitCannotWrite = 8;
 
+// How the bytes of standard output encode their text: UTF-8, or UTF-16LE
+// for an exported .reg file.
+enum class Encoding { Utf8, Utf16Le };
+
 // What a run printed: standard output as bytes, standard error as UTF-8.
 struct Output {
   std::string out;
   std::string err;
+  Encoding outEncoding = Encoding::Utf8;
+};
+
+// Where a run's output goes.
+class OutputStream {
+ public:
+  virtual ~OutputStream() = default;
+  // Writes all of the bytes, text in that encoding; false when they were not all taken.
+  virtual bool Write(const std::string& bytes, Encoding encoding) = 0;
+};
+
+// A file or a pipe takes the bytes as they are.
+class FileStream final : public OutputStream {
+ public:
+  explicit FileStream(std::FILE* file) : file_(file) {}
+  bool Write(const std::string& bytes, Encoding encoding) override;
+
+ private:
+  std::FILE* file_;
 };
 
 // Runs one command line (without the program's name). `registry` is null
@@ -36,7 +59,7 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
 // Writes what a run printed to the two streams and returns the exit status.
 // When standard output cannot take it all (a full disk, a closed pipe), the
 // run fails with kExitCannotWrite and says so on standard error.
-int Deliver(int status, const Output& output, std::FILE* out, std::FILE* err);
+int Deliver(int status, const Output& output, OutputStream& out, OutputStream& err);
 
 // The whole layout of a placement, in the order MakeLink writes it.
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope);

@@ -213,7 +213,8 @@ TEST(NwkExit, OutputThatCannotBeWrittenFailsTheRun) {
     const File err(std::tmpfile());
     ASSERT_NE(err, nullptr);
     const Output output{std::string(100000, 'o'), "differs\n"};
-    EXPECT_EQ(Deliver(kExitDiffers, output, out.get(), err.get()), s.status);
+    FileStream outStream(out.get()), errStream(err.get());
+    EXPECT_EQ(Deliver(kExitDiffers, output, outStream, errStream), s.status);
     std::rewind(err.get());
     std::string said(200, '\0');
     said.resize(std::fread(said.data(), 1, said.size(), err.get()));
