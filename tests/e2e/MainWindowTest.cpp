@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <type_traits>
 
 #include "EasyReg/EasyReg.h"
 #include "e2e/Driver.h"
@@ -491,6 +493,9 @@ TEST_F(MainWindow, AboutIsModalAndLeavesTheWindowAsItWas) {
   EXPECT_FALSE(IsWindowEnabled(window));
   PostMessageW(about, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kWait));
+  // Gone, and the focus back in the main window, before a key is sent there.
+  ASSERT_TRUE(
+      WaitUntil([&] { return !IsWindow(about) && GetParent(FocusedWindow(window)) == window; }, kWait));
   EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Tools & More");
   EXPECT_FALSE(process_->WaitForExit(0));
   PressKey(window, VK_ESCAPE);
@@ -561,7 +566,10 @@ TEST_P(FocusedButton, EnterPressesTheButtonTheMouseFocused) {
     HWND about = WaitForWindow(process_->Id(), L"NookwayerAbout", nullptr, kWait);
     ASSERT_NE(about, nullptr);
     PostMessageW(about, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kWait));
+    // Gone, and the focus back on About: a key sent sooner could reach the
+    // about window on its way out.
+    ASSERT_TRUE(
+        WaitUntil([&] { return !IsWindow(about) && FocusedWindow(window) == Item(window, kAbout); }, kWait));
     EXPECT_FALSE(process_->WaitForExit(0));
     PressKey(window, VK_ESCAPE);
     EXPECT_TRUE(Ended(0));
@@ -643,6 +651,37 @@ TEST_F(FocusedButton, AfterAnErrorReportSpaceAndEnterPressTheFailedButtonAgain) 
   EXPECT_FALSE(process_->WaitForExit(0));
   Clean();
   PressKeys({VK_ESCAPE});
+  EXPECT_TRUE(Ended(0));
+  EXPECT_EQ(Registered(), "||");
+}
+
+// Back from another program: the button that had the focus has it again and
+// is still the one Enter presses.
+TEST_F(FocusedButton, BackFromAnotherWindowEnterPressesTheButtonThatHadTheFocus) {
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  Settle(window);
+  // Tab from Make Link passes Remove Link and stops on Cancel.
+  PressKeys({VK_TAB});
+  PressKeys({VK_TAB});
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window) == Item(window, kCancel); }, kWait));
+
+  struct Destroyer {
+    void operator()(HWND w) const { DestroyWindow(w); }
+  };
+  const std::unique_ptr<std::remove_pointer_t<HWND>, Destroyer> other(
+      CreateWindowExW(0, L"Static", L"another program", WS_POPUP | WS_VISIBLE | WS_BORDER, 10, 10, 200, 80,
+                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  ASSERT_NE(other, nullptr);
+  SetForegroundWindow(other.get());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other.get(); }, kWait));
+  Settle(window);
+  SetForegroundWindow(window);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, kWait));
+  Settle(window);
+  EXPECT_EQ(FocusedWindow(window), Item(window, kCancel));
+
+  PressKeys({VK_RETURN});
   EXPECT_TRUE(Ended(0));
   EXPECT_EQ(Registered(), "||");
 }
