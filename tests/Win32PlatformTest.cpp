@@ -107,8 +107,8 @@ TEST(Win32Platform, RemoveLinkDeletesSubkeysNamedOutsideTheCodePage) {
   for (const std::wstring& path : {classKey + L"\\\u0915\u0916", classKey + L"\\\u0915\u0916\\\u0917",
                                    classKey + L"\\Shell\\\u0918 verb\\Command"}) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
   }
