@@ -54,7 +54,47 @@ void PrintTo(const ConsoleCase& c, std::ostream* out) {
 
 class NwkConsoleCodePage : public testing::TestWithParam<ConsoleCase> {};
 
-TEST_P(NwkConsoleCodePage, ShowPrintsTheNameAsItIsOnAConsole) {
+// Runs nwk with these arguments on a console of its own and returns what the
+// console shows from where the cursor stood, with the exit status.
+std::wstring OnAConsole(const std::wstring& arguments, DWORD& exitCode) {
+  const OwnConsole console;
+  EXPECT_TRUE(console.ok());
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const UniqueHandle screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                                        nullptr));
+  if (screen.get() == INVALID_HANDLE_VALUE) return L"(no console)";
+  CONSOLE_SCREEN_BUFFER_INFO before{};
+  if (!GetConsoleScreenBufferInfo(screen.get(), &before)) return L"(no screen buffer)";
+
+  // The program's standard output and error are this console.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = screen.get();
+  std::wstring commandLine = L"\"" + WindowsPathOf(NWK_EXE) + L"\" " + arguments;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return L"(not started)";
+  const UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
+  if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) return L"(still running)";
+  GetExitCodeProcess(process.hProcess, &exitCode);
+
+  // Ten lines from where the cursor stood: all that either command writes
+  // before the name.
+  const DWORD cells = static_cast<DWORD>(before.dwSize.X) * 10;
+  std::wstring shown(cells, L'\0');
+  DWORD read = 0;
+  if (!ReadConsoleOutputCharacterW(screen.get(), shown.data(), cells, before.dwCursorPosition, &read))
+    return L"(unreadable)";
+  shown.resize(read);
+  return shown;
+}
+
+// show prints UTF-8 to a file or pipe, export a UTF-16LE .reg file: on a
+// console both show the name as it is.
+TEST_P(NwkConsoleCodePage, ShowAndExportPrintTheNameAsItIsOnAConsole) {
   const ConsoleCase& c = GetParam();
   if (GetACP() != c.codePage)
     GTEST_SKIP() << "the ANSI code page of this process is " << GetACP() << ", not " << c.codePage
@@ -63,39 +103,18 @@ TEST_P(NwkConsoleCodePage, ShowPrintsTheNameAsItIsOnAConsole) {
       fs::temp_directory_path() / ("nwk-console-" + std::to_string(GetCurrentProcessId()) + ".nwk");
   std::ofstream(file, std::ios::binary)
       << "Hollowpine's Nookway v1_[A1]\r\nname=" << c.folderName << "\r\nicon=i\r\nclsid5=0000E2E0C0C0\r\n";
-
-  const OwnConsole console;
-  ASSERT_TRUE(console.ok());
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  const UniqueHandle screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                                        nullptr));
-  ASSERT_NE(screen.get(), INVALID_HANDLE_VALUE);
-  CONSOLE_SCREEN_BUFFER_INFO before{};
-  ASSERT_TRUE(GetConsoleScreenBufferInfo(screen.get(), &before));
-
-  // The program's standard output and error are this console.
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = screen.get();
-  std::wstring commandLine = L"\"" + WindowsPathOf(NWK_EXE) + L"\" show \"" + file.wstring() + L"\"";
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                             &startup, &process));
-  const UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  EXPECT_EQ(exitCode, 0u);
-
-  // The lines it wrote, from where the cursor stood.
-  const DWORD cells = static_cast<DWORD>(before.dwSize.X) * 8;
-  std::wstring shown(cells, L'\0');
-  DWORD read = 0;
-  ASSERT_TRUE(ReadConsoleOutputCharacterW(screen.get(), shown.data(), cells, before.dwCursorPosition, &read));
-  shown.resize(read);
-  EXPECT_NE(shown.find(L"Name:    " + c.shown), std::wstring::npos) << testing::PrintToString(shown);
+  const struct {
+    const wchar_t* command;
+    std::wstring expected;
+  } runs[] = {{L"show", L"Name:    " + c.shown}, {L"export", L"@=\"" + c.shown + L"\""}};
+  for (const auto& run : runs) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(run.command)));
+    DWORD exitCode = 1;
+    const std::wstring shown =
+        OnAConsole(std::wstring(run.command) + L" \"" + file.wstring() + L"\"", exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_NE(shown.find(run.expected), std::wstring::npos) << testing::PrintToString(shown);
+  }
   std::error_code ignored;
   fs::remove(file, ignored);
 }
