@@ -2,10 +2,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <stdexcept>
 
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
+#include "platform/AnsiText.h"
 #include "platform/MemoryRegistry.h"
+#include "platform/TextInput.h"
 #include "support/Fakes.h"
 
 namespace nw::test {
@@ -152,6 +156,37 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"TwentyOneMenuLinesAreRefused", kHeader + MenuLines(21), true, L"Tools", L"shell32.dll,3",
                    kClsid, 20, L"Verb 1", L"cmd1.exe"}),
     [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
+
+// The keys match in any letter case by the same folding as every other name
+// of the program, whatever the file's code page: a character of the code page
+// stands for a key letter exactly when the two fold alike. In code page 1254
+// (Turkish) the capital of "i" is "\u0130", byte DD, which the Linux build
+// folds to "i".
+TEST(ReaderTest, KeyLettersMatchByTheProgramsOneCaseFolding) {
+  for (unsigned number : {1252u, 1254u, 1251u}) {
+    SCOPED_TRACE(number);
+    const CodePage codePage(number);
+    try {
+      FromAnsi("A", codePage);
+    } catch (const std::invalid_argument&) {
+      continue;  // no such code page on this system
+    }
+    int accepted = 0;
+    for (int byte = 0x21; byte <= 0xFF; ++byte) {
+      const std::string letter(1, static_cast<char>(byte));
+      SettingsFile file(kMagic + "\r\nname=A\r\n" + letter + "con=B\r\nclsid5=C\r\n");
+      std::optional<TextInput> input = TextInput::Open(file.path());
+      ASSERT_TRUE(input.has_value());
+      FolderDefinition definition;
+      const bool read = ReadDefinition(*input, definition, codePage);
+      EXPECT_EQ(read, FoldCase(FromAnsi(letter, codePage)) == L"i") << "byte " << byte;
+      accepted += read ? 1 : 0;
+    }
+    // "i" and "I" at least. Whether "\u0130" folds to "i" is the system's
+    // table's say: it does in the C library's, not in Wine's LCMapStringW.
+    EXPECT_GE(accepted, 2);
+  }
+}
 
 TEST(ReaderTest, TwentyMenuLinesFillEverySlotInFileOrder) {
   ReadResult r = ReadBytes(kHeader + MenuLines(21));

@@ -7,6 +7,7 @@
 
 #include "NW_Core/NW_Core.h"
 #include "platform/Dpi.h"
+#include "platform/ShellOpen.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
 #include "support/Fakes.h"
@@ -57,16 +58,79 @@ TEST(Win32Platform, BothBuildsWriteAndDeleteIn64BitView) {
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
 }
 
+struct WindowDeleter {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+
+// A window of this thread, for what needs one: a message-only window.
+UniqueWindow MessageOnlyWindow() {
+  return UniqueWindow(CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
+}
+
 TEST(Win32Platform, ManualPlacementLeavesExactlyTheClsidOnTheClipboard) {
+  const UniqueWindow owner = MessageOnlyWindow();
+  ASSERT_NE(owner, nullptr);
   Win32Clipboard clipboard;
+  clipboard.SetOwner(owner.get());
   clipboard.ReplaceText(L"something else");
   Win32Registry registry;
   FakePlatform fake(registry, L"x.nwk");
   Platform platform{fake.commandLine, fake.messages, clipboard, fake.program, registry};
   MakeLink(platform, Definition(), [] { return Placement::Manual; });
   EXPECT_EQ(ClipboardText(), kClsid);
+  // The window the clipboard was opened for owns it now.
+  EXPECT_EQ(GetClipboardOwner(), owner.get());
   EXPECT_EQ(fake.messages.shown.size(), 1u);
   RemoveLink(platform, Definition());
+}
+
+TEST(Win32Platform, TheClipboardIsNotTakenWithoutAnOwnerWindow) {
+  const UniqueWindow owner = MessageOnlyWindow();
+  Win32Clipboard clipboard;
+  clipboard.SetOwner(owner.get());
+  clipboard.ReplaceText(L"before");
+  Win32Clipboard ownerless;
+  EXPECT_THROW(ownerless.ReplaceText(L"after"), std::runtime_error);
+  EXPECT_EQ(ClipboardText(), L"before");
+}
+
+// Another program may put keys under the class key whose names no ANSI code
+// page here holds (Devanagari, beside Latin, Cyrillic and Japanese). Remove
+// Link still deletes the whole class key.
+TEST(Win32Platform, RemoveLinkDeletesSubkeysNamedOutsideTheCodePage) {
+  Win32Registry registry;
+  FakePlatform fake(registry, L"x.nwk");
+  MakeLink(fake.platform, Definition(), [] { return Placement::Desktop; });
+  const std::wstring classKey(kClassKey.begin(), kClassKey.end());
+  for (const std::wstring& path : {classKey + L"\\\u0915\u0916", classKey + L"\\\u0915\u0916\\\u0917",
+                                   classKey + L"\\Shell\\\u0918 verb\\Command"}) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  EXPECT_NO_THROW(RemoveLink(fake.platform, Definition()));
+  EXPECT_FALSE(KeyExists(registry, kHkeyClassesRoot, kClassKey, kKeyWow64_64Key));
+  EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
+  EXPECT_TRUE(fake.messages.shown.empty());
+  RemoveTree(registry, kHkeyClassesRoot, kClassKey);
+}
+
+// The shell may still run code of its libraries after ShellExecute returns:
+// once a link has been followed they stay loaded, even when someone frees them.
+TEST(Win32Platform, TheShellLibrariesStayLoadedAfterALinkIsFollowed) {
+  ASSERT_EQ(GetModuleHandleW(L"shell32.dll"), nullptr) << "this test program must not import the shell";
+  EXPECT_FALSE(ShellOpen("Z:\\no such folder\\no such file.nwk-test"));
+  for (const wchar_t* name : {L"shell32.dll", L"ole32.dll"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
+    HMODULE module = GetModuleHandleW(name);
+    ASSERT_NE(module, nullptr);
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_NE(GetModuleHandleW(name), nullptr);
+  }
 }
 
 TEST(Win32Platform, AFileAnotherProgramHoldsLockedIsReportedUnreadable) {
@@ -114,11 +178,6 @@ UINT WINAPI NoDpiForWindow(HWND) {
 UINT WINAPI DpiForWindow144(HWND) {
   return 144;
 }
-
-struct WindowDeleter {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 
 UINT ScreenDpi() {
   HDC screen = GetDC(nullptr);

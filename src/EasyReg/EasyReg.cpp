@@ -121,19 +121,7 @@ void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,
 }
 
 long DeleteTree(Registry& registry, KeyHandle parent, std::string_view subkey, std::uint32_t access) {
-  {
-    UniqueKey key(registry);
-    if (long rc = registry.OpenKey(parent, subkey, access, key.put()); rc != kErrorSuccess) return rc;
-    // Delete the children from the last one back, so indexes stay valid.
-    for (;;) {
-      std::string child;
-      long rc = registry.EnumKey(key.get(), 0, child);
-      if (rc == kErrorNoMoreItems) break;
-      if (rc != kErrorSuccess) return rc;
-      if (rc = DeleteTree(registry, key.get(), child, access); rc != kErrorSuccess) return rc;
-    }
-  }
-  return registry.DeleteKey(parent, subkey, access);
+  return registry.DeleteTree(parent, subkey, access);
 }
 
 }  // namespace nw

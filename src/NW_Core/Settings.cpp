@@ -10,17 +10,12 @@
 namespace nw {
 namespace {
 
-wchar_t Lower(wchar_t c) {
-  if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-    return static_cast<wchar_t>(c + 0x20);
-  return c;
-}
-
-// True when text starts with key, letter case aside.
+// True when text starts with key, letter case aside: folded as every name of
+// the program is, character by character, on the Unicode text the file's
+// code page gave.
 bool StartsWithKey(const std::wstring& text, std::wstring_view key) {
   if (text.size() < key.size()) return false;
-  return std::equal(key.begin(), key.end(), text.begin(),
-                    [](wchar_t k, wchar_t t) { return Lower(k) == Lower(t); });
+  return FoldCase(std::wstring_view(text).substr(0, key.size())) == FoldCase(key);
 }
 
 bool IsMagicLine(const std::wstring& line) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "NW_Core/Texts.h"
@@ -31,8 +33,10 @@ struct ControlSpec {
   Font font;
 };
 
-constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
-constexpr DWORD kOption = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+// Buttons and options tell the window when they take the focus (BS_NOTIFY),
+// as the edit boxes always do: the window follows the focus from there.
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON | BS_NOTIFY;
+constexpr DWORD kOption = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_NOTIFY;
 // Labels keep to one line: text too long for its field ends in an ellipsis.
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
 constexpr DWORD kValueBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_READONLY | ES_AUTOHSCROLL;
@@ -124,8 +128,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIP
 
 }  // namespace
 
-FrmNW::FrmNW(const Platform& platform, Win32MessageBox& messageBox)
-    : platform_(platform), messageBox_(messageBox) {}
+FrmNW::FrmNW(const Platform& platform) : platform_(platform) {}
 
 bool FrmNW::Create(HINSTANCE instance) {
   instance_ = instance;
@@ -133,12 +136,14 @@ bool FrmNW::Create(HINSTANCE instance) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &OwnerWindowProc<FrmNW>;
   windowClass.hInstance = instance;
+  // Shared: the class keeps its icons for the program's life, and the system
+  // frees shared images itself.
   windowClass.hIcon =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
   windowClass.hIconSm =
       static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kMainWindowClass;
@@ -152,9 +157,20 @@ bool FrmNW::Create(HINSTANCE instance) {
 LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: CreateControls(); return 0;
-    case DM_GETDEFID: return MAKELRESULT(kMakeLink, DC_HASDEFID);
+    case DM_GETDEFID: return MAKELRESULT(defaultId_, DC_HASDEFID);
+    case WM_ACTIVATE:
+      // Activated again (after a message box, the about window or another
+      // program): the focus goes back where it was, not to the window itself.
+      if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam) != 0) break;
+      RestoreFocus();
+      return 0;
+    case WM_SETFOCUS: RestoreFocus(); return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
+      if (HIWORD(wParam) == BN_SETFOCUS || HIWORD(wParam) == EN_SETFOCUS) {
+        FollowFocus(reinterpret_cast<HWND>(lParam));
+        return 0;
+      }
       if (HIWORD(wParam) != BN_CLICKED) break;
       switch (id) {
         case kMakeLink: btnCOM_Click(0); return 0;
@@ -210,16 +226,20 @@ void FrmNW::CreateControls() {
   ShowLogo();
 }
 
+// The controls get the new fonts before the old ones are deleted: a control
+// must never hold a deleted font, not even for a moment.
 void FrmNW::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
-  MakeFonts();
+  UniqueFont defaultFont = MessageFont(dpi), smallFont = SmallFont(dpi);
   for (const ControlSpec& row : kControls) {
     HWND control = Item(row.id);
     const RECT place = ControlRect(row, dpi);
     SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row, defaultFont_, smallFont_)), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row, defaultFont, smallFont)), TRUE);
   }
+  defaultFont_ = std::move(defaultFont);
+  smallFont_ = std::move(smallFont);
   ShowLogo();
 }
 
@@ -229,11 +249,13 @@ void FrmNW::MakeFonts() {
 }
 
 // The logo is the program icon at its 32-pixel size, scaled with the window.
+// The old icon is destroyed only once the control shows the new one.
 void FrmNW::ShowLogo() {
   const int logoSize = Scale(480, dpi_);
-  logo_.reset(static_cast<HICON>(
+  UniqueIcon logo(static_cast<HICON>(
       LoadImageW(instance_, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON, logoSize, logoSize, 0)));
-  SendMessageW(Item(kImgLogo), STM_SETICON, reinterpret_cast<WPARAM>(logo_.get()), 0);
+  SendMessageW(Item(kImgLogo), STM_SETICON, reinterpret_cast<WPARAM>(logo.get()), 0);
+  logo_ = std::move(logo);
   SetWindowPos(Item(kImgLogo), nullptr, Scale(480, dpi_), Scale(1440, dpi_), logoSize, logoSize,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -292,6 +314,42 @@ bool FrmNW::PreTranslate(const MSG& message) {
   return true;
 }
 
+namespace {
+
+bool IsCommandButton(int id) {
+  return id == kMakeLink || id == kCancel || id == kAbout || id == kRemoveLink;
+}
+
+// Gives a push button the look of the default button or takes it away; the
+// other style bits stay as they are.
+void SetDefaultLook(HWND button, bool isDefault) {
+  const auto style = static_cast<DWORD>(GetWindowLongW(button, GWL_STYLE));
+  const DWORD kind = isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  SendMessageW(button, BM_SETSTYLE, (style & 0xFFFF & ~static_cast<DWORD>(BS_TYPEMASK)) | kind, TRUE);
+}
+
+}  // namespace
+
+// As in a dialog: while a command button has the focus it is the default
+// button, which Enter presses; otherwise Make Link is.
+void FrmNW::FollowFocus(HWND control) {
+  if (control == nullptr || GetParent(control) != hwnd_) return;
+  lastFocus_ = control;
+  const int id = GetDlgCtrlID(control);
+  const int newDefault = IsCommandButton(id) ? id : kMakeLink;
+  if (newDefault == defaultId_) return;
+  SetDefaultLook(Item(defaultId_), false);
+  SetDefaultLook(Item(newDefault), true);
+  defaultId_ = newDefault;
+}
+
+void FrmNW::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (target == nullptr || !IsWindow(target) || !IsWindowEnabled(target) || !IsWindowVisible(target))
+    target = Item(kMakeLink);
+  SetFocus(target);
+}
+
 void FrmNW::SetEnabled(Control control, bool enabled) {
   const int id = control == Control::MakeLinkButton  ? kMakeLink
                  : control == Control::DesktopOption ? kDesktop
@@ -315,7 +373,7 @@ Placement FrmNW::SelectedPlacement() const {
 }
 
 void FrmNW::btnCOM_Click(int index) {
-  RunCommand(messageBox_, [&] {
+  RunCommand(platform_.messageBox, [&] {
     switch (index) {
       case 0:
         MakeLink(platform_, Definition, [this] { return SelectedPlacement(); });
@@ -334,6 +392,29 @@ void FrmNW::btnCOM_Click(int index) {
 
 void FrmNW::optPLACE_Click(int) {
   SetFocus(Item(kMakeLink));
+}
+
+int RunMainWindow(HINSTANCE instance, const Platform& platform, const std::function<void(HWND)>& created) {
+  FrmNW form(platform);
+  // A window that cannot be created is reported as a failed command is;
+  // there is nothing else to show the user.
+  if (!RunCommand(platform.messageBox, [&] {
+        if (!form.Create(instance)) throw std::runtime_error("cannot create the main window");
+      }))
+    return kExitNoWindow;
+  created(form.hwnd());
+  form.Form_Load();
+  form.Show();
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The dialog keyboard: Tab, arrows, access keys, Enter and Esc.
+    if (form.hwnd() != nullptr && (form.PreTranslate(message) || IsDialogMessageW(form.hwnd(), &message)))
+      continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
 }
 
 }  // namespace nw

@@ -5,18 +5,18 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 
 #include "NW_Core/NW_Core.h"
 #include "frmNW/ControlIds.h"
 #include "platform/Gdi.h"
-#include "platform/Win32Services.h"
 #include "platform/WindowProc.h"
 
 namespace nw {
 
 class FrmNW final : public MainWindowView {
  public:
-  FrmNW(const Platform& platform, Win32MessageBox& messageBox);
+  explicit FrmNW(const Platform& platform);
   FrmNW(const FrmNW&) = delete;
   FrmNW& operator=(const FrmNW&) = delete;
 
@@ -45,18 +45,31 @@ class FrmNW final : public MainWindowView {
   void ApplyLayout(UINT dpi);
   void MakeFonts();
   void ShowLogo();
+  void FollowFocus(HWND control);
+  void RestoreFocus();
   void btnCOM_Click(int index);
   void optPLACE_Click(int index);
   Placement SelectedPlacement() const;
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 
   const Platform& platform_;
-  Win32MessageBox& messageBox_;
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
+  // The control that last had the focus, and the button Enter presses.
+  HWND lastFocus_ = nullptr;
+  int defaultId_ = kMakeLink;
   UniqueFont defaultFont_, smallFont_;
   UniqueIcon logo_;
 };
+
+// Exit status of the program when its main window cannot be created.
+inline constexpr int kExitNoWindow = 1;
+
+// The program's life as its main window: creates it, loads it, shows it and
+// runs its messages until it is gone. `created` hears of the window as soon as
+// it exists, for the services that need an owner window. Returns the exit
+// status: 0, or kExitNoWindow after the error report.
+int RunMainWindow(HINSTANCE instance, const Platform& platform, const std::function<void(HWND)>& created);
 
 }  // namespace nw

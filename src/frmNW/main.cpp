@@ -31,19 +31,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   nw::Win32Registry registry;
   const nw::Platform platform{commandLine, messageBox, clipboard, program, registry};
 
-  nw::FrmNW form(platform, messageBox);
-  if (!form.Create(instance)) return 1;
-  messageBox.SetOwner(form.hwnd());
-  form.Form_Load();
-  form.Show();
-
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // The dialog keyboard: Tab, arrows, access keys, Enter and Esc.
-    if (form.hwnd() != nullptr && (form.PreTranslate(message) || IsDialogMessageW(form.hwnd(), &message)))
-      continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return nw::RunMainWindow(instance, platform, [&](HWND window) {
+    messageBox.SetOwner(window);
+    clipboard.SetOwner(window);
+  });
 }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "frmNW/resource.h"
 #include "hpABOUT/AboutControlIds.h"
@@ -267,8 +268,8 @@ bool HpABOUT::CreateControls() {
 
 void HpABOUT::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
-  plainFont_ = InfoFont(dpi, false);
-  underlinedFont_ = InfoFont(dpi, true);
+  // The lines get the new fonts before the old ones are deleted.
+  UniqueFont plainFont = InfoFont(dpi, false), underlinedFont = InfoFont(dpi, true);
   auto place = [this, dpi](int id, const Box& box) {
     const RECT r = ScaleBox(box, dpi);
     SetWindowPos(Item(id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -279,9 +280,11 @@ void HpABOUT::ApplyLayout(UINT dpi) {
   for (int index = 0; index < about::kInfoLines; ++index) {
     place(kLblInfo + index, kLblInfoLayout[index].box);
     const HFONT font =
-        shownUnderlined_[static_cast<std::size_t>(index)] ? underlinedFont_.get() : plainFont_.get();
+        shownUnderlined_[static_cast<std::size_t>(index)] ? underlinedFont.get() : plainFont.get();
     SendMessageW(Item(kLblInfo + index), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
+  plainFont_ = std::move(plainFont);
+  underlinedFont_ = std::move(underlinedFont);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -432,6 +435,9 @@ void HpABOUT::Unload() {
   if (hwnd_ == nullptr) return;
   if (owner_ != nullptr) EnableWindow(owner_, TRUE);
   DestroyWindow(hwnd_);
+  // The hand is destroyed with this object, and a cursor in use must not be:
+  // closed by a key while the pointer is on a link, the hand is still shown.
+  if (GetCursor() == hand_.get()) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
 void HpABOUT::btnEND_Click() {

@@ -169,16 +169,22 @@ int Execute(const Options& options, Output& output, Registry* registry) {
     }
     if (!options.outPath) {
       output.out += bytes;
+      output.outEncoding = Encoding::Utf16Le;
     } else if (!WriteFile(*options.outPath, bytes)) {
-      return Error(output, kExitUnreadable, text::kCannotWrite + *options.outPath);
+      return Error(output, kExitCannotWrite, text::kCannotWrite + *options.outPath);
     }
     return kExitDone;
   }
 
   if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
   if (options.command == Command::Status) {
-    const std::vector<std::wstring> differences =
-        Differences(*registry, definition, options.placement, options.scope);
+    std::vector<std::wstring> differences;
+    try {
+      differences = Differences(*registry, definition, options.placement, options.scope);
+    } catch (const RegistryReadError& failure) {
+      return Error(output, kExitRegistryUnreadable,
+                   text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
+    }
     for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
     if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";
     return differences.empty() ? kExitDone : kExitDiffers;
@@ -214,6 +220,23 @@ int Execute(const Options& options, Output& output, Registry* registry) {
 }
 
 }  // namespace
+
+bool FileStream::Write(const std::string& bytes, Encoding) {
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+  // The last bytes reach the file or pipe only here: a failure may show first here.
+  return std::fflush(file_) == 0 && written;
+}
+
+int Deliver(int status, const Output& output, OutputStream& out, OutputStream& err) {
+  std::string errors = output.err;
+  if (!out.Write(output.out, output.outEncoding)) {
+    errors += Utf8(text::kErrorPrefix + std::wstring(text::kCannotWriteOutput)) + "\n";
+    status = kExitCannotWrite;
+  }
+  // Nothing is left to report a failure of standard error to.
+  err.Write(errors, Encoding::Utf8);
+  return status;
+}
 
 int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry) {
   if (args.empty()) {

@@ -3,6 +3,7 @@
 // compares it with the registry, all through the same core.
 #pragma once
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,18 +20,48 @@ inline constexpr int kExitUnreadable = 3;
 inline constexpr int kExitRefused = 4;
 inline constexpr int kExitRegistry = 5;
 inline constexpr int kExitNoRegistry = 6;
+inline constexpr int kExitRegistryUnreadable = 7;
+inline constexpr int kExitCannotWrite = 8;
 // make or remove failed, and putting the registry back as it was failed too.
-inline constexpr int kExitNotRestored = 7;
+inline constexpr int kExitNotRestored = 9;
+
+// How the bytes of standard output encode their text: UTF-8, or UTF-16LE
+// for an exported .reg file.
+enum class Encoding { Utf8, Utf16Le };
 
 // What a run printed: standard output as bytes, standard error as UTF-8.
 struct Output {
   std::string out;
   std::string err;
+  Encoding outEncoding = Encoding::Utf8;
+};
+
+// Where a run's output goes.
+class OutputStream {
+ public:
+  virtual ~OutputStream() = default;
+  // Writes all of the bytes, text in that encoding; false when they were not all taken.
+  virtual bool Write(const std::string& bytes, Encoding encoding) = 0;
+};
+
+// A file or a pipe takes the bytes as they are.
+class FileStream final : public OutputStream {
+ public:
+  explicit FileStream(std::FILE* file) : file_(file) {}
+  bool Write(const std::string& bytes, Encoding encoding) override;
+
+ private:
+  std::FILE* file_;
 };
 
 // Runs one command line (without the program's name). `registry` is null
 // where there is no registry.
 int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry);
+
+// Writes what a run printed to the two streams and returns the exit status.
+// When standard output cannot take it all (a full disk, a closed pipe), the
+// run fails with kExitCannotWrite and says so on standard error.
+int Deliver(int status, const Output& output, OutputStream& out, OutputStream& err);
 
 // The whole layout of a placement, in the order MakeLink writes it.
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope);
@@ -49,8 +80,19 @@ std::string RemovalRegFile(const std::vector<RemovalKey>& keys);
 std::wstring EscapeRegString(const std::wstring& text);
 std::wstring RootName(RootKey root);
 
+// Raised when the registry refuses to open or read a key that is there.
+class RegistryReadError : public std::runtime_error {
+ public:
+  RegistryReadError(const std::wstring& key, long code)
+      : std::runtime_error("registry read failed"), key(key), code(code) {}
+  std::wstring key;
+  long code;
+};
+
 // Every difference between the registry and the layout, one line each; empty
-// when the registry holds exactly the layout.
+// when the registry holds exactly the layout. A key that is not there is a
+// difference; one that the registry cannot open or read (access denied, for
+// one) raises RegistryReadError: what it holds is unknown.
 std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition& definition,
                                       Placement placement, Scope scope);
 

@@ -1,6 +1,7 @@
 // The registry compared with the definition's layout: every key and value the
 // layout writes, below the three keys removal deletes, and nothing else.
 #include <map>
+#include <utility>
 
 #include "NW_Core/NW_Core.h"
 #include "nwk/Nwk.h"
@@ -42,6 +43,21 @@ struct Tree {
   }
 };
 
+// The key the registry makes of a path: it reads a doubled backslash as one
+// and ignores one at the end. A menu line with an empty name is written to
+// the paths "Shell\" and "Shell\\Command" below the class key, which the
+// registry holds as "Shell" and "Shell\Command".
+std::wstring HeldPath(const std::wstring& path) {
+  std::wstring held;
+  for (std::size_t start = 0; start <= path.size();) {
+    std::size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    if (end > start) held += (held.empty() ? L"" : L"\\") + path.substr(start, end - start);
+    start = end + 1;
+  }
+  return held;
+}
+
 const Value* FindValue(const Key& key, const std::wstring& name) {
   for (const Value& value : key.values)
     if (FoldCase(value.name) == FoldCase(name)) return &value;
@@ -60,26 +76,36 @@ Value Expected(const RegistryStep& step, CodePage codePage) {
   return value;
 }
 
+std::wstring ValueLabel(const std::wstring& key, const std::wstring& name) {
+  return key + L" " + (name.empty() ? L"@" : L"\"" + name + L"\"");
+}
+
+// Reads a key and everything below it. Every refusal is an error: a key read
+// in part would show as differences that are not there.
 void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& tree) {
   Key& read = tree.At(path);
   for (std::uint32_t i = 0;; ++i) {
     std::string name;
-    if (registry.EnumValue(key, i, name) != kErrorSuccess) break;
+    long rc = registry.EnumValue(key, i, name);
+    if (rc == kErrorNoMoreItems) break;
+    if (rc != kErrorSuccess) throw RegistryReadError(path, rc);
     Value value{FromAnsi(name, registry.AnsiCodePage()), 0, {}};
-    registry.QueryValue(key, name, value.type, value.data);
+    if (rc = registry.QueryValue(key, name, value.type, value.data); rc != kErrorSuccess)
+      throw RegistryReadError(ValueLabel(path, value.name), rc);
     read.values.push_back(std::move(value));
   }
   for (std::uint32_t i = 0;; ++i) {
     std::string name;
-    if (registry.EnumKey(key, i, name) != kErrorSuccess) break;
+    long rc = registry.EnumKey(key, i, name);
+    if (rc == kErrorNoMoreItems) break;
+    if (rc != kErrorSuccess) throw RegistryReadError(path, rc);
+    const std::wstring childPath = path + L"\\" + FromAnsi(name, registry.AnsiCodePage());
     UniqueKey child(registry);
-    if (registry.OpenKey(key, name, kRead, child.put()) == kErrorSuccess)
-      ReadKey(registry, child.get(), path + L"\\" + FromAnsi(name, registry.AnsiCodePage()), tree);
+    rc = registry.OpenKey(key, name, kRead, child.put());
+    if (rc == kErrorFileNotFound) continue;  // deleted since it was listed
+    if (rc != kErrorSuccess) throw RegistryReadError(childPath, rc);
+    ReadKey(registry, child.get(), childPath, tree);
   }
-}
-
-std::wstring ValueLabel(const std::wstring& key, const std::wstring& name) {
-  return key + L" " + (name.empty() ? L"@" : L"\"" + name + L"\"");
 }
 
 }  // namespace
@@ -103,7 +129,7 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
   // The layout: every key a step names, with the keys between it and its top.
   Tree expected;
   for (const RegistryStep& step : LayoutSteps(definition, placement, scope)) {
-    const std::wstring path = full(step.root, step.keyPath);
+    const std::wstring path = HeldPath(full(step.root, step.keyPath));
     for (const RemovalKey& top : tops) {
       const std::wstring topPath = full(top.parent.root, top.parent.path + L"\\" + top.name);
       if (FoldCase(path).starts_with(FoldCase(topPath)))
@@ -120,9 +146,11 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
   for (const RemovalKey& top : tops) {
     const std::wstring path = top.parent.path + L"\\" + top.name;
     UniqueKey key(registry);
-    if (registry.OpenKey(RootHandle(top.parent.root), ToAnsi(path, registry.AnsiCodePage()), kRead,
-                         key.put()) == kErrorSuccess)
-      ReadKey(registry, key.get(), full(top.parent.root, path), actual);
+    const long rc = registry.OpenKey(RootHandle(top.parent.root), ToAnsi(path, registry.AnsiCodePage()),
+                                     kRead, key.put());
+    if (rc == kErrorFileNotFound) continue;
+    if (rc != kErrorSuccess) throw RegistryReadError(full(top.parent.root, path), rc);
+    ReadKey(registry, key.get(), full(top.parent.root, path), actual);
   }
 
   std::vector<std::wstring> differences;

@@ -23,7 +23,10 @@ inline constexpr wchar_t kUsage[] =
     L"Exit status: 0 done (status: the registry matches), 1 status: the registry differs,\n"
     L"2 wrong command line, 3 the file cannot be read, 4 the file is refused by the reader,\n"
     L"5 the registry refused a change (make and remove then leave it as it was),\n"
-    L"6 no registry in this build, 7 make or remove failed and the registry could not be put back.\n";
+    L"6 no registry in this build,\n"
+    L"7 status: the registry cannot be read (access denied, for one),\n"
+    L"8 the output cannot be written (-o, or standard output: a full disk, a closed pipe),\n"
+    L"9 make or remove failed and the registry could not be put back either.\n";
 
 inline constexpr wchar_t kVersionPrefix[] = L"nwk ";
 
@@ -40,9 +43,11 @@ inline constexpr wchar_t kCannotOpen[] = L"cannot read the file: ";
 inline constexpr wchar_t kRefused[] = L"the file is not a complete Nookway settings file: ";
 inline constexpr wchar_t kNoRegForm[] = L"a .reg file cannot hold a key name with a line break: ";
 inline constexpr wchar_t kCannotWrite[] = L"cannot write the file: ";
+inline constexpr wchar_t kCannotWriteOutput[] = L"cannot write to standard output";
 inline constexpr wchar_t kRegistryFailed[] = L"the registry refused: ";
 inline constexpr wchar_t kPutBack[] = L"nothing was changed: the registry is as it was";
 inline constexpr wchar_t kNotPutBack[] = L"could not be put back as it was: ";
+inline constexpr wchar_t kCannotReadRegistry[] = L"the registry cannot be read (error ";
 inline constexpr wchar_t kNoRegistry[] =
     L"this build has no registry: make, remove and status run only on Windows (show and export run here)";
 

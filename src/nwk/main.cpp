@@ -1,5 +1,6 @@
 // nwk's entry point: the arguments in, the output and the exit status out.
 #include <cstdio>
+#include <memory>
 
 #include "nwk/Nwk.h"
 #include "platform/AnsiText.h"
@@ -7,22 +8,55 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+
+#include <algorithm>
 
 #include "platform/DllSearch.h"
 #include "platform/Win32Registry.h"
-#endif
 
 namespace {
 
-int Finish(int status, const nw::nwk::Output& output) {
-  std::fwrite(output.out.data(), 1, output.out.size(), stdout);
-  std::fwrite(output.err.data(), 1, output.err.size(), stderr);
-  std::fflush(stdout);
-  std::fflush(stderr);
-  return status;
+// A console shows the bytes it is given in its own code page, so text goes to
+// it as UTF-16 through WriteConsoleW instead: every name shows as it is.
+class ConsoleStream final : public nw::nwk::OutputStream {
+ public:
+  explicit ConsoleStream(HANDLE console) : console_(console) {}
+  bool Write(const std::string& bytes, nw::nwk::Encoding encoding) override {
+    std::wstring text;
+    if (encoding == nw::nwk::Encoding::Utf16Le) {
+      for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+    } else {
+      text = nw::FromAnsi(bytes, nw::kUtf8);
+    }
+    if (!text.empty() && text.front() == L'\uFEFF') text.erase(0, 1);  // a byte order mark is no text
+    // WriteConsoleW counts characters, and may take fewer than it is given.
+    for (std::size_t done = 0; done < text.size();) {
+      const auto chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 8192));
+      DWORD written = 0;
+      if (!WriteConsoleW(console_, text.data() + done, chunk, &written, nullptr) || written == 0)
+        return false;
+      done += written;
+    }
+    return true;
+  }
+
+ private:
+  HANDLE console_;
+};
+
+// The console behind a standard handle, or null when it is a file or a pipe.
+HANDLE ConsoleOf(DWORD standardHandle) {
+  HANDLE handle = GetStdHandle(standardHandle);
+  DWORD mode = 0;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return nullptr;
+  return handle;
 }
 
 }  // namespace
+#endif
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
@@ -34,7 +68,15 @@ int wmain(int argc, wchar_t** argv) {
   nw::Win32Registry registry;
   nw::nwk::Output output;
   const int status = nw::nwk::Run(args, output, &registry);
-  return Finish(status, output);
+  // To a console, text; to a file or a pipe, the bytes: UTF-8 text, or the
+  // .reg file's UTF-16LE.
+  nw::nwk::FileStream outFile(stdout), errFile(stderr);
+  std::unique_ptr<ConsoleStream> outConsole, errConsole;
+  if (HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE)) outConsole = std::make_unique<ConsoleStream>(console);
+  if (HANDLE console = ConsoleOf(STD_ERROR_HANDLE)) errConsole = std::make_unique<ConsoleStream>(console);
+  return nw::nwk::Deliver(status, output,
+                          outConsole ? static_cast<nw::nwk::OutputStream&>(*outConsole) : outFile,
+                          errConsole ? static_cast<nw::nwk::OutputStream&>(*errConsole) : errFile);
 }
 #else
 int main(int argc, char** argv) {
@@ -43,6 +85,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) args.push_back(nw::FromAnsi(argv[i], nw::kUtf8));
   nw::nwk::Output output;
   const int status = nw::nwk::Run(args, output, nullptr);
-  return Finish(status, output);
+  nw::nwk::FileStream out(stdout), err(stderr);
+  return nw::nwk::Deliver(status, output, out, err);
 }
 #endif

@@ -169,6 +169,7 @@ long MemoryRegistry::QueryValue(KeyHandle key, std::string_view name, long& type
                                 std::vector<std::uint8_t>& data) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
+  if (long rc = Read({"QueryValue", node->path, std::string(name)}); rc != kErrorSuccess) return rc;
   const Folded folded = Fold(FromAnsi(name, codePage_));
   for (const Value& v : node->values) {
     if (Fold(v.name) == folded) {
@@ -183,6 +184,7 @@ long MemoryRegistry::QueryValue(KeyHandle key, std::string_view name, long& type
 long MemoryRegistry::EnumKey(KeyHandle key, std::uint32_t index, std::string& name) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kEnumerateSubKeys); rc != kErrorSuccess) return rc;
+  if (long rc = Read({"EnumKey", node->path, ""}); rc != kErrorSuccess) return rc;
   if (index >= node->children.size()) return kErrorNoMoreItems;
   name = ToAnsi(std::next(node->children.begin(), index)->second->name, codePage_);
   return kErrorSuccess;
@@ -191,6 +193,7 @@ long MemoryRegistry::EnumKey(KeyHandle key, std::uint32_t index, std::string& na
 long MemoryRegistry::EnumValue(KeyHandle key, std::uint32_t index, std::string& name) {
   std::shared_ptr<Node> node;
   if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
+  if (long rc = Read({"EnumValue", node->path, ""}); rc != kErrorSuccess) return rc;
   if (index >= node->values.size()) return kErrorNoMoreItems;
   name = ToAnsi(node->values[index].name, codePage_);
   return kErrorSuccess;
@@ -213,6 +216,24 @@ long MemoryRegistry::DeleteKey(KeyHandle parent, std::string_view subkey, std::u
   node->deleted = true;
   node->parent->children.erase(Fold(node->name));
   return kErrorSuccess;
+}
+
+// Every name here has an ANSI form (it came in through one), so the walk
+// goes through the backend's own calls, each journaled as it is made.
+long MemoryRegistry::DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) {
+  {
+    UniqueKey key(*this);
+    if (long rc = OpenKey(parent, subkey, access, key.put()); rc != kErrorSuccess) return rc;
+    // Delete the first child until none is left, so indexes stay valid.
+    for (;;) {
+      std::string child;
+      long rc = EnumKey(key.get(), 0, child);
+      if (rc == kErrorNoMoreItems) break;
+      if (rc != kErrorSuccess) return rc;
+      if (rc = DeleteTree(key.get(), child, access); rc != kErrorSuccess) return rc;
+    }
+  }
+  return DeleteKey(parent, subkey, access);
 }
 
 long MemoryRegistry::CloseKey(KeyHandle key) {

@@ -40,6 +40,7 @@ class MemoryRegistry final : public Registry {
   long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
   long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
   long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
+  long DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
   long CloseKey(KeyHandle key) override;
   CodePage AnsiCodePage() const override { return codePage_; }
 
@@ -49,6 +50,9 @@ class MemoryRegistry final : public Registry {
   // Called before each journaled call; a non-zero answer makes that call fail
   // with the answer as its result, changing nothing.
   std::function<long(const Call&)> inject;
+  // Called before each read ("QueryValue", "EnumKey", "EnumValue"), which is
+  // not journaled; a non-zero answer makes the read fail with it.
+  std::function<long(const Call&)> injectRead;
   // Number of handles opened and not yet closed.
   std::size_t OpenHandles() const { return handles_.size(); }
 
@@ -78,6 +82,7 @@ class MemoryRegistry final : public Registry {
   long SplitPath(std::string_view path, std::vector<std::wstring>& parts) const;
   static Folded Fold(std::wstring_view name);
   long Journaled(const Call& call);
+  long Read(const Call& call) const { return injectRead ? injectRead(call) : kErrorSuccess; }
   KeyHandle NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
 
   CodePage codePage_;

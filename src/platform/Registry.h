@@ -71,6 +71,10 @@ class Registry {
   virtual long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) = 0;
   // Deletes a subkey that has no subkeys of its own, in the view that access selects.
   virtual long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) = 0;
+  // Deletes a subkey and everything below it, deepest keys first, in the view
+  // that access selects. The keys below may have names that no ANSI code page
+  // can hold: the backend reaches them by their own names.
+  virtual long DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) = 0;
   virtual long CloseKey(KeyHandle key) = 0;
 };
 

@@ -1,6 +1,7 @@
 // Handing a link to the shell. The shell and COM libraries are loaded only
 // here, when a link is followed: most runs never follow one, and a program
-// that imports them pays for loading them on every start.
+// that imports them pays for loading them on every start. Once loaded, they
+// stay loaded until the program ends.
 #pragma once
 
 #include <string>

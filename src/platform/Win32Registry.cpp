@@ -34,6 +34,7 @@ Win32Registry::Win32Registry() {
   // Deleting from the 64-bit view needs RegDeleteKeyExA, which older systems lack:
   // look it up at run time so the program still starts there.
   deleteKeyEx_ = FindFunction<DeleteKeyExFn>(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA");
+  deleteKeyExW_ = FindFunction<DeleteKeyExWFn>(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExW");
 }
 
 long Win32Registry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
@@ -97,7 +98,9 @@ long Win32Registry::EnumKey(KeyHandle key, std::uint32_t index, std::string& nam
 }
 
 long Win32Registry::EnumValue(KeyHandle key, std::uint32_t index, std::string& name) {
-  std::string buffer(16384, '\0');
+  // A value name has up to 16383 characters, each of up to two bytes in a
+  // double-byte code page; the length is counted in bytes here.
+  std::string buffer(2 * 16383 + 1, '\0');
   DWORD length = static_cast<DWORD>(buffer.size());
   LONG rc = RegEnumValueA(ToHkey(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
   if (rc == ERROR_SUCCESS) name.assign(buffer.data(), length);
@@ -110,6 +113,55 @@ long Win32Registry::DeleteKey(KeyHandle parent, std::string_view subkey, std::ui
   if (deleteKeyEx_ != nullptr)
     return deleteKeyEx_(ToHkey(parent), ansi.c_str(), access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY), 0);
   return RegDeleteKeyA(ToHkey(parent), ansi.c_str());
+}
+
+namespace {
+
+// One key opened through the wide-character entry points, closed when it goes.
+class WideKey {
+ public:
+  WideKey() = default;
+  WideKey(const WideKey&) = delete;
+  WideKey& operator=(const WideKey&) = delete;
+  ~WideKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  HKEY* put() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// Through the wide-character entry points: a subkey that another program
+// named in characters the ANSI code page lacks comes back from RegEnumKeyExA
+// with those characters replaced, and no ANSI name opens it.
+long DeleteTreeWide(HKEY parent, const std::wstring& subkey, REGSAM access, DeleteKeyExWFn deleteKeyExW) {
+  {
+    WideKey key;
+    LONG rc = RegOpenKeyExW(parent, subkey.c_str(), 0, access, key.put());
+    if (rc != ERROR_SUCCESS) return rc;
+    // Delete the first child until none is left, so indexes stay valid.
+    for (;;) {
+      wchar_t name[256];   // a key name has at most 255 characters
+      DWORD length = 256;  // in characters, with room for the terminating NUL
+      rc = RegEnumKeyExW(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+      if (rc == ERROR_NO_MORE_ITEMS) break;
+      if (rc != ERROR_SUCCESS) return rc;
+      rc = DeleteTreeWide(key.get(), std::wstring(name, length), access, deleteKeyExW);
+      if (rc != ERROR_SUCCESS) return rc;
+    }
+  }
+  if (deleteKeyExW != nullptr)
+    return deleteKeyExW(parent, subkey.c_str(), access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY), 0);
+  return RegDeleteKeyW(parent, subkey.c_str());
+}
+
+}  // namespace
+
+long Win32Registry::DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) {
+  if (HasNul(subkey)) return ERROR_INVALID_PARAMETER;
+  return DeleteTreeWide(ToHkey(parent), FromAnsi(subkey, AnsiCodePage()), access, deleteKeyExW_);
 }
 
 long Win32Registry::CloseKey(KeyHandle key) {

@@ -5,6 +5,10 @@
 
 namespace nw {
 
+// RegDeleteKeyExW, looked up at run time as RegDeleteKeyExA is.
+using DeleteKeyExWFn = long(__stdcall*)(void* key, const wchar_t* subkey, unsigned long access,
+                                        unsigned long reserved);
+
 class Win32Registry final : public Registry {
  public:
   Win32Registry();
@@ -21,12 +25,14 @@ class Win32Registry final : public Registry {
   long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
   long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
   long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
+  long DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
   long CloseKey(KeyHandle key) override;
 
  private:
   using DeleteKeyExFn = long(__stdcall*)(void* key, const char* subkey, unsigned long access,
                                          unsigned long reserved);
   DeleteKeyExFn deleteKeyEx_ = nullptr;  // absent before Windows XP x64
+  DeleteKeyExWFn deleteKeyExW_ = nullptr;
 };
 
 }  // namespace nw

@@ -37,10 +37,11 @@ namespace {
 // Holds the clipboard open for as long as it lives.
 class OpenClipboardScope {
  public:
-  OpenClipboardScope() {
+  explicit OpenClipboardScope(HWND owner) {
+    if (owner == nullptr) throw std::runtime_error("clipboard without an owner window");
     // Another program may hold the clipboard for a moment: try a few times.
     for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
-      open_ = OpenClipboard(nullptr) != FALSE;
+      open_ = OpenClipboard(owner) != FALSE;
       if (!open_) Sleep(20);
     }
     if (!open_) throw std::runtime_error("clipboard unavailable");
@@ -70,7 +71,7 @@ void Win32Clipboard::ReplaceText(const std::wstring& text) {
   std::memcpy(target, text.c_str(), bytes);
   GlobalUnlock(memory.get());
 
-  OpenClipboardScope clipboard;
+  OpenClipboardScope clipboard(owner_);
   if (!EmptyClipboard()) throw std::runtime_error("clipboard not emptied");
   if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr)
     throw std::runtime_error("clipboard not set");

@@ -24,9 +24,16 @@ class Win32MessageBox final : public MessageBoxService {
   HWND owner_ = nullptr;
 };
 
+// The clipboard is opened for a window, which becomes its owner when it is
+// emptied: without one, EmptyClipboard leaves it ownerless and
+// SetClipboardData fails. Without an owner, ReplaceText throws.
 class Win32Clipboard final : public Clipboard {
  public:
   void ReplaceText(const std::wstring& text) override;
+  void SetOwner(HWND owner) { owner_ = owner; }
+
+ private:
+  HWND owner_ = nullptr;
 };
 
 class Win32Program final : public Program {

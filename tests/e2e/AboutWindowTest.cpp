@@ -42,90 +42,6 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kGreen = RGB(0, 192, 0);
 constexpr COLORREF kLightGreen = RGB(128, 255, 128);
 
-POINT CentreOf(const RECT& r) {
-  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-RECT ScreenRectOf(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  return rect;
-}
-
-// --- Real input ---------------------------------------------------------------------------------
-
-void Ping(HWND window) {
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWait, &ignored);
-}
-
-// Returns once the window's thread has handled the input queued so far and
-// the screen shows what that changed. The thread answers a sent message from
-// inside its wait for the next message; the input already queued comes out of
-// that wait before it can answer the second one. Then the paints that are due
-// are done at once, and the thread puts them on the screen before it waits
-// again, which is where it answers the last message.
-void Settle(HWND window) {
-  Ping(window);
-  Ping(window);
-  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Ping(window);
-}
-
-// Returns once the X server has done what this process asked of it so far:
-// reading a pixel back waits for everything sent before it.
-void SyncWithScreen();
-
-// Moves the pointer as the mouse does, and returns once it has arrived for
-// good. Under Wine the move also warps the X pointer, and the program then
-// hears of the warp as a motion of its own: handled late, that motion would
-// pull the pointer back after the next move. So this waits for the X server
-// and then for the program (through `program`, any window of its thread).
-// Absolute input counts 65536 steps across the screen; rounding up lands on
-// the pixel asked for.
-void MoveMouseTo(POINT at, HWND program) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  input.mi.dx = (at.x * 65536 + width - 1) / width;
-  input.mi.dy = (at.y * 65536 + height - 1) / height;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  ASSERT_EQ(SendInput(1, &input, sizeof input), 1u);
-  SyncWithScreen();
-  if (program != nullptr) Settle(program);
-  POINT now{};
-  GetCursorPos(&now);
-  ASSERT_TRUE(now.x == at.x && now.y == at.y) << "the pointer is at " << now.x << "," << now.y;
-}
-
-void ClickAt(POINT at, HWND program) {
-  MoveMouseTo(at, program);
-  INPUT inputs[2] = {};
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ASSERT_EQ(SendInput(2, inputs, sizeof inputs[0]), 2u);
-}
-
-// Keys pressed in the order given, then released in reverse.
-void PressKeys(std::initializer_list<WORD> keys) {
-  std::vector<INPUT> inputs;
-  for (WORD key : keys) {
-    INPUT down{};
-    down.type = INPUT_KEYBOARD;
-    down.ki.wVk = key;
-    inputs.push_back(down);
-  }
-  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-    INPUT up{};
-    up.type = INPUT_KEYBOARD;
-    up.ki.wVk = *key;
-    up.ki.dwFlags = KEYEVENTF_KEYUP;
-    inputs.push_back(up);
-  }
-  ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
-}
-
 // --- What the screen shows ------------------------------------------------------------------------
 
 struct ScreenDcRelease {
@@ -181,10 +97,6 @@ class Screenshot {
   int width_, height_;
   std::vector<std::uint32_t> pixels_;
 };
-
-void SyncWithScreen() {
-  Screenshot(RECT{0, 0, 1, 1});
-}
 
 // --- The shell's handlers ---------------------------------------------------------------------------
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -403,6 +405,112 @@ void PressAccessKey(HWND topLevel, wchar_t letter) {
   if (!PostMessageW(KeyTarget(topLevel), WM_SYSCHAR, letter, KeyData(virtualKey, kAltDown))) {
     Fail("cannot press an access key");
   }
+}
+
+// --- Real input ----------------------------------------------------------------------------------
+
+POINT CentreOf(const RECT& r) {
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+RECT ScreenRectOf(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+namespace {
+
+void Ping(HWND window) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+}
+
+}  // namespace
+
+// The thread answers a sent message from inside its wait for the next
+// message; the input already queued comes out of that wait before it can
+// answer the second one. Then the paints that are due are done at once, and
+// the thread puts them on the screen before it waits again, which is where it
+// answers the last message.
+void Settle(HWND window) {
+  Ping(window);
+  Ping(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Ping(window);
+}
+
+// Reading a pixel back waits for everything sent before it.
+void SyncWithScreen() {
+  struct ScreenDcRelease {
+    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
+  };
+  struct DcDelete {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+  };
+  struct ObjectDelete {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+  };
+  const std::unique_ptr<HDC__, ScreenDcRelease> screen(GetDC(nullptr));
+  const std::unique_ptr<HDC__, DcDelete> memory(CreateCompatibleDC(screen.get()));
+  const std::unique_ptr<HBITMAP__, ObjectDelete> bitmap(CreateCompatibleBitmap(screen.get(), 1, 1));
+  if (!screen || !memory || !bitmap) Fail("cannot read the screen");
+  const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+  BitBlt(memory.get(), 0, 0, 1, 1, screen.get(), 0, 0, SRCCOPY);
+  SelectObject(memory.get(), old);
+}
+
+// Under Wine the move also warps the X pointer, and the program then hears of
+// the warp as a motion of its own: handled late, that motion would pull the
+// pointer back after the next move. So this waits for the X server and then
+// for the program. Absolute input counts 65536 steps across the screen;
+// rounding up lands on the pixel asked for.
+void MoveMouseTo(POINT at, HWND program) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  input.mi.dx = (at.x * 65536 + width - 1) / width;
+  input.mi.dy = (at.y * 65536 + height - 1) / height;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  if (SendInput(1, &input, sizeof input) != 1) Fail("cannot move the mouse");
+  SyncWithScreen();
+  if (program != nullptr) Settle(program);
+  POINT now{};
+  GetCursorPos(&now);
+  if (now.x != at.x || now.y != at.y)
+    throw std::runtime_error("the pointer is at " + std::to_string(now.x) + "," + std::to_string(now.y));
+}
+
+void LeftButton(bool down) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  if (SendInput(1, &input, sizeof input) != 1) Fail("cannot press the mouse button");
+}
+
+void ClickAt(POINT at, HWND program) {
+  MoveMouseTo(at, program);
+  LeftButton(true);
+  LeftButton(false);
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) {
+    INPUT down{};
+    down.type = INPUT_KEYBOARD;
+    down.ki.wVk = key;
+    inputs.push_back(down);
+  }
+  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+    INPUT up{};
+    up.type = INPUT_KEYBOARD;
+    up.ki.wVk = *key;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(up);
+  }
+  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+    Fail("cannot press keys");
 }
 
 // --- Message boxes ----------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -116,6 +117,26 @@ void PressKey(HWND topLevel, UINT virtualKey);
 // Alt+letter as the program sees it: WM_SYSCHAR alone. A bare Alt down and up
 // around it would put the window into its system-menu mode instead.
 void PressAccessKey(HWND topLevel, wchar_t letter);
+
+// Real input, as the mouse and keyboard give it (SendInput): it goes to the
+// window under the pointer or with the focus, as a user's would.
+
+POINT CentreOf(const RECT& r);
+RECT ScreenRectOf(HWND window);
+// Returns once the window's thread has handled the input queued so far and
+// the screen shows what that changed.
+void Settle(HWND window);
+// Returns once the X server has done what this process asked of it so far.
+void SyncWithScreen();
+// Moves the pointer and returns once it has arrived for good, the program
+// (any window of its thread; may be null) having heard of it. Throws when the
+// pointer ends elsewhere.
+void MoveMouseTo(POINT at, HWND program);
+// Presses or releases the left mouse button where the pointer is.
+void LeftButton(bool down);
+void ClickAt(POINT at, HWND program);
+// Keys pressed in the order given, then released in reverse.
+void PressKeys(std::initializer_list<WORD> keys);
 
 enum class MessageBoxIcon { None, Stop, Information, Warning, Question, Unknown };
 

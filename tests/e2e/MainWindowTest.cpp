@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <type_traits>
 
 #include "EasyReg/EasyReg.h"
 #include "e2e/Driver.h"
 #include "frmNW/ControlIds.h"
+#include "hpABOUT/AboutControlIds.h"
 #include "platform/AnsiText.h"
 #include "platform/Win32Registry.h"
 #include "support/RegistryDump.h"
@@ -20,6 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr DWORD kWait = 10000;
+// The about window's close image.
+constexpr int kAboutClose = about::kBtnEnd;
 const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-0000E2E00001}";
 const std::string kClassKey = "CLSID\\{0000000D-CF0D-D10A-A240-0000E2E00001}";
 const std::string kNameSpace = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
@@ -252,6 +257,10 @@ TEST_P(Commands, WriteTheLayoutOfTheChosenPlacementAndEnd) {
         L"extension) and at the end of the name add \".\" and your CLSID");
     EXPECT_EQ(box->icon, MessageBoxIcon::Information);
     EXPECT_EQ(ReadClipboardText(), kClsid);
+    // Owned by the program's window, as SetClipboardData requires.
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetClipboardOwner(), &owner);
+    EXPECT_EQ(owner, process_->Id());
     Dismiss(*box);
   }
   ASSERT_TRUE(Ended(0));
@@ -515,9 +524,195 @@ TEST_F(MainWindow, AboutIsModalAndLeavesTheWindowAsItWas) {
   EXPECT_FALSE(IsWindowEnabled(window));
   PostMessageW(about, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kWait));
+  // Gone, and the focus back in the main window, before a key is sent there.
+  ASSERT_TRUE(
+      WaitUntil([&] { return !IsWindow(about) && GetParent(FocusedWindow(window)) == window; }, kWait));
   EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Tools & More");
   EXPECT_FALSE(process_->WaitForExit(0));
   PressKey(window, VK_ESCAPE);
+  EXPECT_TRUE(Ended(0));
+  EXPECT_EQ(Registered(), "||");
+}
+
+// The focused command button is the default button, however it got the
+// focus: here by the mouse, pressed on the button and released beside it,
+// which focuses the button without pressing it. Enter then presses that
+// button, and the button looks the part.
+struct FocusedButtonCase {
+  const char* name;
+  int button;
+  bool registeredBefore;  // a folder is there to remove
+  bool ends;              // the command closes the window
+  bool registeredAfter;
+};
+
+void PrintTo(const FocusedButtonCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class FocusedButton : public MainWindow, public testing::WithParamInterface<FocusedButtonCase> {
+ protected:
+  void SetUp() override {
+    MainWindow::SetUp();
+    // The pointer starts away from where the window opens.
+    MoveMouseTo(POINT{2, 2}, nullptr);
+  }
+};
+
+TEST_P(FocusedButton, EnterPressesTheButtonTheMouseFocused) {
+  const FocusedButtonCase& c = GetParam();
+  const std::wstring file = WriteFile(kHeader + kVerbs);
+  if (c.registeredBefore) {
+    HWND first = StartWith(file);
+    ASSERT_NE(first, nullptr);
+    PressKey(first, VK_RETURN);
+    ASSERT_TRUE(Ended(0));
+  }
+  const std::string before = Registered();
+  HWND window = StartWith(file);
+  ASSERT_NE(window, nullptr);
+  Settle(window);
+
+  MoveMouseTo(CentreOf(ScreenRectOf(Item(window, c.button))), window);
+  LeftButton(true);
+  Settle(window);
+  const RECT client = ClientRectOnScreen(window);
+  MoveMouseTo(POINT{client.left + 200, client.top + 4}, window);
+  LeftButton(false);
+  Settle(window);
+  ASSERT_EQ(FocusedWindow(window), Item(window, c.button));
+  ASSERT_FALSE(process_->WaitForExit(200)) << "the mouse pressed the button";
+  ASSERT_EQ(Registered(), before);
+  for (int id : {kMakeLink, kCancel, kAbout, kRemoveLink}) {
+    EXPECT_EQ(GetWindowLongW(Item(window, id), GWL_STYLE) & BS_TYPEMASK,
+              id == c.button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)
+        << id;
+  }
+
+  PressKeys({VK_RETURN});
+  if (c.ends) {
+    EXPECT_TRUE(Ended(0));
+  } else {
+    // About: the about window, over a main window that stays.
+    HWND about = WaitForWindow(process_->Id(), L"NookwayerAbout", nullptr, kWait);
+    ASSERT_NE(about, nullptr);
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    // Gone, and the focus back on About: a key sent sooner could reach the
+    // about window on its way out.
+    ASSERT_TRUE(
+        WaitUntil([&] { return !IsWindow(about) && FocusedWindow(window) == Item(window, kAbout); }, kWait));
+    EXPECT_FALSE(process_->WaitForExit(0));
+    PressKey(window, VK_ESCAPE);
+    EXPECT_TRUE(Ended(0));
+  }
+  EXPECT_EQ(Registered() != "||", c.registeredAfter);
+  EXPECT_TRUE(MessageBoxesOf(process_->Id()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(ByMouse, FocusedButton,
+                         testing::Values(FocusedButtonCase{"MakeLink", kMakeLink, false, true, true},
+                                         FocusedButtonCase{"Cancel", kCancel, false, true, false},
+                                         FocusedButtonCase{"About", kAbout, false, false, false},
+                                         FocusedButtonCase{"RemoveLink", kRemoveLink, true, true, false}),
+                         [](const testing::TestParamInfo<FocusedButtonCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// About clicked by the mouse and the about window closed by its close image:
+// the focus is back on About, which stays the default, so Enter opens the
+// about window again instead of making the link.
+TEST_F(FocusedButton, AfterTheAboutWindowEnterPressesAboutAgain) {
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  Settle(window);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    if (round == 0)
+      ClickAt(CentreOf(ScreenRectOf(Item(window, kAbout))), window);
+    else
+      PressKeys({VK_RETURN});
+    HWND about = WaitForWindow(process_->Id(), L"NookwayerAbout", nullptr, kWait);
+    ASSERT_NE(about, nullptr);
+    Settle(about);
+    ClickAt(CentreOf(ScreenRectOf(GetDlgItem(about, kAboutClose))), about);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kWait));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kWait));
+    Settle(window);
+    EXPECT_EQ(FocusedWindow(window), Item(window, kAbout));
+    EXPECT_EQ(GetWindowLongW(Item(window, kAbout), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetWindowLongW(Item(window, kMakeLink), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+  }
+  EXPECT_FALSE(process_->WaitForExit(0));
+  EXPECT_EQ(Registered(), "||");
+  PressKeys({VK_ESCAPE});
+  EXPECT_TRUE(Ended(0));
+  EXPECT_EQ(Registered(), "||");
+}
+
+// After the error report the focus is back on the button that failed, so
+// Space and Enter both press it again.
+TEST_F(FocusedButton, AfterAnErrorReportSpaceAndEnterPressTheFailedButtonAgain) {
+  HKEY volatileKey = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &volatileKey, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(volatileKey);
+
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  Settle(window);
+  ClickAt(CentreOf(ScreenRectOf(Item(window, kMakeLink))), window);
+  for (WORD key : {VK_SPACE, VK_RETURN}) {
+    SCOPED_TRACE(key);
+    std::optional<MessageBoxInfo> error = WaitForMessageBox(process_->Id(), kWait);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->title, L"Nookwayer Error");
+    Dismiss(*error);
+    ASSERT_TRUE(WaitUntil([&] { return MessageBoxesOf(process_->Id()).empty(); }, kWait));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kWait));
+    Settle(window);
+    EXPECT_EQ(FocusedWindow(window), Item(window, kMakeLink));
+    PressKeys({key});
+  }
+  // The third try fails as the first two did.
+  std::optional<MessageBoxInfo> error = WaitForMessageBox(process_->Id(), kWait);
+  ASSERT_TRUE(error.has_value());
+  Dismiss(*error);
+  ASSERT_TRUE(WaitUntil([&] { return MessageBoxesOf(process_->Id()).empty(); }, kWait));
+  EXPECT_FALSE(process_->WaitForExit(0));
+  Clean();
+  PressKeys({VK_ESCAPE});
+  EXPECT_TRUE(Ended(0));
+  EXPECT_EQ(Registered(), "||");
+}
+
+// Back from another program: the button that had the focus has it again and
+// is still the one Enter presses.
+TEST_F(FocusedButton, BackFromAnotherWindowEnterPressesTheButtonThatHadTheFocus) {
+  HWND window = StartWith(WriteFile(kHeader + kVerbs));
+  ASSERT_NE(window, nullptr);
+  Settle(window);
+  // Tab from Make Link passes Remove Link and stops on Cancel.
+  PressKeys({VK_TAB});
+  PressKeys({VK_TAB});
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window) == Item(window, kCancel); }, kWait));
+
+  struct Destroyer {
+    void operator()(HWND w) const { DestroyWindow(w); }
+  };
+  const std::unique_ptr<std::remove_pointer_t<HWND>, Destroyer> other(
+      CreateWindowExW(0, L"Static", L"another program", WS_POPUP | WS_VISIBLE | WS_BORDER, 10, 10, 200, 80,
+                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  ASSERT_NE(other, nullptr);
+  SetForegroundWindow(other.get());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other.get(); }, kWait));
+  Settle(window);
+  SetForegroundWindow(window);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, kWait));
+  Settle(window);
+  EXPECT_EQ(FocusedWindow(window), Item(window, kCancel));
+
+  PressKeys({VK_RETURN});
   EXPECT_TRUE(Ended(0));
   EXPECT_EQ(Registered(), "||");
 }

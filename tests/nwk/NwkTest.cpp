@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #ifdef _WIN32
 #include <process.h>
 #else
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 
 #include "EasyReg/EasyReg.h"
@@ -170,6 +172,9 @@ TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
       {{L"export", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
       {{L"make", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
       {{L"export", lineBreakVerb.path()}, kExitRefused, "cannot hold a key name with a line break"},
+      {{L"export", good, L"-o", TestFile("no such folder/out.reg")},
+       kExitCannotWrite,
+       "cannot write the file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.inErr));
@@ -178,6 +183,46 @@ TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
     EXPECT_EQ(result.output.out, "");
     EXPECT_NE(result.output.err.find(c.inErr), std::string::npos) << result.output.err;
   }
+}
+
+// Standard output that takes no more bytes: the run fails with its own status
+// and says so on standard error, after what it had to say there already.
+TEST(NwkExit, OutputThatCannotBeWrittenFailsTheRun) {
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  using File = std::unique_ptr<std::FILE, Closer>;
+  const fs::path scratch = fs::temp_directory_path() / ("nwk-out-" + std::to_string(ProcessId()));
+  std::ofstream(scratch).put('x');
+  struct Stream {
+    const char* what;
+    std::function<File()> open;
+    int status;  // for a run that ended with status 1
+  } streams[] = {
+      {"writable", [&] { return File(std::fopen(scratch.string().c_str(), "wb")); }, kExitDiffers},
+      {"opened for reading only", [&] { return File(std::fopen(scratch.string().c_str(), "rb")); },
+       kExitCannotWrite},
+#ifndef _WIN32
+      {"a full disk", [] { return File(std::fopen("/dev/full", "wb")); }, kExitCannotWrite},
+#endif
+  };
+  for (const Stream& s : streams) {
+    SCOPED_TRACE(s.what);
+    const File out = s.open();
+    ASSERT_NE(out, nullptr);
+    const File err(std::tmpfile());
+    ASSERT_NE(err, nullptr);
+    const Output output{std::string(100000, 'o'), "differs\n"};
+    FileStream outStream(out.get()), errStream(err.get());
+    EXPECT_EQ(Deliver(kExitDiffers, output, outStream, errStream), s.status);
+    std::rewind(err.get());
+    std::string said(200, '\0');
+    said.resize(std::fread(said.data(), 1, said.size(), err.get()));
+    EXPECT_EQ(said,
+              s.status == kExitCannotWrite ? "differs\nnwk: cannot write to standard output\n" : "differs\n");
+  }
+  std::error_code ignored;
+  fs::remove(scratch, ignored);
 }
 
 TEST(NwkExit, HelpAndVersionGoToStandardOutput) {
@@ -361,6 +406,22 @@ TEST_P(NwkRegistry, MakeAndRemoveInEachScopeAndPlacement) {
   }
 }
 
+// Menu lines whose names the registry holds under other paths than the
+// layout writes: an empty name ("Shell\" and "Shell\\Command") and doubled or
+// trailing backslashes. Right after make, status finds the layout in place.
+TEST_P(NwkRegistry, StatusAfterMakeMatchesForVerbNamesTheRegistryNormalises) {
+  for (const char* verbs : {";cmd.exe;\r\n", "Tools\\\\Find;find.exe;\r\n", "Trail\\;x.exe;\r\n",
+                            ";a.exe;\r\nOpen;notepad.exe;\r\n"}) {
+    SCOPED_TRACE(verbs);
+    Clean();
+    ScratchFile file(kHeader + verbs);
+    ASSERT_EQ(Nwk({L"make", file.path()}).status, kExitDone);
+    const Result status = Nwk({L"status", file.path()});
+    EXPECT_EQ(status.status, kExitDone) << status.output.out;
+    EXPECT_EQ(status.output.out, "the registry holds exactly the definition's layout\n");
+  }
+}
+
 TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
   ScratchFile file(kHeader + std::string(300, 'v') + ";cmd;\r\n");
   const Result result = Nwk({L"make", file.path()});
@@ -369,6 +430,43 @@ TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
   EXPECT_EQ(result.output.err.find("registered"), std::string::npos);
   EXPECT_NE(result.output.err.find("nothing was changed: the registry is as it was"), std::string::npos);
   EXPECT_EQ(Nwk({L"status", file.path()}).status, kExitDiffers);
+}
+
+// A key that the registry will not open or read is an error with a status of
+// its own, not a difference: what it holds is unknown. Each case refuses one
+// call, on a registry that holds exactly the layout.
+TEST(NwkStatus, WhatTheRegistryCannotReadIsAnErrorNotADifference) {
+  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  const std::string clsid = ToAnsi(kClsid);
+  const std::wstring k = L"HKEY_CLASSES_ROOT\\CLSID\\" + kClsid;
+  const struct {
+    const char* operation;
+    std::string pathEnd;  // the end of the path of the key the call addresses
+    std::wstring reported;
+  } cases[] = {
+      {"OpenKey", clsid, k},
+      {"OpenKey", clsid + "\\Shell", k + L"\\Shell"},
+      {"EnumKey", clsid, k},
+      {"EnumKey", clsid + "\\Shell\\Open", k + L"\\Shell\\Open"},
+      {"EnumValue", clsid + "\\DefaultIcon", k + L"\\DefaultIcon"},
+      {"QueryValue", clsid + "\\InProcServer32", k + L"\\InProcServer32 \"ThreadingModel\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.operation) + " " + c.pathEnd);
+    MemoryRegistry registry;
+    ASSERT_EQ(Nwk({L"make", file.path()}, &registry).status, kExitDone);
+    auto refuse = [&](const MemoryRegistry::Call& call) -> long {
+      const bool named = c.operation != std::string("QueryValue") || call.name == "ThreadingModel";
+      return call.operation == c.operation && call.path.ends_with(c.pathEnd) && named ? kErrorAccessDenied
+                                                                                      : kErrorSuccess;
+    };
+    registry.inject = refuse;
+    registry.injectRead = refuse;
+    const Result result = Nwk({L"status", file.path()}, &registry);
+    EXPECT_EQ(result.status, kExitRegistryUnreadable);
+    EXPECT_EQ(result.output.out, "");
+    EXPECT_EQ(result.output.err, Utf8(L"nwk: the registry cannot be read (error 5): " + c.reported) + "\n");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, NwkRegistry, testing::ValuesIn(test::AllBackends()), test::BackendName);
