@@ -48,8 +48,12 @@ KeySnapshot ReadKey(Registry& registry, KeyHandle key, const std::string& name, 
   for (const std::string& subkeyName : names) {
     UniqueKey subkey(registry);
     const std::string subkeyPath = Join(path, subkeyName);
-    if (long rc = registry.OpenKey(key, subkeyName, kAccess, subkey.put()); rc != kErrorSuccess)
-      throw RegistryError("read " + subkeyPath, rc);
+    const long rc = registry.OpenKey(key, subkeyName, kAccess, subkey.put());
+    if (rc == kErrorFileNotFound) {
+      snapshot.subkeys.push_back({subkeyName, {}, {}, true});
+      continue;
+    }
+    if (rc != kErrorSuccess) throw RegistryError("read " + subkeyPath, rc);
     snapshot.subkeys.push_back(ReadKey(registry, subkey.get(), subkeyName, subkeyPath));
   }
   return snapshot;
@@ -102,7 +106,13 @@ class Restorer {
         if (std::none_of(snapshot.subkeys.begin(), snapshot.subkeys.end(), SameName(registry_, name)))
           Gone(key.get(), name, Join(path, name));
     }
-    for (const KeySnapshot& subkey : snapshot.subkeys) Key(key.get(), subkey, Join(path, subkey.name));
+    for (const KeySnapshot& subkey : snapshot.subkeys) {
+      if (!subkey.unreadable) {
+        Key(key.get(), subkey, Join(path, subkey.name));
+      } else if (std::none_of(names.begin(), names.end(), SameName(registry_, subkey.name))) {
+        Left(Join(path, subkey.name));  // gone, and what it held is not known
+      }
+    }
   }
 
   // Deletes the key `name` below the open key `parent`; one already gone is done.

@@ -22,6 +22,9 @@ struct KeySnapshot {
   std::string name;
   std::vector<ValueSnapshot> values;
   std::vector<KeySnapshot> subkeys;
+  // A subkey another program named in characters this code page lacks: it is
+  // listed, but cannot be opened by that name, so only its presence is known.
+  bool unreadable = false;
 };
 // The key `name` below `parent` under `root`, or no key at all.
 struct TreeSnapshot {
