@@ -179,6 +179,15 @@ UINT WINAPI DpiForWindow144(HWND) {
   return 144;
 }
 
+HRESULT WINAPI DpiForMonitor120(HMONITOR monitor, int kind, UINT* x, UINT* y) {
+  if (monitor == nullptr || kind != 0) return E_INVALIDARG;  // the effective DPI of a real monitor
+  *x = *y = 120;
+  return S_OK;
+}
+HRESULT WINAPI FailingDpiForMonitor(HMONITOR, int, UINT*, UINT*) {
+  return E_FAIL;
+}
+
 UINT ScreenDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -201,6 +210,12 @@ TEST(Win32Platform, WindowDpiFallsBackToTheScreenDpiWhereTheSystemCannotTell) {
       {"GetDpiForWindow answers 0", {&NoDpiForWindow, nullptr}, window.get(), ScreenDpi()},
       {"no window yet", {&DpiForWindow144, nullptr}, nullptr, ScreenDpi()},
       {"the monitor's DPI", {&DpiForWindow144, nullptr}, window.get(), 144},
+      {"Windows 8.1: the monitor's DPI from shcore",
+       {nullptr, nullptr, &DpiForMonitor120},
+       window.get(),
+       120},
+      {"GetDpiForMonitor fails", {nullptr, nullptr, &FailingDpiForMonitor}, window.get(), ScreenDpi()},
+      {"the window's own DPI comes first", {&DpiForWindow144, nullptr, &DpiForMonitor120}, window.get(), 144},
   };
   for (const Case& c : cases) EXPECT_EQ(WindowDpi(c.hwnd, c.functions), c.dpi) << c.what;
 }

@@ -10,6 +10,16 @@ DpiFunctions SystemDpiFunctions() {
   functions.getDpiForWindow = FindFunction<decltype(functions.getDpiForWindow)>(user32, "GetDpiForWindow");
   functions.adjustWindowRectExForDpi =
       FindFunction<decltype(functions.adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi");
+  functions.enableNonClientDpiScaling =
+      FindFunction<decltype(functions.enableNonClientDpiScaling)>(user32, "EnableNonClientDpiScaling");
+  if (functions.getDpiForWindow == nullptr) {
+    // Windows 8.1 tells a monitor's DPI through shcore, which Windows 7 lacks.
+    // The library stays loaded for the rest of the run, as the pointer into it may.
+    HMODULE shcore = GetModuleHandleW(L"shcore.dll");
+    if (shcore == nullptr) shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    functions.getDpiForMonitor =
+        FindFunction<decltype(functions.getDpiForMonitor)>(shcore, "GetDpiForMonitor");
+  }
   return functions;
 }
 
@@ -28,7 +38,19 @@ UINT WindowDpi(HWND hwnd, const DpiFunctions& functions) {
   if (functions.getDpiForWindow != nullptr && hwnd != nullptr) {
     if (UINT dpi = functions.getDpiForWindow(hwnd)) return dpi;
   }
+  if (functions.getDpiForMonitor != nullptr && hwnd != nullptr) {
+    UINT x = 0, y = 0;
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (SUCCEEDED(functions.getDpiForMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), kEffectiveDpi,
+                                             &x, &y)) &&
+        y != 0)
+      return y;
+  }
   return SystemDpi();
+}
+
+void ScaleNonClientArea(HWND hwnd, const DpiFunctions& functions) {
+  if (functions.enableNonClientDpiScaling != nullptr) functions.enableNonClientDpiScaling(hwnd);
 }
 
 RECT WindowRectFor(int widthTwips, int heightTwips, UINT dpi, DWORD style, DWORD exStyle,

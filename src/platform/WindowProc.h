@@ -1,6 +1,7 @@
 // One static window procedure for every window that a C++ object owns: the
 // object arrives as CreateWindowEx's creation parameter, is kept with the
-// window, and receives each message from WM_NCCREATE on. At WM_NCDESTROY, the
+// window, and receives each message from WM_NCCREATE on (where the window also
+// asks for its caption to be scaled with its DPI). At WM_NCDESTROY, the
 // window's last message, they part: the object's hwnd_ is cleared and the
 // window gets its default handling.
 //
@@ -9,6 +10,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include "platform/Dpi.h"
 
 namespace nw {
 
@@ -19,6 +22,7 @@ LRESULT CALLBACK OwnerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     self = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    ScaleNonClientArea(hwnd);
   } else {
     self = reinterpret_cast<Owner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
