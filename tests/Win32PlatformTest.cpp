@@ -250,5 +250,35 @@ TEST(Win32Platform, WindowRectForGivesTheClientAreaAskedForWithOrWithoutTheDpiFu
   }
 }
 
+// Two monitors side by side, 96 DPI left of x = 4000 and 144 DPI right of it,
+// as a window reads them wherever it is.
+UINT WINAPI DpiBySide(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return r.left >= 4000 ? 144 : 96;
+}
+
+TEST(Win32Platform, AWindowPlacedOnAnotherMonitorTakesThatMonitorsDpiForFrameAndContent) {
+  const DWORD style = WS_POPUP | WS_CAPTION;
+  UniqueWindow window(
+      CreateWindowExW(0, L"STATIC", L"", style, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_NE(window, nullptr);
+  const DpiFunctions functions{&DpiBySide, nullptr};
+  std::vector<UINT> laidOut;
+  const RECT right{4000, 0, 5600, 1200};
+  EXPECT_EQ(
+      PlaceCentred(
+          window.get(), right, 2880, 1440, style, 0, [&](UINT dpi) { laidOut.push_back(dpi); }, functions),
+      144u);
+  EXPECT_EQ(laidOut, std::vector<UINT>{144});
+  RECT client{}, outer{};
+  GetClientRect(window.get(), &client);
+  GetWindowRect(window.get(), &outer);
+  EXPECT_EQ(client.right, 288);  // two inches at 144 DPI
+  EXPECT_EQ(client.bottom, 144);
+  EXPECT_EQ(outer.left, 4000 + (1600 - (outer.right - outer.left)) / 2);  // centred on that monitor
+  EXPECT_EQ(outer.top, (1200 - (outer.bottom - outer.top)) / 2);
+}
+
 }  // namespace
 }  // namespace nw::test

@@ -268,14 +268,10 @@ void FrmNW::Form_Load() {
 }
 
 void FrmNW::Show() {
-  const RECT frame = WindowRectFor(kClientWidth, kClientHeight, dpi_, kWindowStyle, 0);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  // Centred on the screen.
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  // A different DPI where the window now is arrives as WM_DPICHANGED; lay out for it now.
-  if (UINT dpi = WindowDpi(hwnd_); dpi != dpi_) ApplyLayout(dpi);
+  // Centred on the monitor it was made on, laid out for the DPI it has there.
+  PlaceCentred(hwnd_, MonitorRectOf(hwnd_), kClientWidth, kClientHeight, kWindowStyle, 0, [this](UINT dpi) {
+    if (dpi != dpi_) ApplyLayout(dpi);
+  });
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
   SetFocus(Item(kMakeLink));

@@ -203,21 +203,16 @@ void HpABOUT::LoadResources() {
 void HpABOUT::ShowModal() {
   RegisterClassOnce();
   LoadResources();
-  dpi_ = owner_ != nullptr ? WindowDpi(owner_) : SystemDpi();
   // Without an owner the window would get a task bar button of its own.
   const DWORD exStyle = kWindowExStyle | (owner_ != nullptr ? 0 : WS_EX_TOOLWINDOW);
   CreateWindowExW(exStyle, about::kWindowClass, L"", kWindowStyle, 0, 0, 0, 0, owner_, nullptr, instance_,
                   this);
   if (hwnd_ == nullptr) throw std::runtime_error("cannot create the about window");
   if (!CreateControls()) throw std::runtime_error("cannot create the about window's controls");
-  ApplyLayout(dpi_);
 
-  // Centred on the screen.
-  const RECT frame = WindowRectFor(kClientWidth, kClientHeight, dpi_, kWindowStyle, exStyle);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (UINT dpi = WindowDpi(hwnd_); dpi != dpi_) ApplyLayout(dpi);
+  // Centred on the owner's monitor, laid out for the DPI it has there.
+  PlaceCentred(hwnd_, MonitorRectOf(owner_), kClientWidth, kClientHeight, kWindowStyle, exStyle,
+               [this](UINT dpi) { ApplyLayout(dpi); });
 
   // The owner takes no input until the window is gone; then the focus goes
   // back where it was.

@@ -49,6 +49,31 @@ UINT WindowDpi(HWND hwnd, const DpiFunctions& functions) {
   return SystemDpi();
 }
 
+RECT MonitorRectOf(HWND window) {
+  HMONITOR monitor = window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                                       : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) return info.rcMonitor;
+  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+UINT PlaceCentred(HWND hwnd, const RECT& monitor, int widthTwips, int heightTwips, DWORD style, DWORD exStyle,
+                  const std::function<void(UINT)>& layout, const DpiFunctions& functions) {
+  const int centreX = monitor.left + (monitor.right - monitor.left) / 2;
+  const int centreY = monitor.top + (monitor.bottom - monitor.top) / 2;
+  // Onto the monitor first: the DPI a window has is that of the monitor it is on.
+  SetWindowPos(hwnd, nullptr, centreX, centreY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const UINT dpi = WindowDpi(hwnd, functions);
+  layout(dpi);
+  const RECT frame = WindowRectFor(widthTwips, heightTwips, dpi, style, exStyle, functions);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(hwnd, nullptr, monitor.left + (monitor.right - monitor.left - width) / 2,
+               monitor.top + (monitor.bottom - monitor.top - height) / 2, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  return dpi;
+}
+
 void ScaleNonClientArea(HWND hwnd, const DpiFunctions& functions) {
   if (functions.enableNonClientDpiScaling != nullptr) functions.enableNonClientDpiScaling(hwnd);
 }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace nw {
 
 // The per-monitor DPI functions: user32's of Windows 10 (1607 on), and
@@ -34,5 +36,16 @@ void ScaleNonClientArea(HWND hwnd, const DpiFunctions& functions = SystemDpiFunc
 // The outer size of a window whose client area measures width x height twips.
 RECT WindowRectFor(int widthTwips, int heightTwips, UINT dpi, DWORD style, DWORD exStyle,
                    const DpiFunctions& functions = SystemDpiFunctions());
+
+// The whole rectangle of the monitor a window is on (the primary one for no window).
+RECT MonitorRectOf(HWND window);
+
+// Puts a window centred on a monitor, its client area widthTwips x heightTwips
+// at the DPI it has there: it moves onto the monitor first, then reads that
+// DPI, lays itself out for it (`layout`) and takes the frame that DPI gives.
+// So frame and content agree when monitors differ in scale. Gives the DPI.
+UINT PlaceCentred(HWND hwnd, const RECT& monitor, int widthTwips, int heightTwips, DWORD style, DWORD exStyle,
+                  const std::function<void(UINT)>& layout,
+                  const DpiFunctions& functions = SystemDpiFunctions());
 
 }  // namespace nw
