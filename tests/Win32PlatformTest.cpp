@@ -7,6 +7,7 @@
 
 #include "NW_Core/NW_Core.h"
 #include "platform/Dpi.h"
+#include "platform/Gdi.h"
 #include "platform/ShellOpen.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
@@ -278,6 +279,38 @@ TEST(Win32Platform, AWindowPlacedOnAnotherMonitorTakesThatMonitorsDpiForFrameAnd
   EXPECT_EQ(client.bottom, 144);
   EXPECT_EQ(outer.left, 4000 + (1600 - (outer.right - outer.left)) / 2);  // centred on that monitor
   EXPECT_EQ(outer.top, (1200 - (outer.bottom - outer.top)) / 2);
+}
+
+// A picture drawn into a DC it was lent (WM_DRAWITEM) leaves the DC's state
+// as it found it, scaled or not, and is drawn whole.
+TEST(Win32Platform, DrawingABitmapLeavesTheLentDcAsItWas) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP target = CreateCompatibleBitmap(screen, 64, 64);
+  HBITMAP picture = CreateCompatibleBitmap(screen, 16, 16);
+  ReleaseDC(nullptr, screen);
+  ASSERT_NE(dc, nullptr);
+  HGDIOBJ oldTarget = SelectObject(dc, target);
+  {
+    BitmapDc paint(dc, picture);  // the picture: all white
+    PatBlt(paint.get(), 0, 0, 16, 16, WHITENESS);
+  }
+  PatBlt(dc, 0, 0, 64, 64, BLACKNESS);
+  for (const RECT rect : {RECT{0, 0, 16, 16}, RECT{8, 8, 56, 56}}) {
+    SetStretchBltMode(dc, COLORONCOLOR);
+    SetBrushOrgEx(dc, 3, 5, nullptr);
+    DrawBitmap(dc, rect, picture);
+    EXPECT_EQ(GetStretchBltMode(dc), COLORONCOLOR);
+    POINT origin{};
+    GetBrushOrgEx(dc, &origin);
+    EXPECT_EQ(origin.x, 3);
+    EXPECT_EQ(origin.y, 5);
+    EXPECT_EQ(GetPixel(dc, rect.right - 1, rect.bottom - 1), RGB(255, 255, 255));
+  }
+  SelectObject(dc, oldTarget);
+  DeleteObject(picture);
+  DeleteObject(target);
+  DeleteDC(dc);
 }
 
 }  // namespace

@@ -82,25 +82,6 @@ UniqueFont InfoFont(UINT dpi, bool underlined) {
 }
 
 // A memory DC with one bitmap selected into it, for as long as it lives.
-class BitmapDc {
- public:
-  BitmapDc(HDC compatible, HBITMAP bitmap) : dc_(CreateCompatibleDC(compatible)) {
-    if (dc_ != nullptr) old_ = SelectObject(dc_, bitmap);
-  }
-  ~BitmapDc() {
-    if (dc_ == nullptr) return;
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  BitmapDc(const BitmapDc&) = delete;
-  BitmapDc& operator=(const BitmapDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-  HGDIOBJ old_ = nullptr;
-};
-
 // Keeps a window disabled for as long as it lives.
 class DisabledWhile {
  public:
@@ -369,21 +350,7 @@ void HpABOUT::DrawPicture(const DRAWITEMSTRUCT& item) const {
                          : item.CtlID == kBtnEnd   ? closeImage_.get()
                                                    : nullptr;
   if (bitmap == nullptr) return;
-  BITMAP size{};
-  GetObjectW(bitmap, sizeof size, &size);
-  BitmapDc source(item.hDC, bitmap);
-  if (source.get() == nullptr) return;
-  const RECT& r = item.rcItem;
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  if (width == size.bmWidth && height == size.bmHeight) {
-    BitBlt(item.hDC, r.left, r.top, width, height, source.get(), 0, 0, SRCCOPY);
-  } else {
-    // At another DPI the picture is scaled with the window.
-    SetStretchBltMode(item.hDC, HALFTONE);
-    SetBrushOrgEx(item.hDC, 0, 0, nullptr);
-    StretchBlt(item.hDC, r.left, r.top, width, height, source.get(), 0, 0, size.bmWidth, size.bmHeight,
-               SRCCOPY);
-  }
+  DrawBitmap(item.hDC, item.rcItem, bitmap);
 }
 
 // The lines show their colour on the black of the window.

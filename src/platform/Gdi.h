@@ -25,4 +25,22 @@ struct CursorDeleter {
 };
 using UniqueCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
 
+// A memory DC with a bitmap selected into it, put back and deleted when it goes.
+class BitmapDc {
+ public:
+  BitmapDc(HDC compatible, HBITMAP bitmap);
+  ~BitmapDc();
+  BitmapDc(const BitmapDc&) = delete;
+  BitmapDc& operator=(const BitmapDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+};
+
+// Draws the whole bitmap into the rectangle, scaled where the sizes differ,
+// and leaves the DC's drawing state (stretch mode, brush origin) as it was.
+void DrawBitmap(HDC dc, const RECT& rect, HBITMAP bitmap);
+
 }  // namespace nw

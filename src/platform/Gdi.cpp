@@ -1,0 +1,35 @@
+#include "platform/Gdi.h"
+
+namespace nw {
+
+BitmapDc::BitmapDc(HDC compatible, HBITMAP bitmap) : dc_(CreateCompatibleDC(compatible)) {
+  if (dc_ != nullptr) old_ = SelectObject(dc_, bitmap);
+}
+
+BitmapDc::~BitmapDc() {
+  if (dc_ == nullptr) return;
+  SelectObject(dc_, old_);
+  DeleteDC(dc_);
+}
+
+void DrawBitmap(HDC dc, const RECT& rect, HBITMAP bitmap) {
+  BITMAP size{};
+  if (GetObjectW(bitmap, sizeof size, &size) == 0) return;
+  BitmapDc source(dc, bitmap);
+  if (source.get() == nullptr) return;
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width == size.bmWidth && height == size.bmHeight) {
+    BitBlt(dc, rect.left, rect.top, width, height, source.get(), 0, 0, SRCCOPY);
+    return;
+  }
+  // At another DPI the picture is scaled with the window. The DC belongs to
+  // whoever asked for the drawing: its state goes back as it was.
+  const int saved = SaveDC(dc);
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  StretchBlt(dc, rect.left, rect.top, width, height, source.get(), 0, 0, size.bmWidth, size.bmHeight,
+             SRCCOPY);
+  if (saved != 0) RestoreDC(dc, saved);
+}
+
+}  // namespace nw
