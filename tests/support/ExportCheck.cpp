@@ -1,6 +1,7 @@
 #include "support/ExportCheck.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 #include "nwk/Nwk.h"
@@ -53,24 +54,82 @@ std::string Dump(Registry& registry) {
   return DumpTree(registry, kHkeyLocalMachine, "") + "|" + DumpTree(registry, kHkeyCurrentUser, "");
 }
 
-// The registry after make, or after what the file's entries make an importer do.
-struct Outcome {
-  std::string dump;
-  bool failed = false;
+// A registry that takes every call and keeps a line for each that writes, in
+// Unicode, as Windows holds it: the ANSI names and text of make's calls are
+// converted as the registry's ANSI functions convert them. What make asks of
+// the registry, to set beside what the file asks of an importer, which passes
+// the file's Unicode text on as it stands.
+class CallLog final : public Registry {
+ public:
+  explicit CallLog(CodePage codePage) : codePage_(codePage) {}
+  CodePage AnsiCodePage() const override { return codePage_; }
+  long CreateKey(KeyHandle base, std::string_view path, std::uint32_t, KeyHandle& key) override {
+    key = Handle(base, path);
+    log += "create " + Utf8(paths_[key]) + "\n";
+    return kErrorSuccess;
+  }
+  long OpenKey(KeyHandle base, std::string_view path, std::uint32_t, KeyHandle& key) override {
+    key = Handle(base, path);
+    return kErrorSuccess;
+  }
+  long SetValue(KeyHandle key, std::string_view name, long type,
+                const std::vector<std::uint8_t>& data) override {
+    std::string bytes(data.begin(), data.end());
+    if (type == kRegSz && !bytes.empty() && bytes.back() == '\0') {
+      bytes.pop_back();
+      bytes = nwk::Utf16Le(FromAnsi(bytes, codePage_) + L'\0');
+    }
+    log += SetLine(paths_[key], FromAnsi(name, codePage_), type, bytes);
+    return kErrorSuccess;
+  }
+  long QueryValue(KeyHandle, std::string_view, long&, std::vector<std::uint8_t>&) override {
+    return kErrorFileNotFound;
+  }
+  long EnumKey(KeyHandle, std::uint32_t, std::string&) override { return kErrorNoMoreItems; }
+  long EnumValue(KeyHandle, std::uint32_t, std::string&) override { return kErrorNoMoreItems; }
+  long DeleteKey(KeyHandle, std::string_view, std::uint32_t) override { return kErrorAccessDenied; }
+  long CloseKey(KeyHandle key) override {
+    return paths_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
+  }
+
+  static std::string Utf8(const std::wstring& text) { return nwk::Utf8(text); }
+  static std::string SetLine(const std::wstring& key, const std::wstring& name, long type,
+                             std::string_view bytes) {
+    return "set " + Utf8(key) + " \"" + Utf8(name) + "\" " + std::to_string(type) + ":" + HexBytes(bytes) +
+           "\n";
+  }
+
+  std::string log;
+
+ private:
+  KeyHandle Handle(KeyHandle base, std::string_view path) {
+    const auto known = paths_.find(base);
+    const std::wstring from =
+        known != paths_.end() ? known->second : nwk::RootName(static_cast<RootKey>(base));
+    paths_[++next_] = from + L"\\" + FromAnsi(path, codePage_);
+    return next_;
+  }
+  CodePage codePage_;
+  std::map<KeyHandle, std::wstring> paths_;
+  KeyHandle next_ = 0x1000;
 };
 
-Outcome Made(const FolderDefinition& definition, Placement placement, Scope scope, CodePage codePage) {
-  MemoryRegistry registry(codePage);
-  FakePlatform platform(registry);
-  Outcome outcome;
-  try {
-    MakeLink(
-        platform.platform, definition, [&] { return placement; }, scope);
-  } catch (const RegistryError&) {
-    outcome.failed = true;
+// What an importer asks of the registry for the file's steps.
+std::string ImportLog(const std::vector<RegistryStep>& steps) {
+  std::string log;
+  for (const RegistryStep& step : steps) {
+    const std::wstring key = nwk::RootName(step.root) + L"\\" + step.keyPath;
+    if (step.action == Action::CreateKey) {
+      log += "create " + CallLog::Utf8(key) + "\n";
+    } else if (const auto* text = std::get_if<std::wstring>(&step.data)) {
+      log += CallLog::SetLine(key, step.valueName, step.type, nwk::Utf16Le(*text + L'\0'));
+    } else {
+      const auto& bytes = std::get<std::vector<std::uint8_t>>(step.data);
+      log += CallLog::SetLine(key, step.valueName, step.type,
+                              std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
   }
-  outcome.dump = Dump(registry);
-  return outcome;
+  return log;
 }
 
 // A REG_SZ as the file holds it: UTF-16LE ending in its one NUL.
@@ -148,19 +207,15 @@ std::string CheckLayout(const FolderDefinition& definition, Placement placement,
     if (!SameStep(read[i], layout[i]))
       return where + "the file holds " + Describe(read[i]) + " where make writes " + Describe(layout[i]);
   }
-  // ...and imported, it leaves the registry as make does.
-  const Outcome made = Made(definition, placement, scope, codePage);
-  MemoryRegistry registry(codePage);
-  Outcome imported;
-  try {
-    ApplySteps(registry, read);
-  } catch (const RegistryError&) {
-    imported.failed = true;
-  }
-  imported.dump = Dump(registry);
-  if (made.failed != imported.failed || made.dump != imported.dump)
-    return where + "the imported file and make leave different registries:\n" + imported.dump +
-           "\n--- make:\n" + made.dump;
+  // ...and imported, it asks the registry for what make asks, in the same
+  // order, down to the last character.
+  CallLog made(codePage);
+  FakePlatform platform(made);
+  MakeLink(
+      platform.platform, definition, [&] { return placement; }, scope);
+  if (const std::string imported = ImportLog(read); imported != made.log)
+    return where + "the imported file and make ask different things of the registry:\n" + imported +
+           "--- make:\n" + made.log;
   return {};
 }
 
@@ -200,16 +255,18 @@ std::string CheckRemoval(const FolderDefinition& definition, Scope scope, CodePa
   // neighbours, leave what remove leaves.
   auto populated = [&](std::unique_ptr<MemoryRegistry>& registry) {
     registry = std::make_unique<MemoryRegistry>(codePage);
-    FakePlatform platform(*registry);
     const FolderDefinition* folders[] = {&kNeighbour, &definition};
-    for (const FolderDefinition* folder : folders)
+    for (const FolderDefinition* folder : folders) {
+      std::vector<RegistryStep> steps = ClassSteps(*folder);
       for (Placement placement : {Placement::Desktop, Placement::MyComputer}) {
-        try {
-          MakeLink(
-              platform.platform, *folder, [&] { return placement; }, scope);
-        } catch (const RegistryError&) {
-        }
+        const std::vector<RegistryStep> where = PlacementSteps(*folder, placement);
+        steps.insert(steps.end(), where.begin(), where.end());
       }
+      try {
+        ApplySteps(*registry, InScope(std::move(steps), scope));
+      } catch (const RegistryError&) {
+      }
+    }
   };
   std::unique_ptr<MemoryRegistry> removed, imported;
   populated(removed);
@@ -232,11 +289,15 @@ std::string CheckRemoval(const FolderDefinition& definition, Scope scope, CodePa
 
 }  // namespace
 
-std::string CheckExports(const FolderDefinition& definition, CodePage codePage) {
+std::string CheckExports(const FolderDefinition& definition, CodePage codePage, int which) {
+  int number = 0;
   for (Scope scope : {Scope::Machine, Scope::User}) {
-    for (Placement placement : {Placement::Desktop, Placement::MyComputer, Placement::Manual})
+    for (Placement placement : {Placement::Desktop, Placement::MyComputer, Placement::Manual}) {
+      if (which != kEveryExport && which != number++) continue;
       if (std::string fault = CheckLayout(definition, placement, scope, codePage); !fault.empty())
         return fault;
+    }
+    if (which != kEveryExport && which != number++) continue;
     if (std::string fault = CheckRemoval(definition, scope, codePage); !fault.empty()) return fault;
   }
   return {};
