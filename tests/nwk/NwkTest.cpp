@@ -153,7 +153,7 @@ TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
   // imported would delete another folder's class key.
   ScratchFile lineBreakClsid(
       "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=i\r\n"
-      "clsid5=0000E2E0A0B2}]\n\n[-HKEY_CLASSES_ROOT\\CLSID\\{0000000D-CF0D-D10A-A240-0000E2E0A0B9}\r\n");
+      "clsid5=0000E2E0A0B2}]\n\n[-HKEY_CLASSES_ROOT\\CLSID\\{0000000D-CF0D-D10A-A240-0000E2E0A0B9\r\n");
   ScratchFile bracketVerb(kHeader + "Open [admin];x;\r\n");
   ScratchFile bracketClsid(
       "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=i\r\nclsid5=0000E2E0A0B2]\r\n");
