@@ -3,7 +3,8 @@
 #   reader   the settings reader, seeded with the sample files and its edge cases
 #   export   nwk's .reg exports of whatever the reader takes, read back by the
 #            tests' strict .reg reader against make and remove; seeded with the
-#            reader's seeds, the refused and escaped cases and every finding
+#            reader's seeds and tests/fuzz/export-seeds (the refused and
+#            escaped cases, and the input of every fault found)
 #   scripts/fuzz.sh [reader|export] [SECONDS]    run for that long (default 60)
 #   scripts/fuzz.sh [reader|export] -runs=N      run N inputs
 # A crash or a broken invariant leaves its input in build/fuzz/ and fails.
@@ -34,7 +35,6 @@ else
   # Long enough for names near the registry's limits (255 and 260 characters).
   max_len=1024
   seeds=(tests/fuzz/seeds tests/fuzz/export-seeds)
-  if [ -d tests/fuzz/export-findings ]; then seeds+=(tests/fuzz/export-findings); fi
 fi
 mkdir -p "$corpus"
 log="build/fuzz/last-$target-run.log"
