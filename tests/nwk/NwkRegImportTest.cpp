@@ -213,6 +213,21 @@ TEST_F(NwkRegImport, RefusedKeyNamesWouldImportAsOtherKeys) {
   EXPECT_EQ(test::DumpTree(registry_, kHkeyCurrentUser, "Software\\NookwayerRegTest"),
             "[]\n[Open [admin]]\n[Open [admin]\\Command]\n@=1:78,00\n");
   test::RemoveTree(registry_, kHkeyCurrentUser, "Software\\NookwayerRegTest");
+
+  // A verb name with a line break, as a section would hold it: Wine's reg.exe
+  // drops the broken section and writes its command into the key before it.
+  const std::string lineBreak =
+      "\xFF\xFE" + Utf16Le(
+                       L"Windows Registry Editor Version 5.00\r\n\r\n"
+                       L"[HKEY_CURRENT_USER\\Software\\NookwayerRegTest\\Shell]\r\n\r\n"
+                       L"[HKEY_CURRENT_USER\\Software\\NookwayerRegTest\\Shell\\Two\nLines\\Command]\r\n"
+                       L"@=\"cmd\"\r\n");
+  EXPECT_THROW(test::ReadRegFile(lineBreak), test::RegSyntaxError);
+  WriteFile(file, lineBreak);
+  ASSERT_EQ(RegImport(kOwnReg, file), 0u);
+  EXPECT_EQ(test::DumpTree(registry_, kHkeyCurrentUser, "Software\\NookwayerRegTest"),
+            "[]\n[Shell]\n@=1:63,6d,64,00\n");
+  test::RemoveTree(registry_, kHkeyCurrentUser, "Software\\NookwayerRegTest");
 }
 
 // A registry dump as sorted lines, each value line with its key: the order in
