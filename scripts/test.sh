@@ -21,8 +21,10 @@ done
 
 ctest --preset native -j "$jobs"
 
-# A short fuzzing run of the settings reader, so the target keeps working.
+# Short fuzzing runs of the settings reader and of the .reg exports, so the
+# targets keep working.
 bash scripts/fuzz.sh 30
+bash scripts/fuzz.sh export 30
 
 # The Windows tests share one Wine prefix: boot it without a display, then run
 # both suites, one after the other, in one virtual display with one wineserver.

@@ -66,10 +66,11 @@ int Deliver(int status, const Output& output, OutputStream& out, OutputStream& e
 // The whole layout of a placement, in the order MakeLink writes it.
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope);
 
-// Raised for a key name that a .reg file cannot hold.
+// Raised for a key name that a .reg file cannot hold: one with a line break or a "]".
 class NoRegForm : public std::runtime_error {
  public:
-  explicit NoRegForm(const std::wstring& key) : std::runtime_error("key name with a line break"), key(key) {}
+  explicit NoRegForm(const std::wstring& key)
+      : std::runtime_error("key name without a .reg form"), key(key) {}
   std::wstring key;
 };
 

@@ -40,6 +40,18 @@ std::wstring ValueLine(const RegistryStep& step) {
   return line + L"\r\n";
 }
 
+// A section line holds a key's whole name between "[" and "]". A line break
+// would end the line inside the name and start lines of its own (in a removal
+// file, deletions of other keys); a "]" inside the name is where an importer
+// that takes the first "]" of the line ends it (Wine's takes the last one,
+// nothing documents what Windows' own does). A name with either has no form
+// every importer reads alike.
+std::wstring SectionName(RootKey root, const std::wstring& path) {
+  std::wstring key = RootName(root) + L"\\" + path;
+  if (key.find_first_of(L"\r\n]") != std::wstring::npos) throw NoRegForm(key);
+  return key;
+}
+
 std::string Encode(const std::wstring& text) {
   return "\xFF\xFE" + Utf16Le(text);
 }
@@ -68,9 +80,7 @@ std::string RegFile(const std::vector<RegistryStep>& steps) {
   std::wstring text = kHeader;
   std::wstring section;
   for (const RegistryStep& step : steps) {
-    const std::wstring key = RootName(step.root) + L"\\" + step.keyPath;
-    // A section line cannot hold a line break; a name with one has no .reg form.
-    if (key.find_first_of(L"\r\n") != std::wstring::npos) throw NoRegForm(key);
+    const std::wstring key = SectionName(step.root, step.keyPath);
     // Each created key opens a section, as does a value of another key.
     if (step.action == RegistryStep::Action::CreateKey || key != section) {
       text += L"\r\n[" + key + L"]\r\n";
@@ -84,7 +94,7 @@ std::string RegFile(const std::vector<RegistryStep>& steps) {
 std::string RemovalRegFile(const std::vector<RemovalKey>& keys) {
   std::wstring text = kHeader;
   for (const RemovalKey& key : keys)
-    text += L"\r\n[-" + RootName(key.parent.root) + L"\\" + key.parent.path + L"\\" + key.name + L"]\r\n";
+    text += L"\r\n[-" + SectionName(key.parent.root, key.parent.path + L"\\" + key.name) + L"]\r\n";
   return Encode(text + L"\r\n");
 }
 

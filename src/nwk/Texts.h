@@ -41,7 +41,8 @@ inline constexpr wchar_t kBadPlacement[] = L"placement must be desktop, system o
 inline constexpr wchar_t kOptionNotFor[] = L"this option does not apply to the command: ";
 inline constexpr wchar_t kCannotOpen[] = L"cannot read the file: ";
 inline constexpr wchar_t kRefused[] = L"the file is not a complete Nookway settings file: ";
-inline constexpr wchar_t kNoRegForm[] = L"a .reg file cannot hold a key name with a line break: ";
+inline constexpr wchar_t kNoRegForm[] =
+    L"a .reg file cannot hold this key name (it holds a line break or a \"]\"): ";
 inline constexpr wchar_t kCannotWrite[] = L"cannot write the file: ";
 inline constexpr wchar_t kCannotWriteOutput[] = L"cannot write to standard output";
 inline constexpr wchar_t kRegistryFailed[] = L"the registry refused: ";

@@ -152,6 +152,15 @@ TEST(NwkRegFile, TextWithALineBreakIsWrittenAsStringBytes) {
 TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
   ScratchFile refused("Hollowpine's Nookway v1_[A1]\r\nname=x\r\n");
   ScratchFile lineBreakVerb(kHeader + "Two\nLines;x;\r\n");
+  // A lone LF stays in a line: this clsid5 carries a section of its own, which
+  // imported would delete another folder's class key.
+  ScratchFile lineBreakClsid(
+      "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=i\r\n"
+      "clsid5=0000E2E0A0B2}]\n\n[-HKEY_CLASSES_ROOT\\CLSID\\{0000000D-CF0D-D10A-A240-0000E2E0A0B9\r\n");
+  ScratchFile bracketVerb(kHeader + "Open [admin];x;\r\n");
+  ScratchFile bracketClsid(
+      "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=i\r\nclsid5=0000E2E0A0B2]\r\n");
+  const char* noRegForm = "a .reg file cannot hold this key name";
   const std::wstring good = TestFile("tools.nwk");
   const std::wstring missing = TestFile("no such file.nwk");
   const struct {
@@ -171,7 +180,13 @@ TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
       {{L"make", missing}, kExitUnreadable, "cannot read the file"},
       {{L"export", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
       {{L"make", refused.path()}, kExitRefused, "not a complete Nookway settings file"},
-      {{L"export", lineBreakVerb.path()}, kExitRefused, "cannot hold a key name with a line break"},
+      {{L"export", lineBreakVerb.path()}, kExitRefused, noRegForm},
+      {{L"export", lineBreakClsid.path()}, kExitRefused, noRegForm},
+      {{L"export", lineBreakClsid.path(), L"--remove"}, kExitRefused, noRegForm},
+      {{L"export", lineBreakClsid.path(), L"--remove", L"--user"}, kExitRefused, noRegForm},
+      {{L"export", bracketVerb.path()}, kExitRefused, noRegForm},
+      {{L"export", bracketClsid.path(), L"--placement", L"manual"}, kExitRefused, noRegForm},
+      {{L"export", bracketClsid.path(), L"--remove"}, kExitRefused, noRegForm},
       {{L"export", good, L"-o", TestFile("no such folder/out.reg")},
        kExitCannotWrite,
        "cannot write the file"},
