@@ -88,6 +88,8 @@ class CallLog final : public Registry {
   long EnumKey(KeyHandle, std::uint32_t, std::string&) override { return kErrorNoMoreItems; }
   long EnumValue(KeyHandle, std::uint32_t, std::string&) override { return kErrorNoMoreItems; }
   long DeleteKey(KeyHandle, std::string_view, std::uint32_t) override { return kErrorAccessDenied; }
+  long DeleteTree(KeyHandle, std::string_view, std::uint32_t) override { return kErrorAccessDenied; }
+  long DeleteValue(KeyHandle, std::string_view) override { return kErrorAccessDenied; }
   long CloseKey(KeyHandle key) override {
     return paths_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
   }
