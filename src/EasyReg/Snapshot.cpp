@@ -137,8 +137,11 @@ TreeSnapshot TakeSnapshot(Registry& registry, RootKey root, const std::wstring& 
   const CodePage codePage = registry.AnsiCodePage();
   TreeSnapshot snapshot{root, ToAnsi(parentPath, codePage), ToAnsi(name, codePage), std::nullopt};
   const std::string path = Join(snapshot.parent, snapshot.name);
-  UniqueKey key(registry);
-  const long rc = registry.OpenKey(RootHandle(root), path, kAccess, key.put());
+  // The parent first, then the key by its name, as deleting it does: the two
+  // paths may each be within the registry's limits where the whole is not.
+  UniqueKey parent(registry), key(registry);
+  long rc = registry.OpenKey(RootHandle(root), snapshot.parent, kAccess, parent.put());
+  if (rc == kErrorSuccess) rc = registry.OpenKey(parent.get(), snapshot.name, kAccess, key.put());
   if (rc == kErrorFileNotFound) return snapshot;
   if (rc != kErrorSuccess) throw RegistryError("read " + path, rc);
   snapshot.key = ReadKey(registry, key.get(), snapshot.name, path);
