@@ -44,16 +44,6 @@ constexpr COLORREF kLightGreen = RGB(128, 255, 128);
 
 // --- What the screen shows ------------------------------------------------------------------------
 
-struct ScreenDcRelease {
-  void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-};
-struct DcDelete {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct ObjectDelete {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-
 // A part of the screen as it shows now.
 class Screenshot {
  public:

@@ -442,15 +442,6 @@ void Settle(HWND window) {
 
 // Reading a pixel back waits for everything sent before it.
 void SyncWithScreen() {
-  struct ScreenDcRelease {
-    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-  };
-  struct DcDelete {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-  };
-  struct ObjectDelete {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-  };
   const std::unique_ptr<HDC__, ScreenDcRelease> screen(GetDC(nullptr));
   const std::unique_ptr<HDC__, DcDelete> memory(CreateCompatibleDC(screen.get()));
   const std::unique_ptr<HBITMAP__, ObjectDelete> bitmap(CreateCompatibleBitmap(screen.get(), 1, 1));

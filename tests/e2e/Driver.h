@@ -18,6 +18,17 @@
 
 namespace nw::e2e {
 
+// Owners of the screen's DC, of memory DCs and of GDI objects, for std::unique_ptr.
+struct ScreenDcRelease {
+  void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
+};
+struct DcDelete {
+  void operator()(HDC dc) const { DeleteDC(dc); }
+};
+struct ObjectDelete {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+
 // One kernel handle, closed when it goes.
 class UniqueHandle {
  public:

@@ -71,6 +71,16 @@ class MainWindow : public testing::Test {
            test::DumpTree(registry_, kHkeyLocalMachine, kMyComputerKey);
   }
   HWND Item(HWND window, int id) { return GetDlgItem(window, id); }
+  // A volatile class key refuses the lasting keys the program creates below
+  // it: every Make Link fails there until Clean() takes the key away.
+  bool MakeTheClassKeyVolatile() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
+      return false;
+    RegCloseKey(key);
+    return true;
+  }
   bool Ended(DWORD code) { return process_->WaitForExit(kWait) && process_->ExitCode() == code; }
 
   Win32Registry registry_;
@@ -443,12 +453,7 @@ TEST_F(MainWindow, TheSettingsFileIsReleasedOnceTheWindowIsOpen) {
 }
 
 TEST_F(MainWindow, AFailedCommandIsReportedOnceAndCanBeTriedAgain) {
-  // A volatile class key refuses the lasting keys the program creates below it.
-  HKEY volatileKey = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &volatileKey, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(volatileKey);
+  ASSERT_TRUE(MakeTheClassKeyVolatile());
 
   HWND window = StartWith(WriteFile(kHeader + kVerbs));
   ASSERT_NE(window, nullptr);
@@ -652,11 +657,7 @@ TEST_F(FocusedButton, AfterTheAboutWindowEnterPressesAboutAgain) {
 // After the error report the focus is back on the button that failed, so
 // Space and Enter both press it again.
 TEST_F(FocusedButton, AfterAnErrorReportSpaceAndEnterPressTheFailedButtonAgain) {
-  HKEY volatileKey = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &volatileKey, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(volatileKey);
+  ASSERT_TRUE(MakeTheClassKeyVolatile());
 
   HWND window = StartWith(WriteFile(kHeader + kVerbs));
   ASSERT_NE(window, nullptr);

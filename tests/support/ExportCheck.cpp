@@ -1,8 +1,10 @@
 #include "support/ExportCheck.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "nwk/Nwk.h"
 #include "platform/MemoryRegistry.h"
@@ -180,29 +182,44 @@ bool SameStep(const RegistryStep& a, const RegistryStep& b) {
          (a.action == Action::CreateKey || (a.type == b.type && a.data == b.data));
 }
 
-std::string CheckLayout(const FolderDefinition& definition, Placement placement, Scope scope,
-                        CodePage codePage) {
-  const std::string where = Where(placement, scope);
-  const std::vector<RegistryStep> layout = nwk::LayoutSteps(definition, placement, scope);
+// The file `write` makes, read back by the strict reader. Nothing where the
+// definition is rightly refused a .reg form (`fault` stays empty) or where
+// anything else went wrong (`fault` says what).
+std::optional<std::vector<RegEntry>> WriteAndRead(const std::function<std::string()>& write, bool refused,
+                                                  const std::string& where, std::string& fault) {
   std::string bytes;
   try {
-    bytes = nwk::RegFile(layout);
-  } catch (const nwk::NoRegForm& refused) {
-    return LayoutRefused(definition)
-               ? ""
-               : where + "refused a key name a .reg file can hold: " + Show(refused.key);
+    bytes = write();
+  } catch (const nwk::NoRegForm& failure) {
+    if (!refused) fault = where + "refused a key name a .reg file can hold: " + Show(failure.key);
+    return std::nullopt;
   }
   std::vector<RegEntry> entries;
   try {
     entries = ReadRegFile(bytes);
   } catch (const RegSyntaxError& error) {
-    return where + "the strict reader refuses the file: " + error.what();
+    fault = where + "the strict reader refuses the file: " + error.what();
+    return std::nullopt;
   }
-  if (LayoutRefused(definition)) return where + "wrote a key name that has no .reg form";
+  if (refused) {
+    fault = where + "wrote a key name that has no .reg form";
+    return std::nullopt;
+  }
+  return entries;
+}
+
+std::string CheckLayout(const FolderDefinition& definition, Placement placement, Scope scope,
+                        CodePage codePage) {
+  const std::string where = Where(placement, scope);
+  const std::vector<RegistryStep> layout = nwk::LayoutSteps(definition, placement, scope);
+  std::string fault;
+  const std::optional<std::vector<RegEntry>> entries =
+      WriteAndRead([&] { return nwk::RegFile(layout); }, LayoutRefused(definition), where, fault);
+  if (!entries) return fault;
 
   // The file says exactly the layout, step by step...
   std::vector<RegistryStep> read;
-  if (std::string fault = AsSteps(entries, read); !fault.empty()) return where + fault;
+  if (fault = AsSteps(*entries, read); !fault.empty()) return where + fault;
   for (std::size_t i = 0; i < std::max(read.size(), layout.size()); ++i) {
     if (i >= read.size()) return where + "the file lacks " + Describe(layout[i]);
     if (i >= layout.size()) return where + "the file adds " + Describe(read[i]);
@@ -224,21 +241,11 @@ std::string CheckLayout(const FolderDefinition& definition, Placement placement,
 std::string CheckRemoval(const FolderDefinition& definition, Scope scope, CodePage codePage) {
   const std::string where = std::string("export --remove") + (scope == Scope::User ? " --user" : "") + ": ";
   const std::vector<RemovalKey> keys = RemovalKeys(definition, scope);
-  std::string bytes;
-  try {
-    bytes = nwk::RemovalRegFile(keys);
-  } catch (const nwk::NoRegForm& refused) {
-    return RemovalRefused(definition)
-               ? ""
-               : where + "refused a key name a .reg file can hold: " + Show(refused.key);
-  }
-  std::vector<RegEntry> entries;
-  try {
-    entries = ReadRegFile(bytes);
-  } catch (const RegSyntaxError& error) {
-    return where + "the strict reader refuses the file: " + error.what();
-  }
-  if (RemovalRefused(definition)) return where + "wrote a key name that has no .reg form";
+  std::string fault;
+  const std::optional<std::vector<RegEntry>> read =
+      WriteAndRead([&] { return nwk::RemovalRegFile(keys); }, RemovalRefused(definition), where, fault);
+  if (!read) return fault;
+  const std::vector<RegEntry>& entries = *read;
 
   // Exactly the three deletions of remove...
   if (entries.size() != keys.size())
