@@ -189,7 +189,7 @@ class AboutWindow : public testing::Test {
   }
   void StartProgram() {
     process_.emplace(Process::Start(WinePathOf(NW_PROGRAM_EXE), (dir_ / "about.nwk").wstring()));
-    main_ = WaitForWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
+    main_ = WaitForActiveWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
     ASSERT_NE(main_, nullptr);
   }
   void TearDown() override {
@@ -201,9 +201,7 @@ class AboutWindow : public testing::Test {
   // Presses "&About" and waits for the about window to show and paint.
   HWND OpenAbout() {
     Click(GetDlgItem(main_, kAbout));
-    HWND about = WaitForWindow(process_->Id(), about::kWindowClass, nullptr, kWait);
-    if (about != nullptr) Settle(about);
-    return about;
+    return WaitForActiveWindow(process_->Id(), about::kWindowClass, nullptr, kWait);
   }
   fs::path HandledLog() const { return dir_ / "handled.txt"; }
   HWND Info(HWND about, int index) { return GetDlgItem(about, kLblInfo + index); }
@@ -494,13 +492,17 @@ TEST_F(AboutWindow, TheLinkUnderThePointerIsUnderlinedAndPointedAtByAHand) {
 
   // The cursor's handle belongs to the program, so the test tells the hand
   // from the arrow by comparing the handles shown over the lines.
+  // The shape is the system's once the program has answered the move, which
+  // may be a moment after the move itself.
   MoveMouseTo(onLine(0), about);
   Settle(about);
-  const HCURSOR arrow = CursorShown();
+  HCURSOR arrow = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (arrow = CursorShown()) != nullptr; }, kWait));
   MoveMouseTo(onLine(kMailLine), about);
   Settle(about);
-  const HCURSOR hand = CursorShown();
-  ASSERT_NE(hand, arrow);
+  HCURSOR hand = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (hand = CursorShown()) != arrow && hand != nullptr; }, kWait))
+      << "the pointer over the mail line is still the one over the author line";
 
   enum Pointer { kArrow, kHand, kNoWindowSetsIt };
   const struct {
@@ -532,7 +534,9 @@ TEST_F(AboutWindow, TheLinkUnderThePointerIsUnderlinedAndPointedAtByAHand) {
     Settle(about);
     EXPECT_EQ(SteadyUnderlinedLinks(about, move.underlined), move.underlined);
     if (move.pointer != kNoWindowSetsIt) {
-      EXPECT_EQ(CursorShown(), move.pointer == kHand ? hand : arrow);
+      const HCURSOR expected = move.pointer == kHand ? hand : arrow;
+      WaitUntil([&] { return CursorShown() == expected; }, 2000);
+      EXPECT_EQ(CursorShown(), expected);
     }
   }
 

@@ -344,6 +344,23 @@ HWND WaitForWindow(DWORD pid, const wchar_t* className, const wchar_t* title, DW
   return found;
 }
 
+HWND WaitForActiveWindow(DWORD pid, const wchar_t* className, const wchar_t* title, DWORD timeoutMs) {
+  const ULONGLONG start = GetTickCount64();
+  const HWND window = WaitForWindow(pid, className, title, timeoutMs);
+  if (window == nullptr) return nullptr;
+  const DWORD spent = static_cast<DWORD>(GetTickCount64() - start);
+  const bool active = WaitUntil(
+      [&] {
+        const HWND focus = FocusedWindow(window);
+        return GetForegroundWindow() == window && focus != nullptr &&
+               (focus == window || IsChild(window, focus));
+      },
+      timeoutMs > spent ? timeoutMs - spent : 0);
+  if (!active) return nullptr;
+  Settle(window);
+  return window;
+}
+
 std::vector<Control> Children(HWND parent) {
   std::vector<HWND> windows;
   EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&windows));
@@ -394,10 +411,10 @@ HWND FocusedWindow(HWND topLevel) {
 
 void PressKey(HWND topLevel, UINT virtualKey) {
   HWND target = KeyTarget(topLevel);
-  if (!PostMessageW(target, WM_KEYDOWN, virtualKey, KeyData(virtualKey, 0)) ||
-      !PostMessageW(target, WM_KEYUP, virtualKey, KeyData(virtualKey, kWasDown | kKeyUp))) {
-    Fail("cannot press a key");
-  }
+  if (!PostMessageW(target, WM_KEYDOWN, virtualKey, KeyData(virtualKey, 0))) Fail("cannot press a key");
+  // The key going down may already have closed the window (Esc, Enter).
+  if (!PostMessageW(target, WM_KEYUP, virtualKey, KeyData(virtualKey, kWasDown | kKeyUp)) && IsWindow(target))
+    Fail("cannot let a key go");
 }
 
 void PressAccessKey(HWND topLevel, wchar_t letter) {
@@ -455,7 +472,9 @@ void SyncWithScreen() {
 // the warp as a motion of its own: handled late, that motion would pull the
 // pointer back after the next move. So this waits for the X server and then
 // for the program. Absolute input counts 65536 steps across the screen;
-// rounding up lands on the pixel asked for.
+// rounding up lands on the pixel asked for. If a warp from the move before is
+// heard after this one all the same, the move is made again, a few times at
+// most.
 void MoveMouseTo(POINT at, HWND program) {
   INPUT input{};
   input.type = INPUT_MOUSE;
@@ -463,13 +482,15 @@ void MoveMouseTo(POINT at, HWND program) {
   input.mi.dx = (at.x * 65536 + width - 1) / width;
   input.mi.dy = (at.y * 65536 + height - 1) / height;
   input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  if (SendInput(1, &input, sizeof input) != 1) Fail("cannot move the mouse");
-  SyncWithScreen();
-  if (program != nullptr) Settle(program);
   POINT now{};
-  GetCursorPos(&now);
-  if (now.x != at.x || now.y != at.y)
-    throw std::runtime_error("the pointer is at " + std::to_string(now.x) + "," + std::to_string(now.y));
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (SendInput(1, &input, sizeof input) != 1) Fail("cannot move the mouse");
+    SyncWithScreen();
+    if (program != nullptr) Settle(program);
+    GetCursorPos(&now);
+    if (now.x == at.x && now.y == at.y) return;
+  }
+  throw std::runtime_error("the pointer is at " + std::to_string(now.x) + "," + std::to_string(now.y));
 }
 
 void LeftButton(bool down) {

@@ -92,6 +92,10 @@ std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* className = nullptr,
                                   const wchar_t* title = nullptr);
 // The first of those to appear, or null after `timeoutMs`.
 HWND WaitForWindow(DWORD pid, const wchar_t* className, const wchar_t* title, DWORD timeoutMs);
+// The same, and then until the window is the foreground window with the focus
+// on one of its own: under Wine a new window is activated a moment after it
+// shows, and keys and the pointer's shape go to the active window only.
+HWND WaitForActiveWindow(DWORD pid, const wchar_t* className, const wchar_t* title, DWORD timeoutMs);
 
 // A control as another program sees it.
 struct Control {

@@ -37,8 +37,8 @@ class DriverTest : public ::testing::Test {
   // Starts the fixture and waits for its window.
   void Start(const std::wstring& arguments = L"") {
     process_.emplace(Process::Start(FixturePath(), arguments));
-    window_ = WaitForWindow(process_->Id(), L"NwFixture", L"Fixture", kTimeoutMs);
-    ASSERT_NE(window_, nullptr) << "the fixture's window did not appear";
+    window_ = WaitForActiveWindow(process_->Id(), L"NwFixture", L"Fixture", kTimeoutMs);
+    ASSERT_NE(window_, nullptr) << "the fixture's window did not appear or was not made active";
   }
 
   HWND Item(int id) const {
@@ -180,8 +180,12 @@ TEST_F(DriverTest, EachWayToGoShowsExactlyOneMessageBoxUntilDismissed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_NO_FATAL_FAILURE(Start());
+    // The click takes the focus too; the Tabs wait for it, or the first one
+    // could start from the control the focus had before.
     Click(Item(c.radio));
-    ASSERT_TRUE(WaitUntil([&] { return CheckState(Item(c.radio)) == BST_CHECKED; }, kTimeoutMs));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return CheckState(Item(c.radio)) == BST_CHECKED && FocusedWindow(window_) == Item(c.radio); },
+        kTimeoutMs));
     ASSERT_NO_FATAL_FAILURE(TabTo(c.focus));
     // Twice: the window must take the same key or click again once the box is gone.
     for (int round = 0; round < 2; ++round) {

@@ -63,7 +63,7 @@ class MainWindow : public testing::Test {
   // Starts the program and waits for its main window.
   HWND StartWith(const std::wstring& arguments) {
     process_.emplace(Process::Start(ProgramPath(), arguments));
-    return WaitForWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
+    return WaitForActiveWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
   }
   std::string Registered() {
     return test::DumpTree(registry_, kHkeyClassesRoot, kClassKey) + "|" +
@@ -414,7 +414,7 @@ TEST_F(MainWindow, AFileWithoutItsClsidIsReportedAndItsCommandsTouchNoSharedKey)
   EXPECT_EQ(box->text, L"Unable to read the specified file.");
   EXPECT_TRUE(TopLevelWindows(process_->Id(), kMainWindowClass).empty());
   Dismiss(*box);
-  HWND window = WaitForWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
+  HWND window = WaitForActiveWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Half");
   EXPECT_EQ(TextOf(Item(window, kTxtIcon)), L"half.ico");
@@ -585,7 +585,8 @@ TEST_P(FocusedButton, EnterPressesTheButtonTheMouseFocused) {
   MoveMouseTo(POINT{client.left + 200, client.top + 4}, window);
   LeftButton(false);
   Settle(window);
-  ASSERT_EQ(FocusedWindow(window), Item(window, c.button));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window) == Item(window, c.button); }, kWait))
+      << "the mouse press did not give the button the focus";
   ASSERT_FALSE(process_->WaitForExit(200)) << "the mouse pressed the button";
   ASSERT_EQ(Registered(), before);
   for (int id : {kMakeLink, kCancel, kAbout, kRemoveLink}) {
@@ -636,9 +637,8 @@ TEST_F(FocusedButton, AfterTheAboutWindowEnterPressesAboutAgain) {
       ClickAt(CentreOf(ScreenRectOf(Item(window, kAbout))), window);
     else
       PressKeys({VK_RETURN});
-    HWND about = WaitForWindow(process_->Id(), L"NookwayerAbout", nullptr, kWait);
+    HWND about = WaitForActiveWindow(process_->Id(), L"NookwayerAbout", nullptr, kWait);
     ASSERT_NE(about, nullptr);
-    Settle(about);
     ClickAt(CentreOf(ScreenRectOf(GetDlgItem(about, kAboutClose))), about);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, kWait));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }, kWait));
