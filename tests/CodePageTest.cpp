@@ -193,30 +193,34 @@ std::wstring Clsid(const std::wstring& clsid5) {
 
 INSTANTIATE_TEST_SUITE_P(
     CodePages, CodePageReader,
-    testing::Values(ReaderCase{"Cp932_BackslashTrailBytesStayInTheirCharacters", 932,
-                               "name=\x95\x5C\x8E\xA6\r\n"
-                               "icon=C:\\\x83\x5C\x83\x74\x83\x67\\\x94\x5C.ico\r\n"
-                               "clsid5=\x95\x5C\r\n"
-                               "\x95\x5C\x8E\xA6;\x83\x5C\x83\x74\x83\x67.exe \\\x95\x5C;\r\n",
-                               false, L"\u8868\u793A", L"C:\\\u30BD\u30D5\u30C8\\\u80FD.ico",
-                               Clsid(L"\u8868"), 1, L"\u8868\u793A", L"\u30BD\u30D5\u30C8.exe \\\u8868"},
-                    ReaderCase{"Cp932_KeysInAnyCaseLetterTrailBytesUnchanged", 932,
-                               "NAME=\x83\x41\x83\x61\r\nIcon=\x82\x60\r\nClsId5=C\r\n\x83\x41;\x82\x81;\r\n",
-                               false, L"\u30A2\u30C2", L"\uFF21", Clsid(L"C"), 1, L"\u30A2", L"\uFF41"},
-                    ReaderCase{"Cp932_FullwidthKeyIsNoKey", 932,
-                               "\x82\x8E\x82\x81\x82\x8D\x82\x85\x81\x81x\r\nicon=I\r\nclsid5=C\r\n", true,
-                               L"", L"", L"", 0},
-                    ReaderCase{"Cp932_LeadByteAtLineEndKeepsTheLineEnd", 932,
-                               "name=a\x95\r\nicon=I\r\nclsid5=C\r\n", false, L"a\u30FB", L"I", Clsid(L"C"),
-                               0},
-                    ReaderCase{"Cp1251_Cyrillic", 1251,
-                               "name=\xCF\xE0\xEF\xEA\xE0\r\nicon=I\r\nclsid5=C\r\n"
-                               "\xCE\xF2\xEA\xF0\xFB\xF2\xFC;\xD7\\\xFF.exe;\r\n",
-                               false, L"\u041F\u0430\u043F\u043A\u0430", L"I", Clsid(L"C"), 1,
-                               L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C", L"\u0427\\\u044F.exe"},
-                    ReaderCase{"Default_SystemCodePage", 0,
-                               "name=Caf\xE9\r\nicon=I\r\nclsid5=C\r\n\x80;x;\r\n", false, L"Caf\u00E9", L"I",
-                               Clsid(L"C"), 1, L"\u20AC", L"x"}),
+    testing::Values(
+        ReaderCase{"Cp932_BackslashTrailBytesStayInTheirCharacters", 932,
+                   "name=\x95\x5C\x8E\xA6\r\n"
+                   "icon=C:\\\x83\x5C\x83\x74\x83\x67\\\x94\x5C.ico\r\n"
+                   "clsid5=00000000000C\r\n"
+                   "\x95\x5C\x8E\xA6;\x83\x5C\x83\x74\x83\x67.exe \\\x95\x5C;\r\n",
+                   false, L"\u8868\u793A", L"C:\\\u30BD\u30D5\u30C8\\\u80FD.ico", Clsid(L"00000000000C"), 1,
+                   L"\u8868\u793A", L"\u30BD\u30D5\u30C8.exe \\\u8868"},
+        // Twelve bytes, but eleven characters and not all digits.
+        ReaderCase{"Cp932_ClsidWithABackslashTrailByteIsRefused", 932,
+                   "name=A\r\nicon=I\r\nclsid5=0000000000\x95\x5C\r\n", true, L"A", L"I", L"", 0},
+        ReaderCase{"Cp932_KeysInAnyCaseLetterTrailBytesUnchanged", 932,
+                   "NAME=\x83\x41\x83\x61\r\nIcon=\x82\x60\r\nClsId5=00000000000C\r\n\x83\x41;\x82\x81;\r\n",
+                   false, L"\u30A2\u30C2", L"\uFF21", Clsid(L"00000000000C"), 1, L"\u30A2", L"\uFF41"},
+        ReaderCase{"Cp932_FullwidthKeyIsNoKey", 932,
+                   "\x82\x8E\x82\x81\x82\x8D\x82\x85\x81\x81x\r\nicon=I\r\nclsid5=00000000000C\r\n", true,
+                   L"", L"", L"", 0},
+        ReaderCase{"Cp932_LeadByteAtLineEndKeepsTheLineEnd", 932,
+                   "name=a\x95\r\nicon=I\r\nclsid5=00000000000C\r\n", false, L"a\u30FB", L"I",
+                   Clsid(L"00000000000C"), 0},
+        ReaderCase{"Cp1251_Cyrillic", 1251,
+                   "name=\xCF\xE0\xEF\xEA\xE0\r\nicon=I\r\nclsid5=00000000000C\r\n"
+                   "\xCE\xF2\xEA\xF0\xFB\xF2\xFC;\xD7\\\xFF.exe;\r\n",
+                   false, L"\u041F\u0430\u043F\u043A\u0430", L"I", Clsid(L"00000000000C"), 1,
+                   L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C", L"\u0427\\\u044F.exe"},
+        ReaderCase{"Default_SystemCodePage", 0,
+                   "name=Caf\xE9\r\nicon=I\r\nclsid5=00000000000C\r\n\x80;x;\r\n", false, L"Caf\u00E9", L"I",
+                   Clsid(L"00000000000C"), 1, L"\u20AC", L"x"}),
     [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
 
 #ifndef _WIN32
@@ -226,7 +230,8 @@ TEST(CodePageFileNames, AreUtf8HereAndTheTextKeepsItsCodePage) {
   const fs::path dir = fs::temp_directory_path() / "nw-codepage-names";
   fs::create_directories(dir);
   const std::string name = "caf\xC3\xA9 \xE8\xA1\xA8.nwk";  // café 表.nwk
-  std::ofstream(dir / name, std::ios::binary) << kMagic + "name=\x95\x5C\r\nicon=I\r\nclsid5=C\r\n";
+  std::ofstream(dir / name, std::ios::binary)
+      << kMagic + "name=\x95\x5C\r\nicon=I\r\nclsid5=00000000000C\r\n";
   MemoryRegistry registry;
   FakePlatform fake(registry, FromAnsi(dir.string() + "/" + name, kUtf8));
   FakeWindow window;
@@ -424,19 +429,18 @@ TEST_P(CodePageRegistration, MakeLinkWritesEachVerbAsOneKeyAndRemoveLinkLeavesNo
   const RegistrationCase& c = std::get<1>(GetParam());
   const CodePage codePage(c.codePage);
   TempFile file(kMagic + "name=" + c.folderName + "\r\nicon=I\r\nclsid5=" + c.clsid5 + "\r\n" + c.verb + ";" +
-                c.command + ";\r\n" + c.verb + "\\Sub;x;\r\n");
+                c.command + ";\r\n");
   FakePlatform fake(*registry, file.path());
   FakeWindow window;
   FolderDefinition definition;
   ReadSettings(fake.platform, window, definition, codePage);
   ASSERT_TRUE(fake.messages.shown.empty());
-  ASSERT_EQ(definition.MenuCount, 2);
+  ASSERT_EQ(definition.MenuCount, 1);
 
   MakeLink(fake.platform, definition, [] { return Placement::Desktop; });
   // The verb is one key, whatever its trail bytes, and its command comes back byte for byte.
   EXPECT_EQ(DumpTree(*registry, kHkeyClassesRoot, classKey + "\\Shell"),
-            "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + HexBytes(c.command + '\0') + "\n[" +
-                c.verb + "\\Sub]\n[" + c.verb + "\\Sub\\Command]\n@=1:78,00\n");
+            "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + HexBytes(c.command + '\0') + "\n");
   EXPECT_TRUE(DumpTree(*registry, kHkeyClassesRoot, classKey)
                   .starts_with("[]\n@=1:" + HexBytes(c.folderName + '\0')));
   EXPECT_TRUE(KeyExists(*registry, kHkeyLocalMachine, desktopKey));

@@ -183,6 +183,20 @@ TEST_P(RegistryContract, AHandleToADeletedKeyNoLongerWrites) {
   EXPECT_EQ(Dump(), "[]\n");
 }
 
+// Below a volatile key only volatile keys can be created; the volatile key
+// itself, and what is already below it, open as any other.
+TEST_P(RegistryContract, NoLastingKeyIsCreatedBelowAVolatileOne) {
+  { UniqueKey key = Create("Lasting"); }
+  ASSERT_EQ(CreateVolatileKey(*registry, kHkeyCurrentUser, kSandbox + "\\Lasting\\Passing"), kErrorSuccess);
+  { UniqueKey key = Create("Lasting\\Passing"); }
+  { UniqueKey key = Create("Lasting\\Passing\\Below", kErrorChildMustBeVolatile); }
+  ASSERT_EQ(CreateVolatileKey(*registry, kHkeyCurrentUser, kSandbox + "\\Lasting\\Passing\\Also"),
+            kErrorSuccess);
+  { UniqueKey key = Create("Lasting\\Passing\\Also"); }
+  { UniqueKey key = Create("Lasting\\Beside"); }
+  EXPECT_EQ(Dump(), "[]\n[Lasting]\n[Lasting\\Beside]\n[Lasting\\Passing]\n[Lasting\\Passing\\Also]\n");
+}
+
 TEST_P(RegistryContract, ClassesRootShowsTheMachineClassesKey) {
   const std::string name = "NookwayerTests.Contract";
   RemoveTree(*registry, kHkeyClassesRoot, name);

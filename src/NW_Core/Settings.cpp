@@ -1,6 +1,8 @@
 // Reading the settings (NWK) file into the folder definition.
 #include <algorithm>
 #include <optional>
+#include <string_view>
+#include <utility>
 
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
@@ -20,6 +22,24 @@ bool StartsWithKey(const std::wstring& text, std::wstring_view key) {
 
 bool IsMagicLine(const std::wstring& line) {
   return line.size() == std::wstring_view(text::kMagicLine).size() && StartsWithKey(line, text::kMagicLine);
+}
+
+// The last group of a class identifier: twelve hexadecimal digits. Anything
+// else makes a key name no shell reads as a CLSID, and a backslash in it would
+// split the class key in two levels that Remove Link could not take away whole.
+bool IsClsidGroup(std::wstring_view value) {
+  constexpr std::size_t kDigits = 12;
+  if (value.size() != kDigits) return false;
+  return std::all_of(value.begin(), value.end(), [](wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+  });
+}
+
+// A menu name is registered as the name of one key: without a backslash, which
+// would nest keys, and no longer than the registry takes a key name.
+bool IsVerbName(std::wstring_view name) {
+  constexpr std::size_t kMaxKeyName = 255;
+  return name.find(L'\\') == std::wstring_view::npos && name.size() <= kMaxKeyName;
 }
 
 // The longest line the reader takes. No name, icon, verb or command of more
@@ -52,15 +72,18 @@ bool ReadDefinition(TextInput& input, FolderDefinition& definition, CodePage cod
 
   line = next();
   if (!line || !StartsWithKey(*line, text::kClsidKey)) return false;
-  definition.FolderClsid =
-      text::kClsidPrefix + line->substr(std::wstring_view(text::kClsidKey).size()) + text::kClsidSuffix;
+  const std::wstring group = line->substr(std::wstring_view(text::kClsidKey).size());
+  if (!IsClsidGroup(group)) return false;
+  definition.FolderClsid = text::kClsidPrefix + group + text::kClsidSuffix;
 
   while (!input.AtEnd()) {
     // More verbs than the table holds: refuse the file rather than drop any.
     if (definition.MenuCount == kMenuSlots) return false;
     line = next();
     if (!line) return false;
-    definition.MenuItems[definition.MenuCount] = SplitMenuLine(*line);
+    MenuEntry entry = SplitMenuLine(*line);
+    if (!IsVerbName(entry.MenuName)) return false;
+    definition.MenuItems[definition.MenuCount] = std::move(entry);
     ++definition.MenuCount;
   }
   return true;

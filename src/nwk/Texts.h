@@ -61,9 +61,7 @@ inline constexpr wchar_t kShowClsid[] = L"CLSID:   ";
 inline constexpr wchar_t kShowIcon[] = L"Icon:    ";
 inline constexpr wchar_t kShowMenu[] = L"Menu ";
 inline constexpr wchar_t kShowCommandArrow[] = L" -> ";
-inline constexpr wchar_t kWarnClsid5[] = L"clsid5 is not 12 hex digits: ";
 inline constexpr wchar_t kWarnEmptyVerb[] = L"menu line has an empty name: ";
-inline constexpr wchar_t kWarnBackslashVerb[] = L"menu name holds a backslash (it becomes nested keys): ";
 inline constexpr wchar_t kWarnDuplicateVerb[] =
     L"menu name repeats an earlier one (the later command wins): ";
 

@@ -93,6 +93,18 @@ KeyHandle MemoryRegistry::NewHandle(std::shared_ptr<Node> node, std::uint32_t ac
 }
 
 long MemoryRegistry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
+  return Create(base, path, access, false, key);
+}
+
+long MemoryRegistry::CreateVolatileKey(KeyHandle base, std::string_view path) {
+  KeyHandle key = 0;
+  const long rc = Create(base, path, kKeyRights, true, key);
+  if (rc == kErrorSuccess) CloseKey(key);
+  return rc;
+}
+
+long MemoryRegistry::Create(KeyHandle base, std::string_view path, std::uint32_t access, bool isVolatile,
+                            KeyHandle& key) {
   key = 0;
   std::shared_ptr<Node> node;
   if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;
@@ -102,14 +114,17 @@ long MemoryRegistry::CreateKey(KeyHandle base, std::string_view path, std::uint3
       rc != kErrorSuccess)
     return rc;
   for (const std::wstring& part : parts) {
-    auto& child = node->children[Fold(part)];
-    if (!child) {
-      child = std::make_shared<Node>();
+    auto it = node->children.find(Fold(part));
+    if (it == node->children.end()) {
+      if (node->isVolatile && !isVolatile) return kErrorChildMustBeVolatile;
+      auto child = std::make_shared<Node>();
       child->name = part;
       child->path = node->path + "\\" + ToAnsi(part, codePage_);
       child->parent = node.get();
+      child->isVolatile = isVolatile;
+      it = node->children.emplace(Fold(part), std::move(child)).first;
     }
-    node = child;
+    node = it->second;
   }
   key = NewHandle(node, access);
   return kErrorSuccess;

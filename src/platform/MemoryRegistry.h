@@ -3,8 +3,9 @@
 // double-byte character never counts as two or splits at a trail byte; key
 // names match in any letter case and keep the case they were created with, a create
 // makes every missing key on its path, a key with subkeys cannot be deleted,
-// values keep their type and exact bytes, HKEY_CLASSES_ROOT is the classes key
-// of HKEY_LOCAL_MACHINE, and handles to deleted keys stop working.
+// values keep their type and exact bytes, no lasting key is created below a
+// volatile one, HKEY_CLASSES_ROOT is the classes key of HKEY_LOCAL_MACHINE,
+// and handles to deleted keys stop working.
 #pragma once
 
 #include <functional>
@@ -55,6 +56,9 @@ class MemoryRegistry final : public Registry {
   std::function<long(const Call&)> injectRead;
   // Number of handles opened and not yet closed.
   std::size_t OpenHandles() const { return handles_.size(); }
+  // Creates the keys missing on the path as volatile ones, as a create with
+  // REG_OPTION_VOLATILE does: a lasting key cannot be created below them.
+  long CreateVolatileKey(KeyHandle base, std::string_view path);
 
  private:
   struct Node;
@@ -70,6 +74,7 @@ class MemoryRegistry final : public Registry {
     std::string path;  // from the root, in the code page, for the journal
     Node* parent = nullptr;
     bool deleted = false;
+    bool isVolatile = false;
     std::map<Folded, std::shared_ptr<Node>> children;  // by folded name
     std::vector<Value> values;                         // by folded name
   };
@@ -78,6 +83,7 @@ class MemoryRegistry final : public Registry {
     std::uint32_t access;
   };
 
+  long Create(KeyHandle base, std::string_view path, std::uint32_t access, bool isVolatile, KeyHandle& key);
   long Resolve(KeyHandle base, std::shared_ptr<Node>& node, std::uint32_t need) const;
   long SplitPath(std::string_view path, std::vector<std::wstring>& parts) const;
   static Folded Fold(std::wstring_view name);

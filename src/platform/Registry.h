@@ -38,6 +38,7 @@ inline constexpr long kErrorInvalidParameter = 87;
 inline constexpr long kErrorBadPathname = 161;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;
+inline constexpr long kErrorChildMustBeVolatile = 1021;
 
 // A key handle: either a root key value or a key the backend opened.
 using KeyHandle = std::uintptr_t;

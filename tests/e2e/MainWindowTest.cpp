@@ -497,12 +497,17 @@ TEST_F(MainWindow, AFailedMakeLinkLeavesTheOlderRegistrationExactlyAsItWas) {
   SetKeyValue(registry_, kHkeyClassesRoot, classKey + L"\\Shell\\Older verb\\Command", L"",
               std::wstring(L"old.exe"), kRegSz);
   CreateKey(registry_, FromAnsi(kMyComputerKey), kHkeyLocalMachine);
-  const std::string before = Registered();
 
-  // Its tenth verb's name is longer than a key name may be.
+  // Its tenth verb's key is there already, volatile: its lasting Command key
+  // cannot be created.
+  HKEY tenth = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, (kClassKey + "\\Shell\\Verb 10").c_str(), 0, nullptr,
+                            REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &tenth, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(tenth);
+  const std::string before = Registered();
   std::string verbs;
-  for (int i = 1; i <= 12; ++i)
-    verbs += (i == 10 ? std::string(300, 'v') : "Verb " + std::to_string(i)) + ";cmd.exe;\r\n";
+  for (int i = 1; i <= 12; ++i) verbs += "Verb " + std::to_string(i) + ";cmd.exe;\r\n";
   HWND window = StartWith(WriteFile(kHeader + verbs));
   ASSERT_NE(window, nullptr);
   ASSERT_EQ(CheckState(Item(window, kDesktop)), BST_CHECKED);

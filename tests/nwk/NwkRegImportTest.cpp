@@ -148,7 +148,7 @@ TEST_F(NwkRegImport, EscapedTextImportsAsMakeWritesIt) {
       header + "name=Tools \"&\" More\\Misc\\\r\nicon=C:\\t.ico,2 \\\"\r\n" + clsid +
           "Open;notepad.exe \"%1\";\r\nTwo;x\ny\\;\r\nLast;trailing\n;\r\n",
       header + "name=a\nb\r\nicon=\r\n" + clsid +
-          ";empty name;\r\nSub\\Verb;c;\r\nTrail\\;e;\r\n[x;[y];\r\n spaced \t;f;\r\n",
+          ";empty name;\r\nQuote \"d\";c;\r\nTrail;e\\f\\;\r\n[x;[y];\r\n spaced \t;f;\r\n",
   };
   for (const std::string& settings : cases) {
     SCOPED_TRACE(settings);
