@@ -410,7 +410,7 @@ class CodePageRegistration : public testing::TestWithParam<RegistrationParam> {
     const RegistrationCase& c = std::get<1>(GetParam());
     if (SystemIsNot1252(c.codePage)) GTEST_SKIP() << "the row is written for code page 1252";
     NW_OPEN_REGISTRY(std::get<0>(GetParam()), c.codePage);
-    classKey = "CLSID\\{0000000D-CF0D-D10A-A240-" + c.clsid5 + "}";
+    classKey = "Software\\Classes\\CLSID\\{0000000D-CF0D-D10A-A240-" + c.clsid5 + "}";
     desktopKey = ToAnsi(text::kDesktopNameSpace) + "\\{0000000D-CF0D-D10A-A240-" + c.clsid5 + "}";
     Clean();
   }
@@ -418,7 +418,7 @@ class CodePageRegistration : public testing::TestWithParam<RegistrationParam> {
     if (registry) Clean();
   }
   void Clean() {
-    RemoveTree(*registry, kHkeyClassesRoot, classKey);
+    RemoveTree(*registry, kHkeyLocalMachine, classKey);
     RemoveTree(*registry, kHkeyLocalMachine, desktopKey);
   }
   std::unique_ptr<Registry> registry;
@@ -439,14 +439,14 @@ TEST_P(CodePageRegistration, MakeLinkWritesEachVerbAsOneKeyAndRemoveLinkLeavesNo
 
   MakeLink(fake.platform, definition, [] { return Placement::Desktop; });
   // The verb is one key, whatever its trail bytes, and its command comes back byte for byte.
-  EXPECT_EQ(DumpTree(*registry, kHkeyClassesRoot, classKey + "\\Shell"),
+  EXPECT_EQ(DumpTree(*registry, kHkeyLocalMachine, classKey + "\\Shell"),
             "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + HexBytes(c.command + '\0') + "\n");
-  EXPECT_TRUE(DumpTree(*registry, kHkeyClassesRoot, classKey)
+  EXPECT_TRUE(DumpTree(*registry, kHkeyLocalMachine, classKey)
                   .starts_with("[]\n@=1:" + HexBytes(c.folderName + '\0')));
   EXPECT_TRUE(KeyExists(*registry, kHkeyLocalMachine, desktopKey));
 
   RemoveLink(fake.platform, definition);
-  EXPECT_EQ(DumpTree(*registry, kHkeyClassesRoot, classKey), "");
+  EXPECT_EQ(DumpTree(*registry, kHkeyLocalMachine, classKey), "");
   EXPECT_FALSE(KeyExists(*registry, kHkeyLocalMachine, desktopKey));
 }
 

@@ -91,7 +91,7 @@ class HostileDefinitions : public testing::TestWithParam<Backend> {
   }
   void TearDown() override { Clean(); }
   void Clean() {
-    RemoveTree(*registry, kHkeyClassesRoot, ToAnsi(L"CLSID\\" + Clsid()));
+    RemoveTree(*registry, kHkeyLocalMachine, ToAnsi(L"Software\\Classes\\CLSID\\" + Clsid()));
     RemoveTree(*registry, kHkeyLocalMachine, ToAnsi(std::wstring(text::kDesktopNameSpace) + L"\\" + Clsid()));
   }
   static std::wstring Clsid() { return text::kClsidPrefix + FromAnsi(kClsid5) + text::kClsidSuffix; }
@@ -113,7 +113,7 @@ TEST_P(HostileDefinitions, AVerbNameTheRegistryRefusesFailsTheCommandAndLeavesNo
   EXPECT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].title, L"Nookwayer Error");
   // Nothing stays: not the class key with the verb before it, nor a placement.
-  EXPECT_FALSE(KeyExists(*registry, kHkeyClassesRoot, ToAnsi(L"CLSID\\" + Clsid())));
+  EXPECT_FALSE(KeyExists(*registry, kHkeyLocalMachine, ToAnsi(L"Software\\Classes\\CLSID\\" + Clsid())));
   EXPECT_FALSE(KeyExists(*registry, kHkeyLocalMachine,
                          ToAnsi(std::wstring(text::kDesktopNameSpace) + L"\\" + Clsid())));
 }
@@ -125,7 +125,7 @@ TEST_P(HostileDefinitions, BytesOfTheCodePageReachTheRegistryUnchanged) {
   FakePlatform fake(*registry, L"x.nwk");
   MakeLink(fake.platform, d, [] { return Placement::Manual; });
   UniqueKey key(*registry);
-  ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyClassesRoot), ToAnsi(L"CLSID\\" + Clsid()),
+  ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyLocalMachine), ToAnsi(L"Software\\Classes\\CLSID\\" + Clsid()),
                               0x19 | kKeyWow64_64Key, key.put()),
             kErrorSuccess);
   long type = 0;

@@ -15,7 +15,8 @@ namespace nw::test {
 namespace {
 
 const std::string kClsid = "{0000000D-CF0D-D10A-A240-00000000C0DE}";
-const std::string kClassKey = "CLSID\\" + kClsid;
+// The machine's class key, in the hive the registration names.
+const std::string kClassKey = "Software\\Classes\\CLSID\\" + kClsid;
 const std::string kDesktop =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" + kClsid;
 const std::string kMyComputer =
@@ -72,11 +73,11 @@ class Registration : public testing::TestWithParam<Backend> {
   }
   void TearDown() override { Clean(); }
   void Clean() {
-    RemoveTree(*registry, kHkeyClassesRoot, kClassKey);
+    RemoveTree(*registry, kHkeyLocalMachine, kClassKey);
     RemoveTree(*registry, kHkeyLocalMachine, kDesktop);
     RemoveTree(*registry, kHkeyLocalMachine, kMyComputer);
   }
-  std::string ClassDump() { return DumpTree(*registry, kHkeyClassesRoot, kClassKey); }
+  std::string ClassDump() { return DumpTree(*registry, kHkeyLocalMachine, kClassKey); }
   std::string DesktopDump() { return DumpTree(*registry, kHkeyLocalMachine, kDesktop); }
   std::string MyComputerDump() { return DumpTree(*registry, kHkeyLocalMachine, kMyComputer); }
 
@@ -129,6 +130,29 @@ TEST_P(Registration, RemoveLinkTakesEverythingAwayAndIsSilentWhenNothingIsThere)
   EXPECT_TRUE(fake.messages.shown.empty());
 }
 
+// The same folder registered for the current user as well: the machine's
+// registration writes and removes the machine's class key by its hive, never
+// through the merged view, which would reach the user's copy first.
+TEST_P(Registration, TheMachineRegistrationLeavesTheUsersOwnCopyAlone) {
+  const std::string userClass = "Software\\Classes\\CLSID\\" + kClsid;
+  RemoveTree(*registry, kHkeyCurrentUser, userClass);
+  FakePlatform fake(*registry, L"x.nwk");
+  FolderDefinition mine = TwoVerbs();
+  mine.FolderName = L"Mine";
+  MakeLink(
+      fake.platform, mine, [] { return Placement::Manual; }, Scope::User);
+  const std::string users = DumpTree(*registry, kHkeyCurrentUser, userClass);
+  ASSERT_NE(users.find(Sz("Mine")), std::string::npos) << users;
+
+  MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Desktop; });
+  EXPECT_EQ(ClassDump(), kTwoVerbLayout);
+  EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, userClass), users);
+  RemoveLink(fake.platform, TwoVerbs());
+  EXPECT_EQ(ClassDump() + DesktopDump(), "");
+  EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, userClass), users);
+  RemoveTree(*registry, kHkeyCurrentUser, userClass);
+}
+
 TEST_P(Registration, VerbNamesGoIntoKeyPathsVerbatim) {
   FolderDefinition d = TwoVerbs();
   d.MenuItems[0] = {L"Same", L"first"};
@@ -162,7 +186,7 @@ TEST_P(Registration, WithoutAClsidNothingIsWrittenOrDeleted) {
     RootKey root;
     std::wstring parent;
   } places[] = {
-      {kHkeyClassesRoot, L"CLSID"},
+      {kHkeyLocalMachine, L"Software\\Classes\\CLSID"},
       {kHkeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace"},
       {kHkeyLocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace"},
   };
@@ -177,7 +201,8 @@ TEST_P(Registration, WithoutAClsidNothingIsWrittenOrDeleted) {
     long type = 0;
     std::vector<std::uint8_t> data;
     UniqueKey classes(*registry);
-    registry->OpenKey(RootHandle(kHkeyClassesRoot), "CLSID", 0x19 | kKeyWow64_64Key, classes.put());
+    registry->OpenKey(RootHandle(kHkeyLocalMachine), "Software\\Classes\\CLSID", 0x19 | kKeyWow64_64Key,
+                      classes.put());
     all += "default:" + std::to_string(registry->QueryValue(classes.get(), "", type, data));
     return all;
   };
@@ -200,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Backends, Registration, testing::ValuesIn(AllBackends()
 // The calls, in order, as the in-memory registry saw them: all of them, or
 // only the writes (keys created, values set, keys and values deleted).
 std::vector<std::string> Calls(const MemoryRegistry& registry, bool writesOnly = false) {
-  const std::string classes = "HKEY_LOCAL_MACHINE\\Software\\Classes\\" + kClassKey;
+  const std::string classes = "HKEY_LOCAL_MACHINE\\" + kClassKey;
   std::vector<std::string> calls;
   for (const MemoryRegistry::Call& call : registry.Journal()) {
     if (writesOnly && call.operation == "OpenKey") continue;
@@ -260,7 +285,7 @@ TEST(RegistrationOrder, RemoveLinkDeletesClassThenBothNamespaceEntries) {
   ASSERT_FALSE(deletes.empty());
   EXPECT_EQ(deletes.back(),
             "DeleteKey HKEY_LOCAL_MACHINE\\" + kMyComputer.substr(0, kMyComputer.rfind('\\')) + " " + kClsid);
-  EXPECT_EQ(DumpTree(registry, kHkeyClassesRoot, kClassKey), "");
+  EXPECT_EQ(DumpTree(registry, kHkeyLocalMachine, kClassKey), "");
 }
 
 FolderDefinition TwentyVerbs() {
@@ -273,12 +298,12 @@ FolderDefinition TwentyVerbs() {
 
 // The three trees the folder's commands touch, as text.
 std::vector<std::string> Trees(Registry& registry) {
-  return {DumpTree(registry, kHkeyClassesRoot, kClassKey), DumpTree(registry, kHkeyLocalMachine, kDesktop),
+  return {DumpTree(registry, kHkeyLocalMachine, kClassKey), DumpTree(registry, kHkeyLocalMachine, kDesktop),
           DumpTree(registry, kHkeyLocalMachine, kMyComputer)};
 }
 // Where each of them starts, as NotRestored names it.
 const Unrestored kTreeRoots[] = {
-    {kHkeyClassesRoot, kClassKey}, {kHkeyLocalMachine, kDesktop}, {kHkeyLocalMachine, kMyComputer}};
+    {kHkeyLocalMachine, kClassKey}, {kHkeyLocalMachine, kDesktop}, {kHkeyLocalMachine, kMyComputer}};
 
 // An older registration of the same folder: a name and a verb of its own, a
 // value of a type the program never writes, and the other placement.
@@ -289,7 +314,7 @@ void OlderRegistration(const Platform& platform) {
   d.MenuCount = 1;
   MakeLink(platform, d, [] { return Placement::MyComputer; });
   UniqueKey key(platform.registry);
-  ASSERT_EQ(platform.registry.OpenKey(RootHandle(kHkeyClassesRoot), kClassKey + "\\DefaultIcon", kAccess,
+  ASSERT_EQ(platform.registry.OpenKey(RootHandle(kHkeyLocalMachine), kClassKey + "\\DefaultIcon", kAccess,
                                       key.put()),
             kErrorSuccess);
   ASSERT_EQ(platform.registry.SetValue(key.get(), "Expand", 2, {'%', 'O', '%', 0}), kErrorSuccess);

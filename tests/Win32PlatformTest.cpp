@@ -18,7 +18,7 @@ namespace nw::test {
 namespace {
 
 const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-000000057E57}";
-const std::string kClassKey = "CLSID\\{0000000D-CF0D-D10A-A240-000000057E57}";
+const std::string kClassKey = "Software\\Classes\\CLSID\\{0000000D-CF0D-D10A-A240-000000057E57}";
 const std::string kDesktop =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-"
     "000000057E57}";
@@ -49,13 +49,13 @@ TEST(Win32Platform, BothBuildsWriteAndDeleteIn64BitView) {
   Win32Registry registry;
   FakePlatform fake(registry, L"x.nwk");
   MakeLink(fake.platform, Definition(), [] { return Placement::Desktop; });
-  EXPECT_TRUE(KeyExists(registry, kHkeyClassesRoot, kClassKey + "\\Shell\\Open\\Command", kKeyWow64_64Key));
+  EXPECT_TRUE(KeyExists(registry, kHkeyLocalMachine, kClassKey + "\\Shell\\Open\\Command", kKeyWow64_64Key));
   EXPECT_TRUE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
   // Nothing in the 32-bit view, where the 64-bit shell would never look.
-  EXPECT_FALSE(KeyExists(registry, kHkeyClassesRoot, kClassKey, kKeyWow64_32Key));
+  EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kClassKey, kKeyWow64_32Key));
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_32Key));
   RemoveLink(fake.platform, Definition());
-  EXPECT_FALSE(KeyExists(registry, kHkeyClassesRoot, kClassKey, kKeyWow64_64Key));
+  EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kClassKey, kKeyWow64_64Key));
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
 }
 
@@ -108,16 +108,16 @@ TEST(Win32Platform, RemoveLinkDeletesSubkeysNamedOutsideTheCodePage) {
   for (const std::wstring& path : {classKey + L"\\\u0915\u0916", classKey + L"\\\u0915\u0916\\\u0917",
                                    classKey + L"\\Shell\\\u0918 verb\\Command"}) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0,
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
                               KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
   }
   EXPECT_NO_THROW(RemoveLink(fake.platform, Definition()));
-  EXPECT_FALSE(KeyExists(registry, kHkeyClassesRoot, kClassKey, kKeyWow64_64Key));
+  EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kClassKey, kKeyWow64_64Key));
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
   EXPECT_TRUE(fake.messages.shown.empty());
-  RemoveTree(registry, kHkeyClassesRoot, kClassKey);
+  RemoveTree(registry, kHkeyLocalMachine, kClassKey);
 }
 
 // The shell may still run code of its libraries after ShellExecute returns:

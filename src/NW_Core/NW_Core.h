@@ -107,9 +107,13 @@ std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, std::siz
 std::vector<RegistryStep> PlacementSteps(const FolderDefinition& definition, Placement placement);
 void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps);
 
-// Whose registration it is: the machine's (the layout's own roots) or the
-// current user's, where HKCR\P becomes HKCU\Software\Classes\P and HKLM\P
-// becomes HKCU\P. Explorer merges both.
+// Whose registration it is, and so which hive each key is written to. The
+// layout names the class keys under HKEY_CLASSES_ROOT, but that is a merged view
+// whose writes may land in either hive (in the user's when the user has the key
+// already), so the class keys are always written to a hive by name:
+// HKCR\P becomes HKLM\Software\Classes\P for the machine and
+// HKCU\Software\Classes\P for the current user, where HKLM\P also becomes
+// HKCU\P. Explorer merges both.
 enum class Scope { Machine, User };
 struct KeyLocation {
   RootKey root;

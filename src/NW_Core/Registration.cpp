@@ -119,9 +119,9 @@ void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps) {
 }
 
 KeyLocation InScope(RootKey root, const std::wstring& path, Scope scope) {
-  if (scope == Scope::Machine) return {root, path};
-  if (root == kHkeyClassesRoot) return {kHkeyCurrentUser, std::wstring(text::kUserClassesKey) + L"\\" + path};
-  if (root == kHkeyLocalMachine) return {kHkeyCurrentUser, path};
+  const RootKey hive = scope == Scope::Machine ? kHkeyLocalMachine : kHkeyCurrentUser;
+  if (root == kHkeyClassesRoot) return {hive, std::wstring(text::kHiveClassesKey) + L"\\" + path};
+  if (root == kHkeyLocalMachine) return {hive, path};
   return {root, path};
 }
 

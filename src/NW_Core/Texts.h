@@ -31,7 +31,7 @@ inline constexpr wchar_t kClsidSuffix[] = L"}";
 
 // The registry layout.
 inline constexpr wchar_t kClassesKey[] = L"CLSID";
-inline constexpr wchar_t kUserClassesKey[] = L"Software\\Classes";
+inline constexpr wchar_t kHiveClassesKey[] = L"Software\\Classes";
 inline constexpr wchar_t kDesktopNameSpace[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace";
 inline constexpr wchar_t kMyComputerNameSpace[] =

@@ -55,10 +55,8 @@ MemoryRegistry::MemoryRegistry(CodePage codePage)
     : codePage_(codePage), currentUser_(std::make_shared<Node>()), localMachine_(std::make_shared<Node>()) {
   currentUser_->path = "HKEY_CURRENT_USER";
   localMachine_->path = "HKEY_LOCAL_MACHINE";
-  // HKEY_CLASSES_ROOT shows the machine's classes key.
   KeyHandle classes = 0;
   CreateKey(RootHandle(kHkeyLocalMachine), "Software\\Classes", kKeyRights, classes);
-  classesRoot_ = handles_.at(classes).node;
   CloseKey(classes);
   journal_.clear();
 }
@@ -67,7 +65,6 @@ MemoryRegistry::~MemoryRegistry() = default;
 
 long MemoryRegistry::Resolve(KeyHandle base, std::shared_ptr<Node>& node, std::uint32_t need) const {
   switch (base) {
-    case RootHandle(kHkeyClassesRoot): node = classesRoot_; return kErrorSuccess;
     case RootHandle(kHkeyCurrentUser): node = currentUser_; return kErrorSuccess;
     case RootHandle(kHkeyLocalMachine): node = localMachine_; return kErrorSuccess;
     default: break;
@@ -253,7 +250,6 @@ long MemoryRegistry::DeleteTree(KeyHandle parent, std::string_view subkey, std::
 
 long MemoryRegistry::CloseKey(KeyHandle key) {
   switch (key) {
-    case RootHandle(kHkeyClassesRoot):
     case RootHandle(kHkeyCurrentUser):
     case RootHandle(kHkeyLocalMachine): return kErrorSuccess;
     default: break;

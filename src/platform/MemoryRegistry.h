@@ -4,8 +4,13 @@
 // names match in any letter case and keep the case they were created with, a create
 // makes every missing key on its path, a key with subkeys cannot be deleted,
 // values keep their type and exact bytes, no lasting key is created below a
-// volatile one, HKEY_CLASSES_ROOT is the classes key of HKEY_LOCAL_MACHINE,
-// and handles to deleted keys stop working.
+// volatile one, and handles to deleted keys stop working.
+//
+// It has no HKEY_CLASSES_ROOT. That root is a view: Windows merges the user's
+// classes over the machine's and may write to either, Wine shows the
+// machine's alone. The program names the hive it means, and a call through
+// the view is refused here as an invalid handle, so that any that remains
+// fails its tests.
 #pragma once
 
 #include <functional>
@@ -92,7 +97,7 @@ class MemoryRegistry final : public Registry {
   KeyHandle NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
 
   CodePage codePage_;
-  std::shared_ptr<Node> classesRoot_, currentUser_, localMachine_;
+  std::shared_ptr<Node> currentUser_, localMachine_;
   std::map<KeyHandle, Open> handles_;
   KeyHandle nextHandle_ = 0x1000;
   std::vector<Call> journal_;

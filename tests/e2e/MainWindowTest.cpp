@@ -26,7 +26,8 @@ constexpr DWORD kWait = 10000;
 // The about window's close image.
 constexpr int kAboutClose = about::kBtnEnd;
 const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-0000E2E00001}";
-const std::string kClassKey = "CLSID\\{0000000D-CF0D-D10A-A240-0000E2E00001}";
+// The machine's classes, by their hive: where the program writes them.
+const std::string kClassKey = "Software\\Classes\\CLSID\\{0000000D-CF0D-D10A-A240-0000E2E00001}";
 const std::string kNameSpace = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 const std::string kDesktopKey = kNameSpace + "Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-0000E2E00001}";
 const std::string kMyComputerKey =
@@ -53,7 +54,7 @@ class MainWindow : public testing::Test {
   }
   void Clean() {
     for (const std::string& key : {kClassKey, kDesktopKey, kMyComputerKey})
-      test::RemoveTree(registry_, key == kClassKey ? kHkeyClassesRoot : kHkeyLocalMachine, key);
+      test::RemoveTree(registry_, kHkeyLocalMachine, key);
   }
   std::wstring WriteFile(const std::string& bytes) {
     const fs::path path = dir_ / "folder definition.nwk";
@@ -66,7 +67,7 @@ class MainWindow : public testing::Test {
     return WaitForActiveWindow(process_->Id(), kMainWindowClass, L"Nookwayer", kWait);
   }
   std::string Registered() {
-    return test::DumpTree(registry_, kHkeyClassesRoot, kClassKey) + "|" +
+    return test::DumpTree(registry_, kHkeyLocalMachine, kClassKey) + "|" +
            test::DumpTree(registry_, kHkeyLocalMachine, kDesktopKey) + "|" +
            test::DumpTree(registry_, kHkeyLocalMachine, kMyComputerKey);
   }
@@ -75,7 +76,7 @@ class MainWindow : public testing::Test {
   // it: every Make Link fails there until Clean() takes the key away.
   bool MakeTheClassKeyVolatile() {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
                         KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
       return false;
     RegCloseKey(key);
@@ -274,7 +275,7 @@ TEST_P(Commands, WriteTheLayoutOfTheChosenPlacementAndEnd) {
     Dismiss(*box);
   }
   ASSERT_TRUE(Ended(0));
-  EXPECT_TRUE(test::KeyExists(registry_, kHkeyClassesRoot, kClassKey + "\\Shell\\Edit\\Command"));
+  EXPECT_TRUE(test::KeyExists(registry_, kHkeyLocalMachine, kClassKey + "\\Shell\\Edit\\Command"));
   EXPECT_EQ(test::KeyExists(registry_, kHkeyLocalMachine, kDesktopKey), c.desktop);
   EXPECT_EQ(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey), c.myComputer);
 }
@@ -393,14 +394,14 @@ void ExpectFileReleased(const std::wstring& file) {
 
 TEST_F(MainWindow, AFileWithoutItsClsidIsReportedAndItsCommandsTouchNoSharedKey) {
   // A canary class with a value and a subkey, beside every other class of the machine.
-  const std::string canary = "CLSID\\{0000000D-CF0D-D10A-A240-CA0A0000E2E0}";
-  CreateKey(registry_, FromAnsi(canary) + L"\\Shell", kHkeyClassesRoot);
-  SetKeyValue(registry_, kHkeyClassesRoot, FromAnsi(canary), L"", std::wstring(L"canary"), kRegSz);
+  const std::string canary = "Software\\Classes\\CLSID\\{0000000D-CF0D-D10A-A240-CA0A0000E2E0}";
+  CreateKey(registry_, FromAnsi(canary) + L"\\Shell", kHkeyLocalMachine);
+  SetKeyValue(registry_, kHkeyLocalMachine, FromAnsi(canary), L"", std::wstring(L"canary"), kRegSz);
   auto snapshot = [&] {
-    return SubkeyNames(registry_, kHkeyClassesRoot, "CLSID") + "|" +
+    return SubkeyNames(registry_, kHkeyLocalMachine, "Software\\Classes\\CLSID") + "|" +
            SubkeyNames(registry_, kHkeyLocalMachine, kNameSpace + "Desktop\\NameSpace") + "|" +
            SubkeyNames(registry_, kHkeyLocalMachine, kNameSpace + "MyComputer\\NameSpace") + "|" +
-           test::DumpTree(registry_, kHkeyClassesRoot, canary);
+           test::DumpTree(registry_, kHkeyLocalMachine, canary);
   };
   const std::string before = snapshot();
   ASSERT_NE(before.find("CA0A0000E2E0"), std::string::npos);
@@ -440,7 +441,7 @@ TEST_F(MainWindow, AFileWithoutItsClsidIsReportedAndItsCommandsTouchNoSharedKey)
   EXPECT_EQ(snapshot(), before);
   PressKey(window, VK_ESCAPE);
   EXPECT_TRUE(Ended(0));
-  test::RemoveTree(registry_, kHkeyClassesRoot, canary);
+  test::RemoveTree(registry_, kHkeyLocalMachine, canary);
 }
 
 TEST_F(MainWindow, TheSettingsFileIsReleasedOnceTheWindowIsOpen) {
@@ -484,24 +485,24 @@ TEST_F(MainWindow, AFailedCommandIsReportedOnceAndCanBeTriedAgain) {
   Click(Item(window, kMakeLink));
   EXPECT_TRUE(Ended(0));
   EXPECT_TRUE(MessageBoxesOf(process_->Id()).empty());
-  EXPECT_TRUE(test::KeyExists(registry_, kHkeyClassesRoot, kClassKey + "\\Shell\\Edit\\Command"));
+  EXPECT_TRUE(test::KeyExists(registry_, kHkeyLocalMachine, kClassKey + "\\Shell\\Edit\\Command"));
   EXPECT_TRUE(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey));
 }
 
 TEST_F(MainWindow, AFailedMakeLinkLeavesTheOlderRegistrationExactlyAsItWas) {
   // An older registration of the same folder, with a name and a verb of its own.
   const std::wstring classKey = FromAnsi(kClassKey);
-  CreateKey(registry_, classKey, kHkeyClassesRoot);
-  SetKeyValue(registry_, kHkeyClassesRoot, classKey, L"", std::wstring(L"Older"), kRegSz);
-  CreateKey(registry_, classKey + L"\\Shell\\Older verb\\Command", kHkeyClassesRoot);
-  SetKeyValue(registry_, kHkeyClassesRoot, classKey + L"\\Shell\\Older verb\\Command", L"",
+  CreateKey(registry_, classKey, kHkeyLocalMachine);
+  SetKeyValue(registry_, kHkeyLocalMachine, classKey, L"", std::wstring(L"Older"), kRegSz);
+  CreateKey(registry_, classKey + L"\\Shell\\Older verb\\Command", kHkeyLocalMachine);
+  SetKeyValue(registry_, kHkeyLocalMachine, classKey + L"\\Shell\\Older verb\\Command", L"",
               std::wstring(L"old.exe"), kRegSz);
   CreateKey(registry_, FromAnsi(kMyComputerKey), kHkeyLocalMachine);
 
   // Its tenth verb's key is there already, volatile: its lasting Command key
   // cannot be created.
   HKEY tenth = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, (kClassKey + "\\Shell\\Verb 10").c_str(), 0, nullptr,
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kClassKey + "\\Shell\\Verb 10").c_str(), 0, nullptr,
                             REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &tenth, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(tenth);
@@ -764,11 +765,11 @@ TEST_P(MainWindowCodePage, ShowsTheNamesAndRegistersEachVerbAsOneKey) {
 
   // The verb is one key (a backslash as a second byte splits nothing), with its text byte for byte.
   EXPECT_EQ(
-      test::DumpTree(registry_, kHkeyClassesRoot, kClassKey + "\\Shell"),
+      test::DumpTree(registry_, kHkeyLocalMachine, kClassKey + "\\Shell"),
       "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + test::HexBytes(c.command + '\0') + "\n");
-  EXPECT_TRUE(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey)
+  EXPECT_TRUE(test::DumpTree(registry_, kHkeyLocalMachine, kClassKey)
                   .starts_with("[]\n@=1:" + test::HexBytes(c.folderName + '\0') + "\n"));
-  EXPECT_EQ(test::DumpTree(registry_, kHkeyClassesRoot, kClassKey + "\\DefaultIcon"),
+  EXPECT_EQ(test::DumpTree(registry_, kHkeyLocalMachine, kClassKey + "\\DefaultIcon"),
             "[]\n@=1:" + test::HexBytes(c.icon + '\0') + "\n");
   EXPECT_FALSE(test::KeyExists(registry_, kHkeyLocalMachine, kDesktopKey));
   EXPECT_FALSE(test::KeyExists(registry_, kHkeyLocalMachine, kMyComputerKey));

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 const std::string kClsid = "{0000000D-CF0D-D10A-A240-0000E2E0A0B4}";
 const std::string kNameSpace = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 const std::pair<RootKey, std::string> kLocations[] = {
-    {kHkeyClassesRoot, "CLSID\\" + kClsid},
+    {kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + kClsid},
     {kHkeyLocalMachine, kNameSpace + "Desktop\\NameSpace\\" + kClsid},
     {kHkeyLocalMachine, kNameSpace + "MyComputer\\NameSpace\\" + kClsid},
     {kHkeyCurrentUser, "Software\\Classes\\CLSID\\" + kClsid},

@@ -312,7 +312,7 @@ class NwkRegistry : public testing::TestWithParam<test::Backend> {
   static std::vector<std::pair<RootKey, std::string>> Locations() {
     const std::string clsid = ToAnsi(kClsid);
     const std::string ns = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
-    return {{kHkeyClassesRoot, "CLSID\\" + clsid},
+    return {{kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + clsid},
             {kHkeyLocalMachine, ns + "Desktop\\NameSpace\\" + clsid},
             {kHkeyLocalMachine, ns + "MyComputer\\NameSpace\\" + clsid},
             {kHkeyCurrentUser, "Software\\Classes\\CLSID\\" + clsid},
@@ -328,13 +328,14 @@ class NwkRegistry : public testing::TestWithParam<test::Backend> {
 void Poke(Registry& registry, const std::string& classPath, const std::string& name, long type,
           const std::vector<std::uint8_t>& bytes) {
   UniqueKey key(registry);
-  ASSERT_EQ(registry.OpenKey(kHkeyClassesRoot, classPath, kAccess, key.put()), kErrorSuccess);
+  ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Classes\\" + classPath, kAccess, key.put()),
+            kErrorSuccess);
   ASSERT_EQ(registry.SetValue(key.get(), name, type, bytes), kErrorSuccess);
 }
 
 TEST_P(NwkRegistry, StatusNamesEveryDifference) {
   ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
-  const std::wstring k = L"HKEY_CLASSES_ROOT\\CLSID\\" + kClsid;
+  const std::wstring k = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\" + kClsid;
   const std::wstring desktop =
       L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" +
       kClsid;
@@ -355,8 +356,8 @@ TEST_P(NwkRegistry, StatusNamesEveryDifference) {
       {"after make", [](Registry&) {}, kExitDone, {L"the registry holds exactly the definition's layout"}},
       {"icon edited",
        [&](Registry& r) {
-         SetKeyValue(r, kHkeyClassesRoot, L"CLSID\\" + kClsid + L"\\DefaultIcon", L"", std::wstring(L"x.ico"),
-                     kRegSz);
+         SetKeyValue(r, kHkeyLocalMachine, L"Software\\Classes\\CLSID\\" + kClsid + L"\\DefaultIcon", L"",
+                     std::wstring(L"x.ico"), kRegSz);
        },
        kExitDiffers,
        {L"different value: " + k + L"\\DefaultIcon @"}},
@@ -369,8 +370,9 @@ TEST_P(NwkRegistry, StatusNamesEveryDifference) {
       {"threading model emptied, a value and a verb added",
        [&](Registry& r) {
          Poke(r, "CLSID\\" + clsid + "\\InProcServer32", "ThreadingModel", kRegSz, {0});
-         CreateKey(r, L"CLSID\\" + kClsid + L"\\Shell\\Print", kHkeyClassesRoot);
-         SetKeyValue(r, kHkeyClassesRoot, L"CLSID\\" + kClsid, L"InfoTip", std::wstring(L"t"), kRegSz);
+         CreateKey(r, L"Software\\Classes\\CLSID\\" + kClsid + L"\\Shell\\Print", kHkeyLocalMachine);
+         SetKeyValue(r, kHkeyLocalMachine, L"Software\\Classes\\CLSID\\" + kClsid, L"InfoTip",
+                     std::wstring(L"t"), kRegSz);
        },
        kExitDiffers,
        {L"different value: " + k + L"\\InProcServer32 \"ThreadingModel\"",
@@ -455,16 +457,18 @@ TEST_P(NwkRegistry, StatusAfterMakeMatchesForVerbNamesTheRegistryNormalises) {
 // and the first verb, then cannot create the lasting Command key below it.
 TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
   ScratchFile file(kHeader + "Open;a.exe;\r\nBlocked;cmd;\r\n");
-  const std::string shell = "CLSID\\" + ToAnsi(kClsid) + "\\Shell";
-  CreateKey(*registry_, FromAnsi(shell), kHkeyClassesRoot);
-  ASSERT_EQ(test::CreateVolatileKey(*registry_, kHkeyClassesRoot, shell + "\\Blocked"), kErrorSuccess);
-  const std::string before = test::DumpTree(*registry_, kHkeyClassesRoot, "CLSID\\" + ToAnsi(kClsid));
+  const std::string shell = "Software\\Classes\\CLSID\\" + ToAnsi(kClsid) + "\\Shell";
+  CreateKey(*registry_, FromAnsi(shell), kHkeyLocalMachine);
+  ASSERT_EQ(test::CreateVolatileKey(*registry_, kHkeyLocalMachine, shell + "\\Blocked"), kErrorSuccess);
+  const std::string before =
+      test::DumpTree(*registry_, kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + ToAnsi(kClsid));
   const Result result = Nwk({L"make", file.path()});
   EXPECT_EQ(result.status, kExitRegistry);
   EXPECT_NE(result.output.err.find("nwk: the registry refused: "), std::string::npos) << result.output.err;
   EXPECT_EQ(result.output.err.find("registered"), std::string::npos);
   EXPECT_NE(result.output.err.find("nothing was changed: the registry is as it was"), std::string::npos);
-  EXPECT_EQ(test::DumpTree(*registry_, kHkeyClassesRoot, "CLSID\\" + ToAnsi(kClsid)), before);
+  EXPECT_EQ(test::DumpTree(*registry_, kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + ToAnsi(kClsid)),
+            before);
   EXPECT_EQ(Nwk({L"status", file.path()}).status, kExitDiffers);
 }
 
@@ -474,7 +478,7 @@ TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
 TEST(NwkStatus, WhatTheRegistryCannotReadIsAnErrorNotADifference) {
   ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
   const std::string clsid = ToAnsi(kClsid);
-  const std::wstring k = L"HKEY_CLASSES_ROOT\\CLSID\\" + kClsid;
+  const std::wstring k = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\" + kClsid;
   const struct {
     const char* operation;
     std::string pathEnd;  // the end of the path of the key the call addresses
@@ -517,20 +521,20 @@ TEST_P(NwkCodePage, Cp932VerbsAreOneKeyEachFromMakeToRemove) {
   if (!registry) GTEST_SKIP() << GetParam().name << " registry: " << why;
   ScratchFile file(kHeader + "\x95\x5C\x8E\xA6;\x83\x5C.exe;\r\n\x83\x5C;x;\r\n");
   const std::string clsid = ToAnsi(kClsid);
-  test::RemoveTree(*registry, kHkeyClassesRoot, "CLSID\\" + clsid);
+  test::RemoveTree(*registry, kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + clsid);
   const Result shown = Nwk({L"show", file.path()}, registry.get());
   EXPECT_NE(shown.output.out.find(Utf8(L"\u8868\u793A -> \u30BD.exe")), std::string::npos)
       << shown.output.out;
 
   ASSERT_EQ(Nwk({L"make", file.path(), L"--placement", L"manual"}, registry.get()).status, kExitDone);
-  EXPECT_EQ(test::DumpTree(*registry, kHkeyClassesRoot, "CLSID\\" + clsid + "\\Shell"),
+  EXPECT_EQ(test::DumpTree(*registry, kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + clsid + "\\Shell"),
             "[]\n[\x83\x5C]\n[\x83\x5C\\Command]\n@=1:78,00\n"
             "[\x95\x5C\x8E\xA6]\n[\x95\x5C\x8E\xA6\\Command]\n@=1:83,5c,2e,65,78,65,00\n");
   const Result status = Nwk({L"status", file.path(), L"--placement", L"manual"}, registry.get());
   EXPECT_EQ(status.status, kExitDone) << status.output.out;
 
   EXPECT_EQ(Nwk({L"remove", file.path()}, registry.get()).status, kExitDone);
-  EXPECT_FALSE(test::KeyExists(*registry, kHkeyClassesRoot, "CLSID\\" + clsid));
+  EXPECT_FALSE(test::KeyExists(*registry, kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + clsid));
 }
 
 INSTANTIATE_TEST_SUITE_P(CodePages, NwkCodePage, testing::ValuesIn(test::CodePageBackends()),
@@ -586,7 +590,8 @@ TEST(NwkNotRestored, NamesWhatCouldNotBePutBack) {
     EXPECT_EQ(result.status, kExitNotRestored);
     EXPECT_NE(result.output.err.find("nwk: the registry refused: "), std::string::npos) << result.output.err;
     EXPECT_NE(
-        result.output.err.find("nwk: could not be put back as it was: HKEY_CLASSES_ROOT\\CLSID\\" + clsid),
+        result.output.err.find(
+            "nwk: could not be put back as it was: HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\" + clsid),
         std::string::npos)
         << result.output.err;
     EXPECT_EQ(result.output.err.find("nothing was changed"), std::string::npos);
