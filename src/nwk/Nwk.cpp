@@ -14,7 +14,7 @@
 namespace nw::nwk {
 namespace {
 
-enum class Command { Show, Export, Make, Remove, Status };
+enum class Command { Show, Export, Make, Remove, Status, New };
 
 struct Options {
   Command command = Command::Show;
@@ -24,6 +24,10 @@ struct Options {
   Scope scope = Scope::Machine;
   bool removal = false;
   std::optional<std::wstring> outPath;
+  // new
+  std::optional<std::wstring> icon;
+  std::vector<std::wstring> verbs;
+  bool force = false;
 };
 
 struct UsageError {
@@ -34,11 +38,8 @@ Options Parse(const std::vector<std::wstring>& args) {
   static constexpr struct {
     const wchar_t* name;
     Command command;
-  } kCommands[] = {{L"show", Command::Show},
-                   {L"export", Command::Export},
-                   {L"make", Command::Make},
-                   {L"remove", Command::Remove},
-                   {L"status", Command::Status}};
+  } kCommands[] = {{L"show", Command::Show},     {L"export", Command::Export}, {L"make", Command::Make},
+                   {L"remove", Command::Remove}, {L"status", Command::Status}, {L"new", Command::New}};
   Options options;
   bool known = false;
   for (const auto& entry : kCommands)
@@ -75,8 +76,17 @@ Options Parse(const std::vector<std::wstring>& args) {
       allowed(arg, {Command::Export});
       options.removal = true;
     } else if (arg == L"-o") {
-      allowed(arg, {Command::Export});
+      allowed(arg, {Command::Export, Command::New});
       options.outPath = value();
+    } else if (arg == L"--icon") {
+      allowed(arg, {Command::New});
+      options.icon = value();
+    } else if (arg == L"--verb") {
+      allowed(arg, {Command::New});
+      options.verbs.push_back(value());
+    } else if (arg == L"--force") {
+      allowed(arg, {Command::New});
+      options.force = true;
     } else if (options.file.empty() && !arg.empty() && arg[0] != L'-') {
       options.file = arg;
     } else {
@@ -84,6 +94,7 @@ Options Parse(const std::vector<std::wstring>& args) {
     }
   }
   if (options.file.empty()) throw UsageError{text::kMissingFile};
+  if (options.command == Command::New && !options.outPath) throw UsageError{text::kNewMissingOutput};
   if (options.removal && options.placementGiven)
     throw UsageError{text::kOptionNotFor + std::wstring(L"--placement")};
   return options;
@@ -122,7 +133,9 @@ class NoEnd final : public Program {
   [[noreturn]] void End(int) override { throw std::logic_error("the core ended nwk"); }
 };
 
-bool WriteFile(const std::wstring& path, const std::string& bytes) {
+}  // namespace
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
   struct Closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
@@ -136,12 +149,18 @@ bool WriteFile(const std::wstring& path, const std::string& bytes) {
   return std::fclose(file.release()) == 0 && written;
 }
 
+namespace {
+
 int Error(Output& output, int status, const std::wstring& message) {
   output.err += Utf8(text::kErrorPrefix + message) + "\n";
   return status;
 }
 
 int Execute(const Options& options, Output& output, Registry* registry) {
+  if (options.command == Command::New) {
+    const NewFile file{options.file, options.icon.value_or(text::kNewDefaultIcon), options.verbs};
+    return WriteNewFile(file, *options.outPath, options.force, output, registry);
+  }
   FolderDefinition definition;
   bool complete = false;
   try {
@@ -170,7 +189,7 @@ int Execute(const Options& options, Output& output, Registry* registry) {
     if (!options.outPath) {
       output.out += bytes;
       output.outEncoding = Encoding::Utf16Le;
-    } else if (!WriteFile(*options.outPath, bytes)) {
+    } else if (!WriteBytes(*options.outPath, bytes)) {
       return Error(output, kExitCannotWrite, text::kCannotWrite + *options.outPath);
     }
     return kExitDone;

@@ -3,7 +3,11 @@
 // compares it with the registry, all through the same core.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -96,6 +100,31 @@ class RegistryReadError : public std::runtime_error {
 // one) raises RegistryReadError: what it holds is unknown.
 std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition& definition,
                                       Placement placement, Scope scope);
+
+// The new command: a settings file from its parts.
+struct NewFile {
+  std::wstring name;
+  std::wstring icon;
+  std::vector<std::wstring> verbs;  // menu lines, "MENU;COMMAND;"
+};
+// Six bytes from a random source.
+using RandomBytes = std::function<std::array<std::uint8_t, 6>()>;
+// The system's cryptographic random source.
+std::array<std::uint8_t, 6> SystemRandomBytes();
+// Twelve upper-case hexadecimal digits from the random source, drawn again
+// while a class key of that CLSID is registered in either scope.
+std::wstring FreshClsid5(Registry* registry, const RandomBytes& random);
+// Why the parts cannot make a file the reader reads back as given, if they cannot.
+std::optional<std::wstring> NewFileRefusal(const NewFile& file);
+// The file's bytes: CR LF line ends, text in the code page.
+std::string NewFileBytes(const NewFile& file, const std::wstring& clsid5, CodePage codePage);
+// Writes the file (an existing one only when forced), reads it back through
+// the reader and reports the CLSID; returns the exit status.
+int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Output& output,
+                 Registry* registry, const RandomBytes& random = SystemRandomBytes);
+
+// Writes the bytes to the file, replacing it; false when they were not all written.
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
 
 // The show command's report and its warnings.
 std::wstring ShowText(const FolderDefinition& definition, bool complete);

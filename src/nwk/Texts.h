@@ -5,8 +5,10 @@ namespace nw::nwk::text {
 
 inline constexpr wchar_t kUsage[] =
     L"Usage: nwk COMMAND FILE [OPTIONS]\n"
+    L"       nwk new NAME -o FILE.nwk [--icon ICON] [--verb \"MENU;COMMAND;\"]... [--force]\n"
     L"\n"
     L"Commands:\n"
+    L"  new NAME       write a new settings file with a CLSID of its own (random, not yet registered)\n"
     L"  show FILE      print the folder definition as read, the reader's verdict and warnings\n"
     L"  export FILE    write the registration as a .reg file (to standard output, or -o OUT.reg)\n"
     L"  make FILE      register the folder and place it, as \"Make Link\" does\n"
@@ -17,7 +19,10 @@ inline constexpr wchar_t kUsage[] =
     L"  --placement desktop|system|manual   where the folder goes (default: desktop)\n"
     L"  --user         the current user's registration (HKEY_CURRENT_USER), no administrator rights\n"
     L"  --remove       export: the .reg file that deletes the registration\n"
-    L"  -o OUT.reg     export: write to this file\n"
+    L"  -o OUT.reg     export: write to this file; new: the settings file to write\n"
+    L"  --icon ICON    new: the folder's icon (default: the shell's folder icon)\n"
+    L"  --verb \"MENU;COMMAND;\"   new: a menu line, up to 20\n"
+    L"  --force        new: replace an existing file\n"
     L"  --help, --version\n"
     L"\n"
     L"Exit status: 0 done (status: the registry matches), 1 status: the registry differs,\n"
@@ -64,6 +69,19 @@ inline constexpr wchar_t kShowCommandArrow[] = L" -> ";
 inline constexpr wchar_t kWarnEmptyVerb[] = L"menu line has an empty name: ";
 inline constexpr wchar_t kWarnDuplicateVerb[] =
     L"menu name repeats an earlier one (the later command wins): ";
+
+// new
+inline constexpr wchar_t kNewDefaultIcon[] = L"%SystemRoot%\\system32\\shell32.dll,3";
+inline constexpr wchar_t kNewMissingOutput[] = L"new writes a file: give it with -o FILE.nwk";
+inline constexpr wchar_t kNewLineBreak[] = L"a settings line cannot hold a line break: ";
+inline constexpr wchar_t kNewTooManyVerbs[] = L"a settings file holds 20 menu lines at most";
+inline constexpr wchar_t kNewVerbForm[] =
+    L"a menu line is \"MENU;COMMAND;\", with no other \";\" (for one in the name or command): ";
+inline constexpr wchar_t kNewExists[] = L"the file exists (add --force to replace it): ";
+inline constexpr wchar_t kNewNotReadBack[] =
+    L"the file would not read back as given (a menu name with a \"\\\" or over 255 characters, or a "
+    L"character the code page lacks); nothing was written";
+inline constexpr wchar_t kNewWritten[] = L"written: ";
 
 // make, remove
 inline constexpr wchar_t kMade[] = L"registered: ";

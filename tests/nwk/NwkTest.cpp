@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <sstream>
 
 #include "EasyReg/EasyReg.h"
@@ -596,6 +597,141 @@ TEST(NwkNotRestored, NamesWhatCouldNotBePutBack) {
         << result.output.err;
     EXPECT_EQ(result.output.err.find("nothing was changed"), std::string::npos);
   }
+}
+
+// --- new ------------------------------------------------------------------------------------------
+
+// A path for a file the test writes, removed at the end of the test.
+class ScratchPath {
+ public:
+  ScratchPath() {
+    path_ = fs::temp_directory_path() /
+            ("nwk-new-" + std::to_string(ProcessId()) + "-" + std::to_string(++count_) + " folder.nwk");
+  }
+  ~ScratchPath() {
+    std::error_code ignored;
+    fs::remove(path_, ignored);
+  }
+  std::wstring path() const { return path_.wstring(); }
+  bool exists() const { return fs::exists(path_); }
+
+ private:
+  fs::path path_;
+  static inline int count_ = 0;
+};
+
+bool IsClsid5(const std::string& group) {
+  return group.size() == 12 && group.find_first_not_of("0123456789ABCDEF") == std::string::npos;
+}
+
+TEST(NwkNew, WritesAFileThatShowsMakesAndMatchesAsGiven) {
+  ScratchPath out;
+  const Result made = Nwk({L"new", L"Admin Tools", L"-o", out.path(), L"--icon", L"C:\\Tools\\t.ico,2",
+                           L"--verb", L"Open;notepad.exe \"%1\";", L"--verb", L"Command Prompt;cmd.exe;"});
+  ASSERT_EQ(made.status, kExitDone) << made.output.err;
+  const std::string bytes = Bytes(out.path());
+  const std::string head =
+      "Hollowpine's Nookway v1_[A1]\r\nname=Admin Tools\r\nicon=C:\\Tools\\t.ico,2\r\nclsid5=";
+  ASSERT_EQ(bytes.substr(0, head.size()), head);
+  const std::string group = bytes.substr(head.size(), 12);
+  EXPECT_TRUE(IsClsid5(group)) << group;
+  EXPECT_EQ(bytes.substr(head.size() + 12), "\r\nOpen;notepad.exe \"%1\";\r\nCommand Prompt;cmd.exe;\r\n");
+  EXPECT_EQ(made.output.out, Utf8(L"written: " + out.path()) + " {0000000D-CF0D-D10A-A240-" + group + "}\n");
+
+  const Result shown = Nwk({L"show", out.path()});
+  EXPECT_EQ(shown.status, kExitDone);
+  EXPECT_EQ(shown.output.out.find("warning"), std::string::npos) << shown.output.out;
+  MemoryRegistry registry;
+  EXPECT_EQ(Nwk({L"make", out.path()}, &registry).status, kExitDone);
+  EXPECT_EQ(Nwk({L"status", out.path()}, &registry).status, kExitDone);
+
+  // Without --icon, the shell's folder icon; without --verb, no menu lines.
+  ScratchPath bare;
+  ASSERT_EQ(Nwk({L"new", L"Bare", L"-o", bare.path()}).status, kExitDone);
+  const std::string bareBytes = Bytes(bare.path());
+  EXPECT_NE(bareBytes.find("\r\nicon=%SystemRoot%\\system32\\shell32.dll,3\r\nclsid5="), std::string::npos);
+  EXPECT_EQ(bareBytes.size(), bareBytes.find("clsid5=") + 7 + 12 + 2);
+}
+
+// Parts the reader would read back otherwise are refused, and nothing is left behind.
+TEST(NwkNew, RefusesWhatTheReaderWouldReadBackOtherwise) {
+  std::vector<std::wstring> twentyOne{L"N"};
+  for (int i = 0; i < 21; ++i)
+    twentyOne.insert(twentyOne.end(), {L"--verb", L"V" + std::to_wstring(i) + L";c;"});
+  const struct {
+    const char* what;
+    std::vector<std::wstring> parts;
+    int status;
+    std::string inErr;
+  } cases[] = {
+      {"line break in the name", {L"Two\nLines"}, kExitRefused, "cannot hold a line break"},
+      {"line break in the icon", {L"N", L"--icon", L"a\r.ico"}, kExitRefused, "cannot hold a line break"},
+      {"no semicolon", {L"N", L"--verb", L"Open notepad"}, kExitRefused, "a menu line is"},
+      {"one semicolon", {L"N", L"--verb", L"Open;notepad"}, kExitRefused, "a menu line is"},
+      {"a third semicolon", {L"N", L"--verb", L"Open;a;b;"}, kExitRefused, "a menu line is"},
+      {"a backslash in the menu name",
+       {L"N", L"--verb", L"Sub\\Verb;x;"},
+       kExitRefused,
+       "would not read back"},
+      {"a menu name too long for a key",
+       {L"N", L"--verb", std::wstring(256, L'v') + L";x;"},
+       kExitRefused,
+       "would not read back"},
+      {"a character the code page lacks", {L"\u4E00"}, kExitRefused, "would not read back"},
+      {"21 menu lines", twentyOne, kExitRefused, "20 menu lines at most"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchPath out;
+    std::vector<std::wstring> args{L"new", c.parts[0], L"-o", out.path()};
+    args.insert(args.end(), c.parts.begin() + 1, c.parts.end());
+    const Result result = Nwk(args);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_NE(result.output.err.find(c.inErr), std::string::npos) << result.output.err;
+    EXPECT_EQ(result.output.out, "");
+    EXPECT_FALSE(out.exists());
+  }
+  const Result noOutput = Nwk({L"new", L"N"});
+  EXPECT_EQ(noOutput.status, kExitUsage);
+  EXPECT_NE(noOutput.output.err.find("give it with -o"), std::string::npos);
+  EXPECT_EQ(Nwk({L"show", TestFile("tools.nwk"), L"--verb", L"a;b;"}).status, kExitUsage);
+}
+
+TEST(NwkNew, ReplacesAnExistingFileOnlyWhenForced) {
+  ScratchPath out;
+  std::ofstream(fs::path(out.path()), std::ios::binary) << "mine";
+  const Result kept = Nwk({L"new", L"N", L"-o", out.path()});
+  EXPECT_EQ(kept.status, kExitCannotWrite);
+  EXPECT_NE(kept.output.err.find("add --force"), std::string::npos);
+  EXPECT_EQ(Bytes(out.path()), "mine");
+  EXPECT_EQ(Nwk({L"new", L"N", L"-o", out.path(), L"--force"}).status, kExitDone);
+  EXPECT_EQ(Bytes(out.path()).substr(0, 28), "Hollowpine's Nookway v1_[A1]");
+}
+
+// A drawn group whose class key is registered, in either scope, is drawn again.
+TEST(NwkNew, AGroupAlreadyRegisteredIsDrawnAgain) {
+  const std::wstring taken = L"{0000000D-CF0D-D10A-A240-AAAAAAAAAAAA}";
+  for (const auto& [root, path] : {std::pair{kHkeyLocalMachine, L"Software\\Classes\\CLSID\\" + taken},
+                                   std::pair{kHkeyCurrentUser, L"Software\\Classes\\CLSID\\" + taken}}) {
+    MemoryRegistry registry;
+    CreateKey(registry, path, root);
+    int draws = 0;
+    const RandomBytes random = [&] {
+      const std::uint8_t byte = draws++ == 0 ? 0xAA : 0x5C;
+      return std::array<std::uint8_t, 6>{byte, byte, byte, byte, byte, byte};
+    };
+    EXPECT_EQ(FreshClsid5(&registry, random), L"5C5C5C5C5C5C");
+    EXPECT_EQ(draws, 2);
+    draws = 0;
+    EXPECT_EQ(FreshClsid5(nullptr, random), L"AAAAAAAAAAAA");
+  }
+}
+
+// The system's source: a thousand groups drawn in a row are all different.
+TEST(NwkNew, GroupsFromTheSystemsSourceDoNotRepeat) {
+  std::set<std::wstring> groups;
+  for (int i = 0; i < 1000; ++i) groups.insert(FreshClsid5(nullptr, SystemRandomBytes));
+  EXPECT_EQ(groups.size(), 1000u);
 }
 
 }  // namespace

@@ -1,0 +1,154 @@
+// The new command: a settings file written from its parts, with a CLSID
+// group of its own, read back through the reader before it counts as written.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+// (after windows.h, which it needs)
+#include <ntsecapi.h>
+#else
+#include <sys/random.h>
+#endif
+
+#include "EasyReg/EasyReg.h"
+#include "NW_Core/Texts.h"
+#include "nwk/Nwk.h"
+#include "nwk/Texts.h"
+#include "platform/AnsiText.h"
+#include "platform/TextInput.h"
+
+namespace nw::nwk {
+namespace {
+
+// Whether any scope has a class key of that CLSID already.
+bool Registered(Registry& registry, const std::wstring& clsid) {
+  for (Scope scope : {Scope::Machine, Scope::User}) {
+    const KeyLocation where =
+        InScope(kHkeyClassesRoot, std::wstring(nw::text::kClassesKey) + L"\\" + clsid, scope);
+    UniqueKey key(registry);
+    const long rc = registry.OpenKey(RootHandle(where.root), ToAnsi(where.path, registry.AnsiCodePage()),
+                                     0x19 | kKeyWow64_64Key, key.put());
+    if (rc != kErrorFileNotFound) return true;  // there, or not known to be free
+  }
+  return false;
+}
+
+bool SameDefinition(const FolderDefinition& a, const FolderDefinition& b) {
+  if (a.FolderName != b.FolderName || a.FolderIcon != b.FolderIcon || a.FolderClsid != b.FolderClsid ||
+      a.MenuCount != b.MenuCount)
+    return false;
+  for (std::size_t i = 0; i < a.MenuCount; ++i)
+    if (a.MenuItems[i].MenuName != b.MenuItems[i].MenuName ||
+        a.MenuItems[i].MenuCommand != b.MenuItems[i].MenuCommand)
+      return false;
+  return true;
+}
+
+bool HoldsLineBreak(const std::wstring& text) {
+  return text.find_first_of(L"\r\n") != std::wstring::npos;
+}
+
+}  // namespace
+
+std::array<std::uint8_t, 6> SystemRandomBytes() {
+  std::array<std::uint8_t, 6> bytes{};
+#ifdef _WIN32
+  if (!RtlGenRandom(bytes.data(), static_cast<ULONG>(bytes.size())))
+    throw std::runtime_error("the system's random source failed");
+#else
+  if (getrandom(bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()))
+    throw std::runtime_error("the system's random source failed");
+#endif
+  return bytes;
+}
+
+std::wstring FreshClsid5(Registry* registry, const RandomBytes& random) {
+  // Forty-eight random bits meet a registered group only by design, never by
+  // chance; a few draws are plenty.
+  for (int draw = 0; draw < 8; ++draw) {
+    const std::array<std::uint8_t, 6> bytes = random();
+    std::wstring group;
+    for (std::uint8_t byte : bytes) {
+      static constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
+      group += kDigits[byte >> 4];
+      group += kDigits[byte & 0xF];
+    }
+    if (registry == nullptr ||
+        !Registered(*registry, nw::text::kClsidPrefix + group + nw::text::kClsidSuffix))
+      return group;
+  }
+  throw std::runtime_error("no free CLSID found");
+}
+
+std::optional<std::wstring> NewFileRefusal(const NewFile& file) {
+  if (HoldsLineBreak(file.name)) return text::kNewLineBreak + std::wstring(L"name");
+  if (HoldsLineBreak(file.icon)) return text::kNewLineBreak + std::wstring(L"icon");
+  if (file.verbs.size() > kMenuSlots) return std::wstring(text::kNewTooManyVerbs);
+  for (const std::wstring& verb : file.verbs) {
+    if (HoldsLineBreak(verb)) return text::kNewLineBreak + verb;
+    const std::size_t first = verb.find(L';');
+    const std::size_t second = first == std::wstring::npos ? first : verb.find(L';', first + 1);
+    if (second == std::wstring::npos || second + 1 != verb.size()) return text::kNewVerbForm + verb;
+  }
+  return std::nullopt;
+}
+
+std::string NewFileBytes(const NewFile& file, const std::wstring& clsid5, CodePage codePage) {
+  std::wstring text = std::wstring(nw::text::kMagicLine) + L"\r\n" + nw::text::kNameKey + file.name +
+                      L"\r\n" + nw::text::kIconKey + file.icon + L"\r\n" + nw::text::kClsidKey + clsid5 +
+                      L"\r\n";
+  for (const std::wstring& verb : file.verbs) text += verb + L"\r\n";
+  return ToAnsi(text, codePage);
+}
+
+int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Output& output,
+                 Registry* registry, const RandomBytes& random) {
+  auto error = [&](int status, const std::wstring& message) {
+    output.err += Utf8(text::kErrorPrefix + message) + "\n";
+    return status;
+  };
+  if (std::optional<std::wstring> refusal = NewFileRefusal(file)) return error(kExitRefused, *refusal);
+
+  const CodePage codePage = registry ? registry->AnsiCodePage() : CodePage{};
+  std::wstring clsid5;
+  try {
+    clsid5 = FreshClsid5(registry, random);
+  } catch (const std::exception& failure) {
+    return error(kExitRegistry, FromAnsi(failure.what()));
+  }
+  const std::filesystem::path target(path);
+  std::error_code ignored;
+  if (!force && std::filesystem::exists(target, ignored))
+    return error(kExitCannotWrite, text::kNewExists + path);
+  if (!WriteBytes(path, NewFileBytes(file, clsid5, codePage)))
+    return error(kExitCannotWrite, text::kCannotWrite + path);
+
+  // The file counts only when the reader reads back exactly what was asked for.
+  FolderDefinition intended;
+  intended.FolderName = file.name;
+  intended.FolderIcon = file.icon;
+  intended.FolderClsid = nw::text::kClsidPrefix + clsid5 + nw::text::kClsidSuffix;
+  for (const std::wstring& verb : file.verbs) intended.MenuItems[intended.MenuCount++] = SplitMenuLine(verb);
+  FolderDefinition read;
+  bool complete = false;
+  try {
+    std::optional<TextInput> input = TextInput::Open(path);
+    complete = input && ReadDefinition(*input, read, codePage);
+  } catch (const std::exception&) {
+    complete = false;
+  }
+  if (!complete || !SameDefinition(read, intended)) {
+    std::filesystem::remove(target, ignored);
+    return error(kExitRefused, std::wstring(text::kNewNotReadBack));
+  }
+  output.out += Utf8(text::kNewWritten + path + L" " + intended.FolderClsid) + "\n";
+  return kExitDone;
+}
+
+}  // namespace nw::nwk
