@@ -2,10 +2,8 @@
 // group of its own, read back through the reader before it counts as written.
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
 #include <vector>
 
 #ifdef _WIN32
@@ -14,6 +12,7 @@
 #include <ntsecapi.h>
 #else
 #include <sys/random.h>
+#include <unistd.h>
 #endif
 
 #include "EasyReg/EasyReg.h"
@@ -48,6 +47,24 @@ bool SameDefinition(const FolderDefinition& a, const FolderDefinition& b) {
         a.MenuItems[i].MenuCommand != b.MenuItems[i].MenuCommand)
       return false;
   return true;
+}
+
+// Files by the system's own functions: the file system library of the C++
+// runtime would more than double the program.
+bool FileExists(const std::wstring& path) {
+#ifdef _WIN32
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
+  return access(ToAnsi(path, kUtf8).c_str(), F_OK) == 0;
+#endif
+}
+
+void RemoveFile(const std::wstring& path) {
+#ifdef _WIN32
+  DeleteFileW(path.c_str());
+#else
+  unlink(ToAnsi(path, kUtf8).c_str());
+#endif
 }
 
 bool HoldsLineBreak(const std::wstring& text) {
@@ -122,10 +139,7 @@ int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Outp
   } catch (const std::exception& failure) {
     return error(kExitRegistry, FromAnsi(failure.what()));
   }
-  const std::filesystem::path target(path);
-  std::error_code ignored;
-  if (!force && std::filesystem::exists(target, ignored))
-    return error(kExitCannotWrite, text::kNewExists + path);
+  if (!force && FileExists(path)) return error(kExitCannotWrite, text::kNewExists + path);
   if (!WriteBytes(path, NewFileBytes(file, clsid5, codePage)))
     return error(kExitCannotWrite, text::kCannotWrite + path);
 
@@ -144,7 +158,7 @@ int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Outp
     complete = false;
   }
   if (!complete || !SameDefinition(read, intended)) {
-    std::filesystem::remove(target, ignored);
+    RemoveFile(path);
     return error(kExitRefused, std::wstring(text::kNewNotReadBack));
   }
   output.out += Utf8(text::kNewWritten + path + L" " + intended.FolderClsid) + "\n";
