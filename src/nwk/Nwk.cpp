@@ -14,7 +14,7 @@
 namespace nw::nwk {
 namespace {
 
-enum class Command { Show, Export, Make, Remove, Status, New };
+enum class Command { Show, Export, Make, Remove, Status, New, List };
 
 struct Options {
   Command command = Command::Show;
@@ -28,6 +28,8 @@ struct Options {
   std::optional<std::wstring> icon;
   std::vector<std::wstring> verbs;
   bool force = false;
+  // list
+  bool registryLines = false;
 };
 
 struct UsageError {
@@ -39,7 +41,8 @@ Options Parse(const std::vector<std::wstring>& args) {
     const wchar_t* name;
     Command command;
   } kCommands[] = {{L"show", Command::Show},     {L"export", Command::Export}, {L"make", Command::Make},
-                   {L"remove", Command::Remove}, {L"status", Command::Status}, {L"new", Command::New}};
+                   {L"remove", Command::Remove}, {L"status", Command::Status}, {L"new", Command::New},
+                   {L"list", Command::List}};
   Options options;
   bool known = false;
   for (const auto& entry : kCommands)
@@ -70,8 +73,11 @@ Options Parse(const std::vector<std::wstring>& args) {
         throw UsageError{text::kBadPlacement + where};
       options.placementGiven = true;
     } else if (arg == L"--user") {
-      allowed(arg, {Command::Export, Command::Make, Command::Remove, Command::Status});
+      allowed(arg, {Command::Export, Command::Make, Command::Remove, Command::Status, Command::List});
       options.scope = Scope::User;
+    } else if (arg == L"--reg") {
+      allowed(arg, {Command::List});
+      options.registryLines = true;
     } else if (arg == L"--remove") {
       allowed(arg, {Command::Export});
       options.removal = true;
@@ -87,13 +93,13 @@ Options Parse(const std::vector<std::wstring>& args) {
     } else if (arg == L"--force") {
       allowed(arg, {Command::New});
       options.force = true;
-    } else if (options.file.empty() && !arg.empty() && arg[0] != L'-') {
+    } else if (options.command != Command::List && options.file.empty() && !arg.empty() && arg[0] != L'-') {
       options.file = arg;
     } else {
       throw UsageError{text::kUnknownOption + arg};
     }
   }
-  if (options.file.empty()) throw UsageError{text::kMissingFile};
+  if (options.file.empty() && options.command != Command::List) throw UsageError{text::kMissingFile};
   if (options.command == Command::New && !options.outPath) throw UsageError{text::kNewMissingOutput};
   if (options.removal && options.placementGiven)
     throw UsageError{text::kOptionNotFor + std::wstring(L"--placement")};
@@ -161,6 +167,16 @@ int Execute(const Options& options, Output& output, Registry* registry) {
     const NewFile file{options.file, options.icon.value_or(text::kNewDefaultIcon), options.verbs};
     return WriteNewFile(file, *options.outPath, options.force, output, registry);
   }
+  if (options.command == Command::List) {
+    if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
+    try {
+      output.out += Utf8(ListText(*registry, options.scope, options.registryLines));
+    } catch (const RegistryReadError& failure) {
+      return Error(output, kExitRegistryUnreadable,
+                   text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
+    }
+    return kExitDone;
+  }
   FolderDefinition definition;
   bool complete = false;
   try {
@@ -172,8 +188,17 @@ int Execute(const Options& options, Output& output, Registry* registry) {
     return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
   }
 
+  // A CLSID that names another folder already: the two would overwrite each other.
+  std::vector<std::wstring> others;
+  if (registry && complete && (options.command == Command::Show || options.command == Command::Status)) {
+    try {
+      others = OtherRegistrations(*registry, definition);
+    } catch (const RegistryReadError&) {
+      // Status reports what it cannot read; show shows the file alone.
+    }
+  }
   if (options.command == Command::Show) {
-    output.out += Utf8(ShowText(definition, complete));
+    output.out += Utf8(ShowText(definition, complete, others));
     return complete ? kExitDone : kExitRefused;
   }
   if (!complete) return Error(output, kExitRefused, text::kRefused + options.file);
@@ -204,6 +229,8 @@ int Execute(const Options& options, Output& output, Registry* registry) {
       return Error(output, kExitRegistryUnreadable,
                    text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
     }
+    for (const std::wstring& other : others)
+      output.err += Utf8(text::kWarningPrefix + std::wstring(text::kWarnOtherFolder) + other) + "\n";
     for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
     if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";
     return differences.empty() ? kExitDone : kExitDiffers;

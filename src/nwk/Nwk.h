@@ -126,8 +126,21 @@ int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Outp
 // Writes the bytes to the file, replacing it; false when they were not all written.
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 
-// The show command's report and its warnings.
-std::wstring ShowText(const FolderDefinition& definition, bool complete);
+// A key and everything below it as the registry holds it: a line for each
+// key (its full path) and one for each value, as status reads them; nothing
+// when the key is not there.
+std::vector<std::wstring> RegistryLines(Registry& registry, RootKey root, const std::wstring& path);
+
+// The list command's report: every folder of this layout in the scope, with its
+// name, icon, verbs and placements, and with `withRegistry` its keys and values.
+std::wstring ListText(Registry& registry, Scope scope, bool withRegistry);
+// The registrations of the definition's CLSID, in either scope, under another
+// name than the definition's: "NAME" (key), one each.
+std::vector<std::wstring> OtherRegistrations(Registry& registry, const FolderDefinition& definition);
+
+// The show command's report and its warnings; `others` as OtherRegistrations gives them.
+std::wstring ShowText(const FolderDefinition& definition, bool complete,
+                      const std::vector<std::wstring>& others = {});
 
 // Text encodings of the output.
 std::string Utf8(const std::wstring& text);

@@ -7,7 +7,8 @@
 
 namespace nw::nwk {
 
-std::wstring ShowText(const FolderDefinition& definition, bool complete) {
+std::wstring ShowText(const FolderDefinition& definition, bool complete,
+                      const std::vector<std::wstring>& others) {
   std::wstring out = std::wstring(complete ? text::kShowComplete : text::kShowRefused) + L"\n";
   out += text::kShowName + definition.FolderName + L"\n";
   out += text::kShowClsid + definition.FolderClsid + L"\n";
@@ -32,6 +33,7 @@ std::wstring ShowText(const FolderDefinition& definition, bool complete) {
         break;
       }
   }
+  for (const std::wstring& other : others) warn(text::kWarnOtherFolder, other);
   return out + warnings;
 }
 

@@ -108,7 +108,41 @@ void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& 
   }
 }
 
+std::wstring ValueText(const Value& value, CodePage codePage) {
+  if (value.type == kRegSz || value.type == 2 /* REG_EXPAND_SZ */) {
+    std::string text(value.data.begin(), value.data.end());
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    return L"\"" + FromAnsi(text, codePage) + L"\"";
+  }
+  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+  std::wstring hex = L"type " + std::to_wstring(value.type) + L":";
+  for (std::size_t i = 0; i < value.data.size(); ++i) {
+    hex += i == 0 ? L" " : L",";
+    hex += kDigits[value.data[i] >> 4];
+    hex += kDigits[value.data[i] & 0xF];
+  }
+  return hex;
+}
+
 }  // namespace
+
+std::vector<std::wstring> RegistryLines(Registry& registry, RootKey root, const std::wstring& path) {
+  const std::wstring full = RootName(root) + L"\\" + path;
+  UniqueKey key(registry);
+  const long rc = registry.OpenKey(RootHandle(root), ToAnsi(path, registry.AnsiCodePage()), kRead, key.put());
+  if (rc == kErrorFileNotFound) return {};
+  if (rc != kErrorSuccess) throw RegistryReadError(full, rc);
+  Tree tree;
+  ReadKey(registry, key.get(), full, tree);
+  std::vector<std::wstring> lines;
+  for (const Key& read : tree.keys) {
+    lines.push_back(read.path);
+    for (const Value& value : read.values)
+      lines.push_back(L"  " + (value.name.empty() ? std::wstring(L"@") : L"\"" + value.name + L"\"") +
+                      L" = " + ValueText(value, registry.AnsiCodePage()));
+  }
+  return lines;
+}
 
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope) {
   std::vector<RegistryStep> steps = ClassSteps(definition);

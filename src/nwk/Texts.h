@@ -5,10 +5,12 @@ namespace nw::nwk::text {
 
 inline constexpr wchar_t kUsage[] =
     L"Usage: nwk COMMAND FILE [OPTIONS]\n"
+    L"       nwk list [--user] [--reg]\n"
     L"       nwk new NAME -o FILE.nwk [--icon ICON] [--verb \"MENU;COMMAND;\"]... [--force]\n"
     L"\n"
     L"Commands:\n"
     L"  new NAME       write a new settings file with a CLSID of its own (random, not yet registered)\n"
+    L"  list           every folder of this layout that is registered (with --reg: its keys and values)\n"
     L"  show FILE      print the folder definition as read, the reader's verdict and warnings\n"
     L"  export FILE    write the registration as a .reg file (to standard output, or -o OUT.reg)\n"
     L"  make FILE      register the folder and place it, as \"Make Link\" does\n"
@@ -23,6 +25,7 @@ inline constexpr wchar_t kUsage[] =
     L"  --icon ICON    new: the folder's icon (default: the shell's folder icon)\n"
     L"  --verb \"MENU;COMMAND;\"   new: a menu line, up to 20\n"
     L"  --force        new: replace an existing file\n"
+    L"  --reg          list: the keys and values of each folder, as status reads them\n"
     L"  --help, --version\n"
     L"\n"
     L"Exit status: 0 done (status: the registry matches), 1 status: the registry differs,\n"
@@ -82,6 +85,17 @@ inline constexpr wchar_t kNewNotReadBack[] =
     L"the file would not read back as given (a menu name with a \"\\\" or over 255 characters, or a "
     L"character the code page lacks); nothing was written";
 inline constexpr wchar_t kNewWritten[] = L"written: ";
+
+// list
+inline constexpr wchar_t kListIcon[] = L"  icon    ";
+inline constexpr wchar_t kListVerb[] = L"  verb    ";
+inline constexpr wchar_t kListPlaced[] = L"  placed  ";
+inline constexpr wchar_t kListDesktop[] = L"Desktop";
+inline constexpr wchar_t kListMyComputer[] = L"My Computer";
+inline constexpr wchar_t kListNowhere[] = L"nowhere";
+inline constexpr wchar_t kListNoClass[] = L"placed, but its class key is missing";
+inline constexpr wchar_t kListNone[] = L"no folder of this layout is registered in this scope";
+inline constexpr wchar_t kWarnOtherFolder[] = L"this CLSID is registered already, as another folder: ";
 
 // make, remove
 inline constexpr wchar_t kMade[] = L"registered: ";

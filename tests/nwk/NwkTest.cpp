@@ -510,7 +510,97 @@ TEST(NwkStatus, WhatTheRegistryCannotReadIsAnErrorNotADifference) {
   }
 }
 
+// Folders of this layout in each scope: one made by nwk, one made by hand
+// without verbs or placement, a placement whose class key is missing, and one
+// made for the current user. Classes of other layouts are not listed.
+TEST_P(NwkRegistry, ListShowsEveryFolderOfTheLayoutInItsScope) {
+  const std::wstring hand = L"{0000000D-CF0D-D10A-A240-0000E2E0A0C1}";
+  const std::wstring stray = L"{0000000D-CF0D-D10A-A240-0000E2E0A0C2}";
+  const std::wstring mine = L"{0000000D-CF0D-D10A-A240-0000E2E0A0C3}";
+  const std::wstring foreign = L"{0000000E-CF0D-D10A-A240-0000E2E0A0C4}";
+  const std::wstring classes = L"Software\\Classes\\CLSID\\";
+  const std::wstring myComputer =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace\\";
+  const std::pair<RootKey, std::wstring> extra[] = {{kHkeyLocalMachine, classes + hand},
+                                                    {kHkeyLocalMachine, myComputer + stray},
+                                                    {kHkeyLocalMachine, classes + foreign},
+                                                    {kHkeyCurrentUser, classes + mine},
+                                                    {kHkeyCurrentUser, myComputer + mine}};
+  auto clean = [&] {
+    for (const auto& [root, path] : extra) test::RemoveTree(*registry_, root, ToAnsi(path));
+  };
+  clean();
+  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  ASSERT_EQ(Nwk({L"make", file.path()}).status, kExitDone);
+  CreateKey(*registry_, classes + hand + L"\\DefaultIcon", kHkeyLocalMachine);
+  SetKeyValue(*registry_, kHkeyLocalMachine, classes + hand, L"", std::wstring(L"By hand"), kRegSz);
+  SetKeyValue(*registry_, kHkeyLocalMachine, classes + hand + L"\\DefaultIcon", L"", std::wstring(L"x.ico"),
+              kRegSz);
+  CreateKey(*registry_, myComputer + stray, kHkeyLocalMachine);
+  CreateKey(*registry_, classes + foreign, kHkeyLocalMachine);
+  ScratchFile user("Hollowpine's Nookway v1_[A1]\r\nname=Mine\r\nicon=m.ico\r\nclsid5=0000E2E0A0C3\r\n");
+  ASSERT_EQ(Nwk({L"make", user.path(), L"--user", L"--placement", L"system"}).status, kExitDone);
+
+  const Result machine = Nwk({L"list"});
+  EXPECT_EQ(machine.status, kExitDone) << machine.output.err;
+  const std::string made = Utf8(kClsid) +
+                           "  Tools\n  icon    shell32.dll,4\n  verb    Open -> notepad.exe\n"
+                           "  placed  Desktop\n";
+  const std::string byHand = Utf8(hand) + "  By hand\n  icon    x.ico\n  placed  nowhere\n";
+  const std::string placedOnly =
+      Utf8(stray) + "\n  placed  My Computer\nwarning: placed, but its class key is missing\n";
+  const std::string users = Utf8(mine) + "  Mine\n  icon    m.ico\n  placed  My Computer\n";
+  for (const std::string& block : {made, byHand, placedOnly})
+    EXPECT_NE(machine.output.out.find(block), std::string::npos) << block << "in\n" << machine.output.out;
+  for (const std::wstring& absent : {mine, foreign})
+    EXPECT_EQ(machine.output.out.find(Utf8(absent)), std::string::npos) << Utf8(absent);
+
+  const Result perUser = Nwk({L"list", L"--user"});
+  EXPECT_EQ(perUser.status, kExitDone);
+  EXPECT_NE(perUser.output.out.find(users), std::string::npos) << perUser.output.out;
+  EXPECT_EQ(perUser.output.out.find(Utf8(kClsid)), std::string::npos);
+
+  // With --reg, each key and value below the folder's keys, as status reads them.
+  const Result reg = Nwk({L"list", L"--reg"});
+  const std::string command = "    HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\" + Utf8(kClsid) +
+                              "\\Shell\\Open\\Command\n      @ = \"notepad.exe\"\n";
+  EXPECT_NE(reg.output.out.find(command), std::string::npos) << reg.output.out;
+  EXPECT_NE(reg.output.out.find("\\ShellFolder\n      \"Attributes\" = type 3: 00,00,00,00,00\n"),
+            std::string::npos);
+  clean();
+}
+
+// A file whose CLSID another folder holds already: show and status say so.
+TEST_P(NwkRegistry, ShowAndStatusWarnOfACLSIDRegisteredAsAnotherFolder) {
+  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  const std::string warning =
+      "warning: this CLSID is registered already, as another folder: \"Other\" "
+      "(HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\" +
+      Utf8(kClsid) + ")\n";
+  EXPECT_EQ(Nwk({L"show", file.path()}).output.out.find("registered already"), std::string::npos);
+  CreateKey(*registry_, L"Software\\Classes\\CLSID\\" + kClsid, kHkeyLocalMachine);
+  SetKeyValue(*registry_, kHkeyLocalMachine, L"Software\\Classes\\CLSID\\" + kClsid, L"",
+              std::wstring(L"Other"), kRegSz);
+  EXPECT_NE(Nwk({L"show", file.path()}).output.out.find(warning), std::string::npos);
+  const Result status = Nwk({L"status", file.path()});
+  EXPECT_EQ(status.status, kExitDiffers);
+  EXPECT_NE(status.output.err.find(warning), std::string::npos) << status.output.err;
+  // Once the file's own registration is there, nothing to warn of.
+  ASSERT_EQ(Nwk({L"make", file.path()}).status, kExitDone);
+  EXPECT_EQ(Nwk({L"show", file.path()}).output.out.find("registered already"), std::string::npos);
+  EXPECT_EQ(Nwk({L"status", file.path()}).output.err, "");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, NwkRegistry, testing::ValuesIn(test::AllBackends()), test::BackendName);
+
+TEST(NwkList, SaysWhenNothingIsRegistered) {
+  MemoryRegistry registry;
+  const Result result = Nwk({L"list"}, &registry);
+  EXPECT_EQ(result.status, kExitDone);
+  EXPECT_EQ(result.output.out, "no folder of this layout is registered in this scope\n");
+  EXPECT_EQ(Nwk({L"list", L"x.nwk"}, &registry).status, kExitUsage);
+  EXPECT_EQ(Nwk({L"list"}).status, kExitNoRegistry);
+}
 
 // A settings file in 932, with 表 (95 5C) and ソ (83 5C) in the verb's name:
 // read, made, compared and removed in that code page, one verb key each.

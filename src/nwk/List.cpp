@@ -1,0 +1,160 @@
+// The list command: every folder of this program's layout that the registry
+// holds in one scope, and the check of a file's CLSID against them. It only
+// reads, with read rights alone.
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "NW_Core/Texts.h"
+#include "nwk/Nwk.h"
+#include "nwk/Texts.h"
+#include "platform/AnsiText.h"
+
+namespace nw::nwk {
+namespace {
+
+constexpr std::uint32_t kRead = 0x19 | kKeyWow64_64Key;  // query, enumerate, notify; 64-bit view
+
+std::wstring Full(const KeyLocation& where) {
+  return RootName(where.root) + L"\\" + where.path;
+}
+
+KeyLocation Below(const KeyLocation& where, const std::wstring& name) {
+  return {where.root, where.path + L"\\" + name};
+}
+
+// Opens a key to read it; nothing when it is not there.
+std::optional<UniqueKey> OpenToRead(Registry& registry, const KeyLocation& where) {
+  UniqueKey key(registry);
+  const long rc =
+      registry.OpenKey(RootHandle(where.root), ToAnsi(where.path, registry.AnsiCodePage()), kRead, key.put());
+  if (rc == kErrorFileNotFound) return std::nullopt;
+  if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
+  return key;
+}
+
+// The names of the subkeys that name a folder of this layout.
+std::vector<std::wstring> FolderNames(Registry& registry, const KeyLocation& where) {
+  std::vector<std::wstring> names;
+  std::optional<UniqueKey> key = OpenToRead(registry, where);
+  if (!key) return names;
+  const std::wstring prefix = FoldCase(nw::text::kClsidPrefix);
+  for (std::uint32_t i = 0;; ++i) {
+    std::string name;
+    const long rc = registry.EnumKey(key->get(), i, name);
+    if (rc == kErrorNoMoreItems) break;
+    if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
+    std::wstring wide = FromAnsi(name, registry.AnsiCodePage());
+    if (FoldCase(wide).starts_with(prefix)) names.push_back(std::move(wide));
+  }
+  return names;
+}
+
+// The text of a key's string value; nothing when the key or value is not
+// there or holds no text.
+std::optional<std::wstring> TextValue(Registry& registry, const KeyLocation& where,
+                                      const std::wstring& name) {
+  std::optional<UniqueKey> key = OpenToRead(registry, where);
+  if (!key) return std::nullopt;
+  long type = 0;
+  std::vector<std::uint8_t> data;
+  const long rc = registry.QueryValue(key->get(), ToAnsi(name, registry.AnsiCodePage()), type, data);
+  if (rc == kErrorFileNotFound) return std::nullopt;
+  if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
+  if (type != kRegSz && type != 2 /* REG_EXPAND_SZ */) return std::nullopt;
+  std::string text(data.begin(), data.end());
+  if (const std::size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
+  return FromAnsi(text, registry.AnsiCodePage());
+}
+
+// The verbs below Shell, each with its command.
+std::vector<std::pair<std::wstring, std::wstring>> Verbs(Registry& registry, const KeyLocation& classKey) {
+  std::vector<std::pair<std::wstring, std::wstring>> verbs;
+  const KeyLocation shell = Below(classKey, L"Shell");
+  std::optional<UniqueKey> key = OpenToRead(registry, shell);
+  if (!key) return verbs;
+  for (std::uint32_t i = 0;; ++i) {
+    std::string name;
+    const long rc = registry.EnumKey(key->get(), i, name);
+    if (rc == kErrorNoMoreItems) break;
+    if (rc != kErrorSuccess) throw RegistryReadError(Full(shell), rc);
+    const std::wstring verb = FromAnsi(name, registry.AnsiCodePage());
+    verbs.push_back({verb, TextValue(registry, Below(Below(shell, verb), L"Command"), L"").value_or(L"")});
+  }
+  return verbs;
+}
+
+struct Places {
+  KeyLocation classes, desktop, myComputer;
+};
+
+Places PlacesOf(Scope scope) {
+  return {InScope(kHkeyClassesRoot, nw::text::kClassesKey, scope),
+          InScope(kHkeyLocalMachine, nw::text::kDesktopNameSpace, scope),
+          InScope(kHkeyLocalMachine, nw::text::kMyComputerNameSpace, scope)};
+}
+
+bool Holds(const std::vector<std::wstring>& names, const std::wstring& name) {
+  return std::any_of(names.begin(), names.end(),
+                     [&](const std::wstring& held) { return FoldCase(held) == FoldCase(name); });
+}
+
+}  // namespace
+
+std::wstring ListText(Registry& registry, Scope scope, bool withRegistry) {
+  const Places places = PlacesOf(scope);
+  const std::vector<std::wstring> classes = FolderNames(registry, places.classes);
+  const std::vector<std::wstring> desktop = FolderNames(registry, places.desktop);
+  const std::vector<std::wstring> myComputer = FolderNames(registry, places.myComputer);
+
+  // Every folder met anywhere, once, in the order of their lower-case names.
+  std::map<std::wstring, std::wstring> folders;
+  for (const auto* list : {&classes, &desktop, &myComputer})
+    for (const std::wstring& name : *list) folders.emplace(FoldCase(name), name);
+
+  std::wstring out;
+  for (const auto& [folded, clsid] : folders) {
+    const KeyLocation classKey = Below(places.classes, clsid);
+    const bool hasClass = Holds(classes, clsid);
+    out += clsid;
+    if (hasClass) out += L"  " + TextValue(registry, classKey, L"").value_or(L"");
+    out += L"\n";
+    std::vector<std::wstring> where;
+    if (Holds(desktop, clsid)) where.push_back(text::kListDesktop);
+    if (Holds(myComputer, clsid)) where.push_back(text::kListMyComputer);
+    if (hasClass) {
+      out +=
+          text::kListIcon + TextValue(registry, Below(classKey, L"DefaultIcon"), L"").value_or(L"") + L"\n";
+      for (const auto& [verb, command] : Verbs(registry, classKey))
+        out += text::kListVerb + verb + text::kShowCommandArrow + command + L"\n";
+    }
+    std::wstring placed;
+    for (const std::wstring& place : where) placed += (placed.empty() ? L"" : L", ") + place;
+    out += text::kListPlaced + (placed.empty() ? std::wstring(text::kListNowhere) : placed) + L"\n";
+    if (!hasClass) out += std::wstring(text::kWarningPrefix) + text::kListNoClass + L"\n";
+    if (withRegistry) {
+      std::vector<KeyLocation> keys;
+      if (hasClass) keys.push_back(classKey);
+      if (Holds(desktop, clsid)) keys.push_back(Below(places.desktop, clsid));
+      if (Holds(myComputer, clsid)) keys.push_back(Below(places.myComputer, clsid));
+      for (const KeyLocation& key : keys)
+        for (const std::wstring& line : RegistryLines(registry, key.root, key.path))
+          out += L"    " + line + L"\n";
+    }
+  }
+  if (folders.empty()) out += std::wstring(text::kListNone) + L"\n";
+  return out;
+}
+
+std::vector<std::wstring> OtherRegistrations(Registry& registry, const FolderDefinition& definition) {
+  std::vector<std::wstring> others;
+  for (Scope scope : {Scope::Machine, Scope::User}) {
+    const KeyLocation classKey = Below(PlacesOf(scope).classes, definition.FolderClsid);
+    if (!OpenToRead(registry, classKey)) continue;
+    const std::wstring name = TextValue(registry, classKey, L"").value_or(L"");
+    if (name != definition.FolderName) others.push_back(L"\"" + name + L"\" (" + Full(classKey) + L")");
+  }
+  return others;
+}
+
+}  // namespace nw::nwk
