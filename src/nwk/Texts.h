@@ -29,11 +29,13 @@ inline constexpr wchar_t kUsage[] =
     L"  --help, --version\n"
     L"\n"
     L"Exit status: 0 done (status: the registry matches), 1 status: the registry differs,\n"
-    L"2 wrong command line, 3 the file cannot be read, 4 the file is refused by the reader,\n"
+    L"2 wrong command line, 3 the file cannot be read, 4 the file is refused by the reader\n"
+    L"(new: the parts would not read back as given),\n"
     L"5 the registry refused a change (make and remove then leave it as it was),\n"
     L"6 no registry in this build,\n"
     L"7 status: the registry cannot be read (access denied, for one),\n"
-    L"8 the output cannot be written (-o, or standard output: a full disk, a closed pipe),\n"
+    L"8 the output cannot be written (-o, or standard output: a full disk, a closed pipe;\n"
+    L"  new: the file exists and --force was not given),\n"
     L"9 make or remove failed and the registry could not be put back either.\n";
 
 inline constexpr wchar_t kVersionPrefix[] = L"nwk ";
