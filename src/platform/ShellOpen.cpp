@@ -8,30 +8,17 @@
 #include "platform/Module.h"
 
 namespace nw {
-namespace {
 
-// Loads a system library for the rest of the program's life. Both are known
-// system libraries, which Windows loads from its own folder. The shell may
-// finish a ShellExecute on a thread of its own after the call has returned (a
-// mail program reached by DDE, for one), running code of these libraries, so
-// they are never unloaded: pinned, a module stays loaded until the process
-// ends, whatever FreeLibrary calls follow. The pinned handle needs no freeing.
-HMODULE LoadPinned(const wchar_t* name) {
-  const UniqueModule loaded(LoadLibraryW(name));
-  HMODULE pinned = nullptr;
-  if (!loaded || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, name, &pinned)) return nullptr;
-  return pinned;
-}
-
-}  // namespace
-
+// The libraries are loaded from the system folder and never unloaded: the
+// shell may finish a ShellExecute on a thread of its own after the call has
+// returned (a mail program reached by DDE, for one), running code of them.
 bool ShellOpen(const std::string& ansiTarget) {
   using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
   using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
   using CoUninitializeFn = void(WINAPI*)();
 
-  const HMODULE ole32 = LoadPinned(L"ole32.dll");
-  const HMODULE shell32 = LoadPinned(L"shell32.dll");
+  const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
+  const HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
   const auto shellExecute = FindFunction<ShellExecuteFn>(shell32, "ShellExecuteA");
   if (shellExecute == nullptr) return false;
 
