@@ -2,10 +2,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <string>
 #include <type_traits>
+#include <vector>
 
 #include "NW_Core/NW_Core.h"
+#include "platform/AnsiText.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
 #include "platform/ShellOpen.h"
@@ -120,18 +127,150 @@ TEST(Win32Platform, RemoveLinkDeletesSubkeysNamedOutsideTheCodePage) {
   RemoveTree(registry, kHkeyLocalMachine, kClassKey);
 }
 
+std::wstring SystemFolder() {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? folder : L"(unknown)";
+}
+
+std::wstring FileOf(HMODULE module) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? FoldCase(path) : L"(unknown)";
+}
+
 // The shell may still run code of its libraries after ShellExecute returns:
-// once a link has been followed they stay loaded, even when someone frees them.
+// once a link has been followed the libraries either way took stay loaded,
+// even when someone frees them. Each came from the system folder.
 TEST(Win32Platform, TheShellLibrariesStayLoadedAfterALinkIsFollowed) {
   ASSERT_EQ(GetModuleHandleW(L"shell32.dll"), nullptr) << "this test program must not import the shell";
-  EXPECT_FALSE(ShellOpen("Z:\\no such folder\\no such file.nwk-test"));
-  for (const wchar_t* name : {L"shell32.dll", L"ole32.dll"}) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
-    HMODULE module = GetModuleHandleW(name);
-    ASSERT_NE(module, nullptr);
-    EXPECT_TRUE(FreeLibrary(module));
-    EXPECT_NE(GetModuleHandleW(name), nullptr);
+  ASSERT_EQ(GetModuleHandleW(L"oleaut32.dll"), nullptr) << "this test program must not import automation";
+  const ShellOpenFunctions system = SystemShellOpenFunctions();
+  const struct {
+    const char* way;
+    bool (*open)(const std::string&);
+    std::vector<const wchar_t*> libraries;
+  } ways[] = {
+      {"here", system.openHere, {L"shell32.dll", L"ole32.dll"}},
+      {"through the desktop", system.openThroughDesktop, {L"ole32.dll", L"oleaut32.dll"}},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.way);
+    EXPECT_FALSE(way.open("Z:\\no such folder\\no such file.nwk-test"));
+    for (const wchar_t* name : way.libraries) {
+      SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
+      HMODULE module = GetModuleHandleW(name);
+      ASSERT_NE(module, nullptr);
+      EXPECT_EQ(FileOf(module), FoldCase(SystemFolder() + L"\\" + name));
+      EXPECT_TRUE(FreeLibrary(module));
+      EXPECT_NE(GetModuleHandleW(name), nullptr);
+    }
   }
+}
+
+// What each way was asked to open, in order; and whether the process counts as elevated.
+std::vector<std::string> opened;
+bool Elevated() {
+  return true;
+}
+bool NotElevated() {
+  return false;
+}
+bool DesktopTakes(const std::string& target) {
+  opened.push_back("desktop " + target);
+  return true;
+}
+bool DesktopFails(const std::string& target) {
+  opened.push_back("desktop " + target);
+  return false;
+}
+bool HereTakes(const std::string& target) {
+  opened.push_back("here " + target);
+  return true;
+}
+bool HereFails(const std::string& target) {
+  opened.push_back("here " + target);
+  return false;
+}
+
+// An elevated program hands the link to the desktop's shell, and opens it
+// itself only where that fails; a program that is not elevated opens it
+// itself. Either way gets the target exactly as given.
+TEST(Win32Platform, AnElevatedProgramOpensLinksThroughTheDesktopAndFallsBackToItself) {
+  const std::string target = "mailto:someone@nookwayer.example?subject=Program About Mail \"%1\" \xE9";
+  struct Case {
+    const char* what;
+    ShellOpenFunctions functions;
+    bool taken;
+    std::vector<std::string> opened;
+  };
+  const Case cases[] = {
+      {"elevated, the desktop takes it", {Elevated, DesktopTakes, HereTakes}, true, {"desktop " + target}},
+      {"elevated, the desktop cannot",
+       {Elevated, DesktopFails, HereTakes},
+       true,
+       {"desktop " + target, "here " + target}},
+      {"elevated, neither takes it",
+       {Elevated, DesktopFails, HereFails},
+       false,
+       {"desktop " + target, "here " + target}},
+      {"not elevated", {NotElevated, DesktopTakes, HereTakes}, true, {"here " + target}},
+      {"not elevated, the shell refuses", {NotElevated, DesktopTakes, HereFails}, false, {"here " + target}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    opened.clear();
+    EXPECT_EQ(ShellOpen(target, c.functions), c.taken);
+    EXPECT_EQ(opened, c.opened);
+  }
+}
+
+// The program that started the parent probe (its file name, in lower case),
+// once the probe has told.
+std::wstring WaitForProbeParent(const std::wstring& log) {
+  for (int waited = 0; waited < 20000; waited += 50) {
+    std::ifstream file{std::filesystem::path(log), std::ios::binary};
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (!bytes.empty()) {
+      std::wstring name(bytes.size() / sizeof(wchar_t), L'\0');
+      std::memcpy(name.data(), bytes.data(), name.size() * sizeof(wchar_t));
+      return FoldCase(name);
+    }
+    Sleep(50);
+  }
+  return L"(no answer)";
+}
+
+std::wstring ThisProgram() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return L"(unknown)";
+  return FoldCase(std::filesystem::path(path).filename().wstring());
+}
+
+// Through the desktop, the program a link opens is started by the desktop's
+// shell (Explorer), in its process and with its rights; here, by this program.
+TEST(Win32Platform, TheDesktopsShellStartsTheProgramOfALinkThroughTheDesktop) {
+  wchar_t full[MAX_PATH];
+  const DWORD length = GetFullPathNameW(NW_PARENT_PROBE, MAX_PATH, full, nullptr);
+  ASSERT_TRUE(length > 0 && length < MAX_PATH);
+  const std::wstring probe = full, log = probe + L".parent";
+  const ShellOpenFunctions system = SystemShellOpenFunctions();
+  const struct {
+    const char* way;
+    bool (*open)(const std::string&);
+    std::wstring parent;
+  } ways[] = {
+      {"through the desktop", system.openThroughDesktop, L"explorer.exe"},
+      {"here", system.openHere, ThisProgram()},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.way);
+    DeleteFileW(log.c_str());
+    ASSERT_TRUE(way.open(ToAnsi(probe)));
+    EXPECT_EQ(WaitForProbeParent(log), way.parent);
+  }
+  DeleteFileW(log.c_str());
 }
 
 TEST(Win32Platform, AFileAnotherProgramHoldsLockedIsReportedUnreadable) {

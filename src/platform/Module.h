@@ -23,4 +23,12 @@ struct ModuleFree {
 };
 using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
 
+// Loads a library of Windows from the system folder, by its full path, so that
+// a library of the same name anywhere else (beside the program, in the current
+// folder) is never taken for it; what it needs in turn is looked for in the
+// system folder first. The library stays loaded until the process ends
+// (pinned), whatever FreeLibrary calls follow, so the handle needs no freeing.
+// Null when the system folder has no such library.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+
 }  // namespace nw

@@ -2,49 +2,226 @@
 
 #include <windows.h>
 // (after windows.h, which they need)
+#include <exdisp.h>
 #include <objbase.h>
+#include <oleauto.h>
+#include <servprov.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
 
+#include <memory>
+#include <stdexcept>
+
+#include "platform/AnsiText.h"
+#include "platform/ComPtr.h"
 #include "platform/Module.h"
 
 namespace nw {
 namespace {
 
-// Loads a system library for the rest of the program's life. Both are known
-// system libraries, which Windows loads from its own folder. The shell may
-// finish a ShellExecute on a thread of its own after the call has returned (a
-// mail program reached by DDE, for one), running code of these libraries, so
-// they are never unloaded: pinned, a module stays loaded until the process
-// ends, whatever FreeLibrary calls follow. The pinned handle needs no freeing.
-HMODULE LoadPinned(const wchar_t* name) {
-  const UniqueModule loaded(LoadLibraryW(name));
-  HMODULE pinned = nullptr;
-  if (!loaded || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, name, &pinned)) return nullptr;
-  return pinned;
+// The libraries are loaded from the system folder and never unloaded: the
+// shell may finish a ShellExecute on a thread of its own after the call has
+// returned (a mail program reached by DDE, for one), running code of them.
+
+struct HandleClose {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleClose>;
+
+// COM on this thread for as long as it lives. A thread that has COM already in
+// the other threading model keeps it, and has it uninitialised by its owner.
+class ComApartment {
+ public:
+  explicit ComApartment(HMODULE ole32) {
+    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+    const auto coInitialize = FindFunction<CoInitializeExFn>(ole32, "CoInitializeEx");
+    coUninitialize_ = FindFunction<CoUninitializeFn>(ole32, "CoUninitialize");
+    initialized_ = coInitialize != nullptr && coUninitialize_ != nullptr &&
+                   SUCCEEDED(coInitialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
+  ~ComApartment() {
+    if (initialized_) coUninitialize_();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  using CoUninitializeFn = void(WINAPI*)();
+  CoUninitializeFn coUninitialize_ = nullptr;
+  bool initialized_ = false;
+};
+
+bool ProcessIsElevated() {
+  // Found at run time, so the program does not import them for this one check.
+  using GetCurrentProcessFn = HANDLE(WINAPI*)();
+  using OpenProcessTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+  using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  const HMODULE advapi32 = GetModuleHandleW(L"advapi32.dll");
+  const auto getCurrentProcess = FindFunction<GetCurrentProcessFn>(kernel32, "GetCurrentProcess");
+  const auto openProcessToken = FindFunction<OpenProcessTokenFn>(advapi32, "OpenProcessToken");
+  const auto getTokenInformation = FindFunction<GetTokenInformationFn>(advapi32, "GetTokenInformation");
+  if (getCurrentProcess == nullptr || openProcessToken == nullptr || getTokenInformation == nullptr)
+    return false;
+
+  HANDLE token = nullptr;
+  if (!openProcessToken(getCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  const UniqueHandle owned(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  // Systems before Vista know no such class and refuse: not elevated.
+  return getTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+         elevation.TokenIsElevated != 0;
+}
+
+bool OpenHere(const std::string& ansiTarget) {
+  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+  const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
+  const auto shellExecute = FindFunction<ShellExecuteFn>(LoadSystemLibrary(L"shell32.dll"), "ShellExecuteA");
+  if (shellExecute == nullptr) return false;
+  // COM for the length of the call: the shell may hand the link to a handler
+  // that needs it.
+  const ComApartment com(ole32);
+  const auto result = shellExecute(nullptr, nullptr, ansiTarget.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  // Values above 32 mean success.
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+// What the desktop way takes of oleaut32: strings and variants for automation.
+struct Automation {
+  BSTR(WINAPI* sysAllocString)(const OLECHAR*) = nullptr;
+  void(WINAPI* sysFreeString)(BSTR) = nullptr;
+  void(WINAPI* variantInit)(VARIANTARG*) = nullptr;
+  HRESULT(WINAPI* variantClear)(VARIANTARG*) = nullptr;
+
+  explicit Automation(HMODULE oleaut32)
+      : sysAllocString(FindFunction<decltype(sysAllocString)>(oleaut32, "SysAllocString")),
+        sysFreeString(FindFunction<decltype(sysFreeString)>(oleaut32, "SysFreeString")),
+        variantInit(FindFunction<decltype(variantInit)>(oleaut32, "VariantInit")),
+        variantClear(FindFunction<decltype(variantClear)>(oleaut32, "VariantClear")) {}
+  bool Complete() const {
+    return sysAllocString != nullptr && sysFreeString != nullptr && variantInit != nullptr &&
+           variantClear != nullptr;
+  }
+};
+
+// A string this program allocated for automation, freed when the owner goes.
+struct BstrFree {
+  void(WINAPI* sysFreeString)(BSTR) = nullptr;
+  void operator()(BSTR text) const { sysFreeString(text); }
+};
+using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
+
+// A variant this program filled, cleared (and whatever it holds freed) when it goes.
+class Variant {
+ public:
+  explicit Variant(const Automation& automation) : variantClear_(automation.variantClear) {
+    automation.variantInit(&value_);
+  }
+  ~Variant() { variantClear_(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+
+  VARIANT* get() { return &value_; }
+  VARIANT* operator->() { return &value_; }
+  const VARIANT& operator*() const { return value_; }
+
+ private:
+  HRESULT(WINAPI* variantClear_)(VARIANTARG*);
+  VARIANT value_;
+};
+
+// A call that hands out a reference succeeded and did hand one out.
+template <typename Interface>
+bool Got(HRESULT result, const ComPtr<Interface>& reference) {
+  return SUCCEEDED(result) && reference;
+}
+
+// The desktop's shell opens the target in its own process: the desktop window
+// of the shell windows object, its browser, its view, the view's automation
+// object and that object's application, whose ShellExecute runs in the shell.
+bool OpenThroughDesktop(const std::string& ansiTarget) {
+  using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+  const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
+  const auto coCreateInstance = FindFunction<CoCreateInstanceFn>(ole32, "CoCreateInstance");
+  const Automation automation(LoadSystemLibrary(L"oleaut32.dll"));
+  if (coCreateInstance == nullptr || !automation.Complete()) return false;
+  std::wstring target;
+  try {
+    // As ShellExecuteA reads it: in the system's ANSI code page.
+    target = FromAnsi(ansiTarget);
+  } catch (const std::invalid_argument&) {
+    return false;
+  }
+
+  // Declared first, so every reference below is released before COM goes.
+  const ComApartment com(ole32);
+  ComPtr<IShellWindows> windows;
+  if (!Got(coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                            windows.ReceiveVoid()),
+           windows))
+    return false;
+  Variant location(automation);
+  location->vt = VT_I4;
+  location->lVal = CSIDL_DESKTOP;
+  Variant root(automation);  // empty, as it must be
+  long desktopWindow = 0;
+  ComPtr<IDispatch> desktop;
+  // S_FALSE, with no window, where no desktop is registered.
+  if (windows->FindWindowSW(location.get(), root.get(), SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH,
+                            desktop.Receive()) != S_OK ||
+      !desktop)
+    return false;
+  ComPtr<IServiceProvider> services;
+  if (!Got(desktop->QueryInterface(IID_IServiceProvider, services.ReceiveVoid()), services)) return false;
+  ComPtr<IShellBrowser> browser;
+  if (!Got(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.ReceiveVoid()), browser))
+    return false;
+  ComPtr<IShellView> view;
+  if (!Got(browser->QueryActiveShellView(view.Receive()), view)) return false;
+  ComPtr<IDispatch> background;
+  if (!Got(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.ReceiveVoid()), background))
+    return false;
+  ComPtr<IShellFolderViewDual> folderView;
+  if (!Got(background->QueryInterface(IID_IShellFolderViewDual, folderView.ReceiveVoid()), folderView))
+    return false;
+  ComPtr<IDispatch> application;
+  if (!Got(folderView->get_Application(application.Receive()), application)) return false;
+  ComPtr<IShellDispatch2> shell;
+  if (!Got(application->QueryInterface(IID_IShellDispatch2, shell.ReceiveVoid()), shell)) return false;
+
+  const UniqueBstr file(automation.sysAllocString(target.c_str()), BstrFree{automation.sysFreeString});
+  // No parameters, directory or verb (the default one): empty strings.
+  Variant none(automation);
+  none->bstrVal = automation.sysAllocString(L"");
+  none->vt = VT_BSTR;
+  Variant show(automation);
+  show->vt = VT_I4;
+  show->lVal = SW_SHOWNORMAL;
+  if (!file || none->bstrVal == nullptr) return false;
+  // The variants go in by value and stay this program's to clear, so one
+  // serves for all three empty arguments. Anything but S_OK is taken for a
+  // refusal (Wine answers S_FALSE where the shell could not open the target).
+  return shell->ShellExecute(file.get(), *none, *none, *none, *show) == S_OK;
 }
 
 }  // namespace
 
-bool ShellOpen(const std::string& ansiTarget) {
-  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-  using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-  using CoUninitializeFn = void(WINAPI*)();
+ShellOpenFunctions SystemShellOpenFunctions() {
+  ShellOpenFunctions functions;
+  functions.elevated = ProcessIsElevated;
+  functions.openThroughDesktop = OpenThroughDesktop;
+  functions.openHere = OpenHere;
+  return functions;
+}
 
-  const HMODULE ole32 = LoadPinned(L"ole32.dll");
-  const HMODULE shell32 = LoadPinned(L"shell32.dll");
-  const auto shellExecute = FindFunction<ShellExecuteFn>(shell32, "ShellExecuteA");
-  if (shellExecute == nullptr) return false;
-
-  // COM for the length of the call: the shell may hand the link to a handler
-  // that needs it.
-  const auto coInitialize = FindFunction<CoInitializeExFn>(ole32, "CoInitializeEx");
-  const auto coUninitialize = FindFunction<CoUninitializeFn>(ole32, "CoUninitialize");
-  const bool com = coInitialize != nullptr && coUninitialize != nullptr &&
-                   SUCCEEDED(coInitialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  const auto result = shellExecute(nullptr, nullptr, ansiTarget.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  if (com) coUninitialize();
-  // Values above 32 mean success.
-  return reinterpret_cast<INT_PTR>(result) > 32;
+bool ShellOpen(const std::string& ansiTarget, const ShellOpenFunctions& functions) {
+  if (functions.elevated != nullptr && functions.elevated() && functions.openThroughDesktop != nullptr &&
+      functions.openThroughDesktop(ansiTarget))
+    return true;
+  return functions.openHere != nullptr && functions.openHere(ansiTarget);
 }
 
 }  // namespace nw

@@ -198,8 +198,8 @@ class AboutWindow : public testing::Test {
     std::ofstream(dir_ / "about.nwk", std::ios::binary)
         << "Hollowpine's Nookway v1_[A1]\r\nname=About Test\r\nicon=shell32.dll,4\r\nclsid5=0000E2E00002\r\n"
            "Open;notepad.exe;\r\n";
-    // The recorder started for a link inherits this through the program.
-    SetEnvironmentVariableW(L"NW_URL_RECORDER_LOG", HandledLog().wstring().c_str());
+    std::error_code ignored;
+    fs::remove(HandledLog(), ignored);
     StartProgram();
   }
   void StartProgram() {
@@ -211,6 +211,7 @@ class AboutWindow : public testing::Test {
     process_.reset();
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
+    fs::remove(HandledLog(), ignored);
   }
 
   // Presses "&About" and waits for the about window to show and paint.
@@ -218,7 +219,10 @@ class AboutWindow : public testing::Test {
     Click(GetDlgItem(main_, kAbout));
     return WaitForActiveWindow(process_->Id(), about::kWindowClass, nullptr, kWait);
   }
-  fs::path HandledLog() const { return dir_ / "handled.txt"; }
+  // Where the recorder logs: beside itself. The program hands links to the
+  // desktop's shell where it runs elevated, so the recorder may be started by
+  // the shell, with none of this test's environment.
+  static fs::path HandledLog() { return fs::path(WinePathOf(NW_URL_RECORDER_EXE) + L".log"); }
   HWND Info(HWND about, int index) { return GetDlgItem(about, kLblInfo + index); }
   RECT ScreenRectOfInfo(HWND about, int index) { return ScreenRectOf(Info(about, index)); }
 

@@ -1,6 +1,7 @@
 // Stands in for a mail program or a web browser in the end-to-end tests: it
-// appends its command line, exactly as it was started, to the file that the
-// environment variable NW_URL_RECORDER_LOG names, one UTF-8 line per start.
+// appends its command line, exactly as it was started, to a file named as
+// itself with ".log" added, one UTF-8 line per start. Whoever starts it (the
+// program, or the desktop's shell for it), the log is found in the same place.
 #include <windows.h>
 
 #include <string>
@@ -41,9 +42,9 @@ std::string Utf8(const wchar_t* text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetEnvironmentVariableW(L"NW_URL_RECORDER_LOG", path, MAX_PATH);
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return 2;
-  File log(path);
+  File log((std::wstring(self) + L".log").c_str());
   return log.Append(Utf8(GetCommandLineW()) + "\n") ? 0 : 1;
 }
