@@ -16,7 +16,7 @@ DpiFunctions SystemDpiFunctions() {
     // Windows 8.1 tells a monitor's DPI through shcore, which Windows 7 lacks.
     // The library stays loaded for the rest of the run, as the pointer into it may.
     HMODULE shcore = GetModuleHandleW(L"shcore.dll");
-    if (shcore == nullptr) shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (shcore == nullptr) shcore = LoadSystemLibrary(L"shcore.dll");
     functions.getDpiForMonitor =
         FindFunction<decltype(functions.getDpiForMonitor)>(shcore, "GetDpiForMonitor");
   }
