@@ -141,7 +141,7 @@ int Error(Output& output, int status, const std::wstring& message) {
   return status;
 }
 
-int Execute(const Options& options, Output& output, Registry* registry) {
+int Execute(const Options& options, Output& output, Registry* registry, ShellNotifier* shell) {
   FolderDefinition definition;
   bool complete = false;
   try {
@@ -194,7 +194,7 @@ int Execute(const Options& options, Output& output, Registry* registry) {
   ConsoleMessages messages(output);
   StdoutClipboard clipboard(output);
   NoEnd program;
-  const Platform platform{commandLine, messages, clipboard, program, *registry};
+  const Platform platform{commandLine, messages, clipboard, program, *registry, shell};
   try {
     if (options.command == Command::Make) {
       MakeLink(
@@ -238,7 +238,7 @@ int Deliver(int status, const Output& output, OutputStream& out, OutputStream& e
   return status;
 }
 
-int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry) {
+int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry, ShellNotifier* shell) {
   if (args.empty()) {
     output.err += Utf8(text::kUsage);
     return kExitUsage;
@@ -252,7 +252,7 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
     return kExitDone;
   }
   try {
-    return Execute(Parse(args), output, registry);
+    return Execute(Parse(args), output, registry, shell);
   } catch (const UsageError& error) {
     Error(output, kExitUsage, error.message);
     output.err += Utf8(text::kTryHelp) + "\n";
