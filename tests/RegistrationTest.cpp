@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "EasyReg/Snapshot.h"
 #include "NW_Core/NW_Core.h"
@@ -461,6 +462,152 @@ TEST(RegistrationFaults, ClipboardFailureIsAnErrorAndShowsNoSuccessMessage) {
   EXPECT_FALSE(RunCommand(fake.messages,
                           [&] { MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Manual; }); }));
   EXPECT_EQ(fake.messages.shown, (std::vector<ShownMessage>{{text::kCommandFailed, L"Nookwayer Error", 16}}));
+}
+
+// The shell hears of a command once the registry holds its change: of the
+// class, and of each folder whose entry the command wrote or deleted. A command
+// that fails (and puts everything back) or is refused changed nothing, and
+// tells nothing.
+TEST(ShellNotification, TheShellHearsOfWhatACompletedCommandChangedAndOfNothingElse) {
+  const Command nothing = [](const Platform&) {};
+  const auto make = [](Placement where, Scope scope = Scope::Machine) -> Command {
+    return [=](const Platform& p) {
+      MakeLink(
+          p, TwoVerbs(), [=] { return where; }, scope);
+    };
+  };
+  const auto remove = [](Scope scope = Scope::Machine) -> Command {
+    return [=](const Platform& p) { RemoveLink(p, TwoVerbs(), scope); };
+  };
+  const Command bothPlacements = [&](const Platform& p) {
+    make(Placement::Desktop)(p);
+    make(Placement::MyComputer)(p);
+  };
+  const Command entryWithoutClass = [&](const Platform& p) {
+    make(Placement::Desktop)(p);
+    RemoveTree(p.registry, kHkeyLocalMachine, kClassKey);
+  };
+  const Command withoutClsid = [](const Platform& p) {
+    FolderDefinition d = TwoVerbs();
+    d.FolderClsid.clear();
+    MakeLink(p, d, [] { return Placement::Desktop; });
+  };
+  const Command removeWithoutClsid = [](const Platform& p) {
+    FolderDefinition d = TwoVerbs();
+    d.FolderClsid.clear();
+    RemoveLink(p, d);
+  };
+  // The first registry call of this operation on a path holding this text fails.
+  struct Fault {
+    const char* operation;
+    const char* path;
+  };
+  struct Case {
+    const char* name;
+    Command prepare, run;
+    std::optional<Fault> fault;
+    bool clipboardFails;
+    bool completes;
+    std::vector<std::string> told;
+  };
+  const Case cases[] = {
+      {"make on the Desktop", nothing, make(Placement::Desktop), {}, false, true, {"classes", "Desktop"}},
+      {"make in My Computer",
+       nothing,
+       make(Placement::MyComputer),
+       {},
+       false,
+       true,
+       {"classes", "My Computer"}},
+      {"make by hand", nothing, make(Placement::Manual), {}, false, true, {"classes"}},
+      {"make for the user",
+       nothing,
+       make(Placement::Desktop, Scope::User),
+       {},
+       false,
+       true,
+       {"classes", "Desktop"}},
+      {"make in My Computer over a Desktop registration",
+       make(Placement::Desktop),
+       make(Placement::MyComputer),
+       {},
+       false,
+       true,
+       {"classes", "My Computer"}},
+      {"remove of both placements",
+       bothPlacements,
+       remove(),
+       {},
+       false,
+       true,
+       {"classes", "Desktop", "My Computer"}},
+      {"remove of a My Computer registration",
+       make(Placement::MyComputer),
+       remove(),
+       {},
+       false,
+       true,
+       {"classes", "My Computer"}},
+      {"remove of an entry whose class is gone", entryWithoutClass, remove(), {}, false, true, {"Desktop"}},
+      {"remove of nothing", nothing, remove(), {}, false, true, {}},
+      {"remove for the user of the machine's registration",
+       bothPlacements,
+       remove(Scope::User),
+       {},
+       false,
+       true,
+       {}},
+      {"remove for the user of the user's registration",
+       make(Placement::Desktop, Scope::User),
+       remove(Scope::User),
+       {},
+       false,
+       true,
+       {"classes", "Desktop"}},
+      {"make failing at its Desktop entry",
+       nothing,
+       make(Placement::Desktop),
+       Fault{"CreateKey", "\\Desktop\\NameSpace"},
+       false,
+       false,
+       {}},
+      {"make by hand failing at the clipboard", nothing, make(Placement::Manual), {}, true, false, {}},
+      {"remove failing at its My Computer entry",
+       bothPlacements,
+       remove(),
+       Fault{"Delete", "\\MyComputer\\"},
+       false,
+       false,
+       {}},
+      {"make without a CLSID", nothing, withoutClsid, {}, false, false, {}},
+      {"remove without a CLSID", bothPlacements, removeWithoutClsid, {}, false, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryRegistry registry;
+    FakePlatform fake(registry, L"x.nwk");
+    c.prepare(fake.platform);
+    const std::vector<std::string> before = Trees(registry);
+    fake.shell.told.clear();
+    bool failed = false;
+    if (c.fault)
+      registry.inject = [&](const MemoryRegistry::Call& call) {
+        const bool hit = !failed && call.operation.rfind(c.fault->operation, 0) == 0 &&
+                         call.path.find(c.fault->path) != std::string::npos;
+        failed = failed || hit;
+        return hit ? kErrorAccessDenied : kErrorSuccess;
+      };
+    fake.clipboard.fail = c.clipboardFails;
+    EXPECT_EQ(RunCommand(fake.messages, [&] { c.run(fake.platform); }), c.completes);
+    registry.inject = nullptr;
+    EXPECT_EQ(fake.shell.told, c.told);
+    if (c.fault) {
+      EXPECT_TRUE(failed) << "the fault never struck";
+    }
+    if (!c.completes) {
+      EXPECT_EQ(Trees(registry), before);
+    }
+  }
 }
 
 }  // namespace

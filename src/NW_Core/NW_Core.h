@@ -58,6 +58,8 @@ struct Platform {
   Clipboard& clipboard;
   Program& program;
   Registry& registry;
+  // The shell told of each completed change; none where there is no shell to tell.
+  ShellNotifier* shell = nullptr;
 };
 
 // Exit status of the program when it ends for want of a settings file.
@@ -130,9 +132,12 @@ struct RemovalKey {
 std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope scope);
 
 // Registers the folder and places it; the placement is asked for when needed.
+// Once the registry holds it all, the shell hears that the class changed, and
+// that the folder it was placed in did (Manual places it nowhere).
 void MakeLink(const Platform& platform, const FolderDefinition& definition,
               const std::function<Placement()>& placement, Scope scope = Scope::Machine);
-// Deletes the class key and both namespace entries.
+// Deletes the class key and both namespace entries. Once they are gone, the
+// shell hears of each that was there: the class, and each folder that listed it.
 void RemoveLink(const Platform& platform, const FolderDefinition& definition, Scope scope = Scope::Machine);
 
 // Runs one command under the program's single error trap: any error ends the

@@ -39,9 +39,10 @@ std::string WhatFailed() {
 
 // Runs a command so that it changes the registry all or not at all: every key
 // it may touch is read first, and put back as it was when any step fails. When
-// that fails too, NotRestored names what stays changed.
-void AllOrNothing(Registry& registry, const std::vector<RemovalKey>& touched,
-                  const std::function<void()>& command) {
+// that fails too, NotRestored names what stays changed. Gives, for each key,
+// whether it was there before the command.
+std::vector<bool> AllOrNothing(Registry& registry, const std::vector<RemovalKey>& touched,
+                               const std::function<void()>& command) {
   std::vector<TreeSnapshot> before;
   for (const RemovalKey& key : touched)
     before.push_back(TakeSnapshot(registry, key.parent.root, key.parent.path, key.name));
@@ -56,6 +57,9 @@ void AllOrNothing(Registry& registry, const std::vector<RemovalKey>& touched,
     if (!left.empty()) throw NotRestored(WhatFailed(), std::move(left));
     throw;
   }
+  std::vector<bool> existed;
+  for (const TreeSnapshot& tree : before) existed.push_back(tree.key.has_value());
+  return existed;
 }
 
 }  // namespace
@@ -152,6 +156,7 @@ std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope sc
 void MakeLink(const Platform& platform, const FolderDefinition& definition,
               const std::function<Placement()>& placement, Scope scope) {
   RefuseWithoutClsid(definition);
+  Placement where = Placement::Manual;
   AllOrNothing(platform.registry, RemovalKeys(definition, scope), [&] {
     ApplySteps(platform.registry, InScope(ClassSteps(definition), scope));
     const int count = definition.MenuCount;  // taken once, before the loop
@@ -159,7 +164,7 @@ void MakeLink(const Platform& platform, const FolderDefinition& definition,
       if (i - 1 > 19) throw std::out_of_range("menu entry out of range");
       ApplySteps(platform.registry, InScope(VerbSteps(definition, static_cast<std::size_t>(i - 1)), scope));
     }
-    const Placement where = placement();
+    where = placement();
     if (where == Placement::Manual) {
       platform.clipboard.ReplaceText(definition.FolderClsid);
       platform.messageBox.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
@@ -167,15 +172,26 @@ void MakeLink(const Platform& platform, const FolderDefinition& definition,
     }
     ApplySteps(platform.registry, InScope(PlacementSteps(definition, where), scope));
   });
+  if (platform.shell == nullptr) return;
+  // The class first: the folder's window then reads the new class as it lists it again.
+  platform.shell->ClassesChanged();
+  if (where == Placement::Desktop) platform.shell->FolderChanged(ShellNotifier::Folder::Desktop);
+  if (where == Placement::MyComputer) platform.shell->FolderChanged(ShellNotifier::Folder::MyComputer);
 }
 
 void RemoveLink(const Platform& platform, const FolderDefinition& definition, Scope scope) {
   RefuseWithoutClsid(definition);
   const std::vector<RemovalKey> keys = RemovalKeys(definition, scope);
-  AllOrNothing(platform.registry, keys, [&] {
+  const std::vector<bool> existed = AllOrNothing(platform.registry, keys, [&] {
     for (const RemovalKey& key : keys)
       DeleteKey(platform.registry, key.parent.root, key.parent.path, key.name);
   });
+  // What was not there was not changed: the shell hears only of what was deleted.
+  if (platform.shell == nullptr) return;
+  // RemovalKeys lists the class key, then the Desktop and My Computer entries.
+  if (existed[0]) platform.shell->ClassesChanged();
+  if (existed[1]) platform.shell->FolderChanged(ShellNotifier::Folder::Desktop);
+  if (existed[2]) platform.shell->FolderChanged(ShellNotifier::Folder::MyComputer);
 }
 
 }  // namespace nw

@@ -9,6 +9,7 @@
 #include "platform/DllSearch.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
+#include "platform/Win32ShellNotifier.h"
 
 // The library's default terminate handler prints the demangled type of the
 // exception on the console, which pulls a whole demangler into the program. A
@@ -29,7 +30,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   nw::Win32Clipboard clipboard;
   nw::Win32Program program;
   nw::Win32Registry registry;
-  const nw::Platform platform{commandLine, messageBox, clipboard, program, registry};
+  nw::Win32ShellNotifier shell;
+  const nw::Platform platform{commandLine, messageBox, clipboard, program, registry, &shell};
 
   return nw::RunMainWindow(instance, platform, [&](HWND window) {
     messageBox.SetOwner(window);

@@ -162,7 +162,7 @@ int Error(Output& output, int status, const std::wstring& message) {
   return status;
 }
 
-int Execute(const Options& options, Output& output, Registry* registry) {
+int Execute(const Options& options, Output& output, Registry* registry, ShellNotifier* shell) {
   if (options.command == Command::New) {
     const NewFile file{options.file, options.icon.value_or(text::kNewDefaultIcon), options.verbs};
     return WriteNewFile(file, *options.outPath, options.force, output, registry);
@@ -240,7 +240,7 @@ int Execute(const Options& options, Output& output, Registry* registry) {
   ConsoleMessages messages(output);
   StdoutClipboard clipboard(output);
   NoEnd program;
-  const Platform platform{commandLine, messages, clipboard, program, *registry};
+  const Platform platform{commandLine, messages, clipboard, program, *registry, shell};
   try {
     if (options.command == Command::Make) {
       MakeLink(
@@ -284,7 +284,7 @@ int Deliver(int status, const Output& output, OutputStream& out, OutputStream& e
   return status;
 }
 
-int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry) {
+int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry, ShellNotifier* shell) {
   if (args.empty()) {
     output.err += Utf8(text::kUsage);
     return kExitUsage;
@@ -298,7 +298,7 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
     return kExitDone;
   }
   try {
-    return Execute(Parse(args), output, registry);
+    return Execute(Parse(args), output, registry, shell);
   } catch (const UsageError& error) {
     Error(output, kExitUsage, error.message);
     output.err += Utf8(text::kTryHelp) + "\n";

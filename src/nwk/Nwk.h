@@ -59,8 +59,10 @@ class FileStream final : public OutputStream {
 };
 
 // Runs one command line (without the program's name). `registry` is null
-// where there is no registry.
-int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry);
+// where there is no registry, `shell` where there is no shell to tell of a
+// change that make or remove completed.
+int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry,
+        ShellNotifier* shell = nullptr);
 
 // Writes what a run printed to the two streams and returns the exit status.
 // When standard output cannot take it all (a full disk, a closed pipe), the

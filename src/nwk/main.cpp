@@ -14,6 +14,7 @@
 
 #include "platform/DllSearch.h"
 #include "platform/Win32Registry.h"
+#include "platform/Win32ShellNotifier.h"
 
 namespace {
 
@@ -66,8 +67,9 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stderr), _O_BINARY);
   std::vector<std::wstring> args(argv + 1, argv + argc);
   nw::Win32Registry registry;
+  nw::Win32ShellNotifier shell;
   nw::nwk::Output output;
-  const int status = nw::nwk::Run(args, output, &registry);
+  const int status = nw::nwk::Run(args, output, &registry, &shell);
   // To a console, text; to a file or a pipe, the bytes: UTF-8 text, or the
   // .reg file's UTF-16LE.
   nw::nwk::FileStream outFile(stdout), errFile(stderr);

@@ -1,6 +1,6 @@
 // What the program asks of its platform besides the registry: the command line,
-// message boxes, the clipboard and ending the program. Each has a Windows
-// implementation; tests put doubles in their place.
+// message boxes, the clipboard, ending the program and telling the shell of a
+// change. Each has a Windows implementation; tests put doubles in their place.
 #pragma once
 
 #include <string>
@@ -37,6 +37,23 @@ class Program {
   virtual ~Program() = default;
   // Stops the program at once with this exit status; nothing after the call runs.
   [[noreturn]] virtual void End(int status) = 0;
+};
+
+// The shell reads registered folders when it opens a window and keeps what it
+// read: after the registry changed, it is told to read them again, so an open
+// Desktop or My Computer window shows the change at once. Telling it is a
+// courtesy to open windows and cannot undo a command that is done, so neither
+// call fails or throws; without a shell to tell they do nothing.
+class ShellNotifier {
+ public:
+  // The shell folders a folder is placed in.
+  enum class Folder { Desktop, MyComputer };
+
+  virtual ~ShellNotifier() = default;
+  // A class key changed: its name, icon or verbs are read again.
+  virtual void ClassesChanged() noexcept = 0;
+  // What the folder lists changed: its open windows list it again.
+  virtual void FolderChanged(Folder folder) noexcept = 0;
 };
 
 }  // namespace nw

@@ -22,6 +22,7 @@
 #include "platform/AnsiText.h"
 #include "platform/MemoryRegistry.h"
 #include "support/Backends.h"
+#include "support/Fakes.h"
 #include "support/RegistryDump.h"
 
 namespace nw::nwk {
@@ -50,9 +51,9 @@ struct Result {
   Output output;
 };
 
-Result Nwk(std::vector<std::wstring> args, Registry* registry = nullptr) {
+Result Nwk(std::vector<std::wstring> args, Registry* registry = nullptr, ShellNotifier* shell = nullptr) {
   Result result{};
-  result.status = Run(args, result.output, registry);
+  result.status = Run(args, result.output, registry, shell);
   return result;
 }
 
@@ -320,9 +321,10 @@ class NwkRegistry : public testing::TestWithParam<test::Backend> {
             {kHkeyCurrentUser, ns + "Desktop\\NameSpace\\" + clsid},
             {kHkeyCurrentUser, ns + "MyComputer\\NameSpace\\" + clsid}};
   }
-  Result Nwk(std::vector<std::wstring> args) { return nwk::Nwk(std::move(args), registry_.get()); }
+  Result Nwk(std::vector<std::wstring> args) { return nwk::Nwk(std::move(args), registry_.get(), &shell_); }
 
   std::unique_ptr<Registry> registry_;
+  test::RecordingShell shell_;
 };
 
 // Writes one value as a hand edit would, of any type and bytes.
@@ -407,21 +409,24 @@ TEST_P(NwkRegistry, MakeAndRemoveInEachScopeAndPlacement) {
     std::vector<std::wstring> options;
     std::vector<std::size_t> present;  // indexes into Locations()
     std::string clsidOnStdout;
+    std::vector<std::string> told;  // what the shell hears of make, and then of remove
   } cases[] = {
-      {{}, {0, 1}, ""},
-      {{L"--placement", L"system"}, {0, 2}, ""},
-      {{L"--placement", L"manual"}, {0}, ToAnsi(kClsid) + "\n"},
-      {{L"--user"}, {3, 4}, ""},
-      {{L"--placement", L"system", L"--user"}, {3, 5}, ""},
+      {{}, {0, 1}, "", {"classes", "Desktop"}},
+      {{L"--placement", L"system"}, {0, 2}, "", {"classes", "My Computer"}},
+      {{L"--placement", L"manual"}, {0}, ToAnsi(kClsid) + "\n", {"classes"}},
+      {{L"--user"}, {3, 4}, "", {"classes", "Desktop"}},
+      {{L"--placement", L"system", L"--user"}, {3, 5}, "", {"classes", "My Computer"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.present));
     Clean();
     std::vector<std::wstring> make{L"make", file.path()};
     make.insert(make.end(), c.options.begin(), c.options.end());
+    shell_.told.clear();
     const Result made = Nwk(make);
     EXPECT_EQ(made.status, kExitDone) << made.output.err;
     EXPECT_EQ(made.output.out, c.clsidOnStdout);
+    EXPECT_EQ(shell_.told, c.told);
     const auto locations = Locations();
     for (std::size_t i = 0; i < locations.size(); ++i) {
       const bool expected = std::find(c.present.begin(), c.present.end(), i) != c.present.end();
@@ -434,7 +439,10 @@ TEST_P(NwkRegistry, MakeAndRemoveInEachScopeAndPlacement) {
     const bool user = std::find(make.begin(), make.end(), L"--user") != make.end();
     std::vector<std::wstring> remove{L"remove", file.path()};
     if (user) remove.push_back(L"--user");
+    shell_.told.clear();
     EXPECT_EQ(Nwk(remove).status, kExitDone);
+    // Remove hears of what was there: the class and the one placement.
+    EXPECT_EQ(shell_.told, c.told);
     for (const auto& [root, path] : locations) EXPECT_FALSE(test::KeyExists(*registry_, root, path)) << path;
   }
 }
@@ -465,6 +473,7 @@ TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
       test::DumpTree(*registry_, kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + ToAnsi(kClsid));
   const Result result = Nwk({L"make", file.path()});
   EXPECT_EQ(result.status, kExitRegistry);
+  EXPECT_EQ(shell_.told, std::vector<std::string>{});
   EXPECT_NE(result.output.err.find("nwk: the registry refused: "), std::string::npos) << result.output.err;
   EXPECT_EQ(result.output.err.find("registered"), std::string::npos);
   EXPECT_NE(result.output.err.find("nothing was changed: the registry is as it was"), std::string::npos);

@@ -76,15 +76,26 @@ class FakeWindow final : public MainWindowView {
   std::wstring fields[5];
 };
 
+// What the shell was told, in order: "classes", "Desktop", "My Computer".
+class RecordingShell final : public ShellNotifier {
+ public:
+  void ClassesChanged() noexcept override { told.push_back("classes"); }
+  void FolderChanged(Folder folder) noexcept override {
+    told.push_back(folder == Folder::Desktop ? "Desktop" : "My Computer");
+  }
+  std::vector<std::string> told;
+};
+
 // The platform with doubles everywhere but the registry, which the test supplies.
 struct FakePlatform {
   explicit FakePlatform(Registry& registry, std::wstring commandLine = {})
-      : commandLine(std::move(commandLine)),
-        platform{this->commandLine, messages, clipboard, program, registry} {}
+      : commandLine(std::move(commandLine)), platform{this->commandLine, messages, clipboard,
+                                                      program,           registry, &shell} {}
   FakeCommandLine commandLine;
   RecordingMessageBox messages;
   FakeClipboard clipboard;
   FakeProgram program;
+  RecordingShell shell;
   Platform platform;
 };
 
