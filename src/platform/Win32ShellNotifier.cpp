@@ -2,41 +2,10 @@
 
 #include <shlobj.h>
 
-#include <cstring>
-#include <iterator>
-#include <memory>
-#include <type_traits>
+#include "platform/Module.h"
 
 namespace nw {
 namespace {
-
-struct LibraryFree {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using LoadedLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFree>;
-
-// shell32 from the system folder, named by its full path so that no other
-// folder is searched for it, and pinned: once loaded, the shell may keep
-// threads and windows of its own running its code, so it is never unloaded.
-// The pinned handle needs no freeing; the load's own reference is dropped.
-HMODULE LoadShell32() noexcept {
-  static constexpr wchar_t kName[] = L"\\shell32.dll";
-  wchar_t path[MAX_PATH + std::size(kName)];
-  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  std::memcpy(path + length, kName, sizeof kName);
-  const LoadedLibrary loaded(LoadLibraryW(path));
-  HMODULE pinned = nullptr;
-  if (!loaded || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                                     reinterpret_cast<LPCWSTR>(loaded.get()), &pinned))
-    return nullptr;
-  return pinned;
-}
-
-template <typename Function>
-Function Find(HMODULE module, const char* name) noexcept {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 // The notifications start on their way before SHChangeNotify returns
 // (SHCNF_FLUSHNOWAIT), so they are not lost when the program ends right after
@@ -49,10 +18,12 @@ constexpr UINT kIdListNow = SHCNF_IDLIST | SHCNF_FLUSHNOWAIT;
 bool Win32ShellNotifier::Load() noexcept {
   if (!loaded_) {
     loaded_ = true;
-    if (const HMODULE shell32 = LoadShell32()) {
-      changeNotify_ = Find<ChangeNotifyFn>(shell32, "SHChangeNotify");
-      folderLocation_ = Find<FolderLocationFn>(shell32, "SHGetFolderLocation");
-      idListFree_ = Find<IdListFreeFn>(shell32, "ILFree");
+    // From the system folder, and for good: the shell may keep threads and
+    // windows of its own running its code.
+    if (const HMODULE shell32 = LoadSystemLibrary(L"shell32.dll")) {
+      changeNotify_ = FindFunction<ChangeNotifyFn>(shell32, "SHChangeNotify");
+      folderLocation_ = FindFunction<FolderLocationFn>(shell32, "SHGetFolderLocation");
+      idListFree_ = FindFunction<IdListFreeFn>(shell32, "ILFree");
     }
   }
   return changeNotify_ != nullptr;
