@@ -13,24 +13,16 @@
 namespace nw::nwk {
 namespace {
 
-constexpr std::uint32_t kRead = 0x19 | kKeyWow64_64Key;  // query, enumerate, notify; 64-bit view
-
-std::wstring Full(const KeyLocation& where) {
-  return RootName(where.root) + L"\\" + where.path;
-}
-
 KeyLocation Below(const KeyLocation& where, const std::wstring& name) {
   return {where.root, where.path + L"\\" + name};
 }
 
-// Opens a key to read it; nothing when it is not there.
 std::optional<UniqueKey> OpenToRead(Registry& registry, const KeyLocation& where) {
-  UniqueKey key(registry);
-  const long rc =
-      registry.OpenKey(RootHandle(where.root), ToAnsi(where.path, registry.AnsiCodePage()), kRead, key.put());
-  if (rc == kErrorFileNotFound) return std::nullopt;
-  if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
-  return key;
+  return nwk::OpenToRead(registry, where.root, where.path);
+}
+
+std::wstring Full(const KeyLocation& where) {
+  return FullKeyName(where.root, where.path);
 }
 
 // The names of the subkeys that name a folder of this layout.
@@ -61,7 +53,7 @@ std::optional<std::wstring> TextValue(Registry& registry, const KeyLocation& whe
   const long rc = registry.QueryValue(key->get(), ToAnsi(name, registry.AnsiCodePage()), type, data);
   if (rc == kErrorFileNotFound) return std::nullopt;
   if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
-  if (type != kRegSz && type != 2 /* REG_EXPAND_SZ */) return std::nullopt;
+  if (type != kRegSz && type != kRegExpandSz) return std::nullopt;
   std::string text(data.begin(), data.end());
   if (const std::size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
   return FromAnsi(text, registry.AnsiCodePage());

@@ -30,10 +30,11 @@ bool Registered(Registry& registry, const std::wstring& clsid) {
   for (Scope scope : {Scope::Machine, Scope::User}) {
     const KeyLocation where =
         InScope(kHkeyClassesRoot, std::wstring(nw::text::kClassesKey) + L"\\" + clsid, scope);
-    UniqueKey key(registry);
-    const long rc = registry.OpenKey(RootHandle(where.root), ToAnsi(where.path, registry.AnsiCodePage()),
-                                     0x19 | kKeyWow64_64Key, key.put());
-    if (rc != kErrorFileNotFound) return true;  // there, or not known to be free
+    try {
+      if (OpenToRead(registry, where.root, where.path)) return true;
+    } catch (const RegistryReadError&) {
+      return true;  // there, or not known to be free
+    }
   }
   return false;
 }

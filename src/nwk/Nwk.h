@@ -86,6 +86,8 @@ std::string RemovalRegFile(const std::vector<RemovalKey>& keys);
 // A string as a .reg file quotes it, without the quotes.
 std::wstring EscapeRegString(const std::wstring& text);
 std::wstring RootName(RootKey root);
+// Bytes as two lower-case hexadecimal digits each, joined by commas ("0a,ff").
+std::wstring Hex(const std::vector<std::uint8_t>& bytes);
 
 // Raised when the registry refuses to open or read a key that is there.
 class RegistryReadError : public std::runtime_error {
@@ -95,6 +97,15 @@ class RegistryReadError : public std::runtime_error {
   std::wstring key;
   long code;
 };
+
+// The rights nwk reads with: query, enumerate and notify, in the 64-bit view.
+// They need no administrator.
+inline constexpr std::uint32_t kReadRights = 0x19 | kKeyWow64_64Key;
+// A key's path with its root's name, as nwk prints it.
+std::wstring FullKeyName(RootKey root, const std::wstring& path);
+// Opens the key to read it: nothing when it is not there; RegistryReadError
+// when the registry refuses.
+std::optional<UniqueKey> OpenToRead(Registry& registry, RootKey root, const std::wstring& path);
 
 // Every difference between the registry and the layout, one line each; empty
 // when the registry holds exactly the layout. A key that is not there is a

@@ -9,16 +9,6 @@ namespace {
 
 constexpr wchar_t kHeader[] = L"Windows Registry Editor Version 5.00\r\n";
 
-std::wstring Hex(const std::vector<std::uint8_t>& bytes) {
-  std::wstring out;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    wchar_t pair[4];
-    std::swprintf(pair, 4, L"%02x", bytes[i]);
-    out += (i == 0 ? L"" : L",") + std::wstring(pair);
-  }
-  return out;
-}
-
 // A quoted string cannot hold a line break: such text goes as the bytes of a
 // REG_SZ (UTF-16LE with its terminating NUL).
 std::wstring StringData(const std::wstring& text) {
@@ -57,6 +47,16 @@ std::string Encode(const std::wstring& text) {
 }
 
 }  // namespace
+
+std::wstring Hex(const std::vector<std::uint8_t>& bytes) {
+  std::wstring out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    wchar_t pair[4];
+    std::swprintf(pair, 4, L"%02x", bytes[i]);
+    out += (i == 0 ? L"" : L",") + std::wstring(pair);
+  }
+  return out;
+}
 
 std::wstring RootName(RootKey root) {
   switch (root) {

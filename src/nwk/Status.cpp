@@ -1,6 +1,7 @@
 // The registry compared with the definition's layout: every key and value the
 // layout writes, below the three keys removal deletes, and nothing else.
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "NW_Core/NW_Core.h"
@@ -10,8 +11,6 @@
 
 namespace nw::nwk {
 namespace {
-
-constexpr std::uint32_t kRead = 0x19 | kKeyWow64_64Key;  // query, enumerate, notify; 64-bit view
 
 struct Value {
   std::wstring name;
@@ -101,7 +100,7 @@ void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& 
     if (rc != kErrorSuccess) throw RegistryReadError(path, rc);
     const std::wstring childPath = path + L"\\" + FromAnsi(name, registry.AnsiCodePage());
     UniqueKey child(registry);
-    rc = registry.OpenKey(key, name, kRead, child.put());
+    rc = registry.OpenKey(key, name, kReadRights, child.put());
     if (rc == kErrorFileNotFound) continue;  // deleted since it was listed
     if (rc != kErrorSuccess) throw RegistryReadError(childPath, rc);
     ReadKey(registry, child.get(), childPath, tree);
@@ -109,31 +108,38 @@ void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& 
 }
 
 std::wstring ValueText(const Value& value, CodePage codePage) {
-  if (value.type == kRegSz || value.type == 2 /* REG_EXPAND_SZ */) {
+  if (value.type == kRegSz || value.type == kRegExpandSz) {
     std::string text(value.data.begin(), value.data.end());
     if (!text.empty() && text.back() == '\0') text.pop_back();
     return L"\"" + FromAnsi(text, codePage) + L"\"";
   }
-  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
-  std::wstring hex = L"type " + std::to_wstring(value.type) + L":";
-  for (std::size_t i = 0; i < value.data.size(); ++i) {
-    hex += i == 0 ? L" " : L",";
-    hex += kDigits[value.data[i] >> 4];
-    hex += kDigits[value.data[i] & 0xF];
-  }
-  return hex;
+  return L"type " + std::to_wstring(value.type) + L":" + (value.data.empty() ? L"" : L" " + Hex(value.data));
+}
+
+// Reads the key and everything below it into the tree; nothing when it is not there.
+void ReadTree(Registry& registry, RootKey root, const std::wstring& path, Tree& tree) {
+  if (std::optional<UniqueKey> key = OpenToRead(registry, root, path))
+    ReadKey(registry, key->get(), FullKeyName(root, path), tree);
 }
 
 }  // namespace
 
-std::vector<std::wstring> RegistryLines(Registry& registry, RootKey root, const std::wstring& path) {
-  const std::wstring full = RootName(root) + L"\\" + path;
+std::wstring FullKeyName(RootKey root, const std::wstring& path) {
+  return RootName(root) + L"\\" + path;
+}
+
+std::optional<UniqueKey> OpenToRead(Registry& registry, RootKey root, const std::wstring& path) {
   UniqueKey key(registry);
-  const long rc = registry.OpenKey(RootHandle(root), ToAnsi(path, registry.AnsiCodePage()), kRead, key.put());
-  if (rc == kErrorFileNotFound) return {};
-  if (rc != kErrorSuccess) throw RegistryReadError(full, rc);
+  const long rc =
+      registry.OpenKey(RootHandle(root), ToAnsi(path, registry.AnsiCodePage()), kReadRights, key.put());
+  if (rc == kErrorFileNotFound) return std::nullopt;
+  if (rc != kErrorSuccess) throw RegistryReadError(FullKeyName(root, path), rc);
+  return key;
+}
+
+std::vector<std::wstring> RegistryLines(Registry& registry, RootKey root, const std::wstring& path) {
   Tree tree;
-  ReadKey(registry, key.get(), full, tree);
+  ReadTree(registry, root, path, tree);
   std::vector<std::wstring> lines;
   for (const Key& read : tree.keys) {
     lines.push_back(read.path);
@@ -158,14 +164,13 @@ std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placem
 std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition& definition,
                                       Placement placement, Scope scope) {
   const std::vector<RemovalKey> tops = RemovalKeys(definition, scope);
-  auto full = [](RootKey root, const std::wstring& path) { return RootName(root) + L"\\" + path; };
 
   // The layout: every key a step names, with the keys between it and its top.
   Tree expected;
   for (const RegistryStep& step : LayoutSteps(definition, placement, scope)) {
-    const std::wstring path = HeldPath(full(step.root, step.keyPath));
+    const std::wstring path = HeldPath(FullKeyName(step.root, step.keyPath));
     for (const RemovalKey& top : tops) {
-      const std::wstring topPath = full(top.parent.root, top.parent.path + L"\\" + top.name);
+      const std::wstring topPath = FullKeyName(top.parent.root, top.parent.path + L"\\" + top.name);
       if (FoldCase(path).starts_with(FoldCase(topPath)))
         for (std::size_t at = path.find(L'\\', topPath.size()); at != std::wstring::npos;
              at = path.find(L'\\', at + 1))
@@ -177,15 +182,8 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
   }
 
   Tree actual;
-  for (const RemovalKey& top : tops) {
-    const std::wstring path = top.parent.path + L"\\" + top.name;
-    UniqueKey key(registry);
-    const long rc = registry.OpenKey(RootHandle(top.parent.root), ToAnsi(path, registry.AnsiCodePage()),
-                                     kRead, key.put());
-    if (rc == kErrorFileNotFound) continue;
-    if (rc != kErrorSuccess) throw RegistryReadError(full(top.parent.root, path), rc);
-    ReadKey(registry, key.get(), full(top.parent.root, path), actual);
-  }
+  for (const RemovalKey& top : tops)
+    ReadTree(registry, top.parent.root, top.parent.path + L"\\" + top.name, actual);
 
   std::vector<std::wstring> differences;
   for (const Key& want : expected.keys) {

@@ -20,6 +20,7 @@ inline constexpr RootKey kHkeyLocalMachine = 0x80000002u;
 
 // Registry value types the program knows.
 inline constexpr long kRegSz = 1;
+inline constexpr long kRegExpandSz = 2;
 inline constexpr long kRegBinary = 3;
 inline constexpr long kRegDword = 4;
 
