@@ -215,11 +215,7 @@ TEST(Win32ShellNotifier, TheWindowsCommandsReachTheShellOnceTheyAreDone) {
             with(with(classes, "Desktop: UPDATEDIR Desktop"), "My Computer: UPDATEDIR My-Computer"));
 
   // A volatile class key makes the next Make Link fail and put everything back.
-  HKEY blocker = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &blocker, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(blocker);
+  ASSERT_EQ(CreateVolatileKey(registry, kHkeyLocalMachine, kClassKey), kErrorSuccess);
   EXPECT_FALSE(make(Placement::Desktop));
   EXPECT_EQ(listener.Heard(0), Heard{});
   Clean(registry);

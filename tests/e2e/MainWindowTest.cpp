@@ -75,12 +75,7 @@ class MainWindow : public testing::Test {
   // A volatile class key refuses the lasting keys the program creates below
   // it: every Make Link fails there until Clean() takes the key away.
   bool MakeTheClassKeyVolatile() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kClassKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
-      return false;
-    RegCloseKey(key);
-    return true;
+    return test::CreateVolatileKey(registry_, kHkeyLocalMachine, kClassKey) == kErrorSuccess;
   }
   bool Ended(DWORD code) { return process_->WaitForExit(kWait) && process_->ExitCode() == code; }
 
@@ -501,11 +496,8 @@ TEST_F(MainWindow, AFailedMakeLinkLeavesTheOlderRegistrationExactlyAsItWas) {
 
   // Its tenth verb's key is there already, volatile: its lasting Command key
   // cannot be created.
-  HKEY tenth = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kClassKey + "\\Shell\\Verb 10").c_str(), 0, nullptr,
-                            REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &tenth, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(tenth);
+  ASSERT_EQ(test::CreateVolatileKey(registry_, kHkeyLocalMachine, kClassKey + "\\Shell\\Verb 10"),
+            kErrorSuccess);
   const std::string before = Registered();
   std::string verbs;
   for (int i = 1; i <= 12; ++i) verbs += "Verb " + std::to_string(i) + ";cmd.exe;\r\n";

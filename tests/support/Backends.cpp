@@ -4,8 +4,6 @@
 
 #include "platform/MemoryRegistry.h"
 #ifdef _WIN32
-#include <windows.h>
-
 #include "platform/Win32Registry.h"
 #endif
 
@@ -17,21 +15,6 @@ std::vector<Backend> AllBackends() {
   backends.push_back({"Windows", [] { return std::make_unique<Win32Registry>(); }});
 #endif
   return backends;
-}
-
-long CreateVolatileKey(Registry& registry, RootKey root, const std::string& path) {
-  if (auto* memory = dynamic_cast<MemoryRegistry*>(&registry))
-    return memory->CreateVolatileKey(RootHandle(root), path);
-#ifdef _WIN32
-  HKEY key = nullptr;
-  const LONG rc =
-      RegCreateKeyExA(reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root))), path.c_str(), 0,
-                      nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr);
-  if (rc == ERROR_SUCCESS) RegCloseKey(key);
-  return rc;
-#else
-  return kErrorInvalidHandle;
-#endif
 }
 
 std::vector<CodePageBackend> CodePageBackends() {

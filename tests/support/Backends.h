@@ -20,11 +20,6 @@ struct Backend {
 };
 
 std::vector<Backend> AllBackends();
-
-// Creates the key, and those missing above it, as volatile keys in either
-// backend: an obstacle no lasting key can be created below. Returns the
-// registry's answer.
-long CreateVolatileKey(Registry& registry, RootKey root, const std::string& path);
 inline void PrintTo(const Backend& backend, std::ostream* out) {
   *out << backend.name;
 }

@@ -2,7 +2,12 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "EasyReg/EasyReg.h"
+#include "platform/MemoryRegistry.h"
 
 namespace nw::test {
 namespace {
@@ -60,6 +65,21 @@ bool KeyExists(Registry& registry, RootKey root, const std::string& path, std::u
 
 void RemoveTree(Registry& registry, RootKey root, const std::string& path, std::uint32_t view) {
   DeleteTree(registry, RootHandle(root), path, kKeyRights | view);
+}
+
+long CreateVolatileKey(Registry& registry, RootKey root, const std::string& path) {
+  if (auto* memory = dynamic_cast<MemoryRegistry*>(&registry))
+    return memory->CreateVolatileKey(RootHandle(root), path);
+#ifdef _WIN32
+  HKEY key = nullptr;
+  const LONG rc =
+      RegCreateKeyExA(reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root))), path.c_str(), 0,
+                      nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr);
+  if (rc == ERROR_SUCCESS) RegCloseKey(key);
+  return rc;
+#else
+  return kErrorInvalidHandle;
+#endif
 }
 
 }  // namespace nw::test

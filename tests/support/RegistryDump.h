@@ -21,5 +21,9 @@ bool KeyExists(Registry& registry, RootKey root, const std::string& path,
 // Deletes the key and everything below it, whatever is there; for test set-up.
 void RemoveTree(Registry& registry, RootKey root, const std::string& path,
                 std::uint32_t view = kKeyWow64_64Key);
+// Creates the key, and those missing above it, as volatile keys (in the
+// 64-bit view) in either backend: an obstacle no lasting key can be created
+// below. Returns the registry's answer.
+long CreateVolatileKey(Registry& registry, RootKey root, const std::string& path);
 
 }  // namespace nw::test
