@@ -13,12 +13,14 @@ std::string Describe(const char* operation, const std::string& path) {
   return std::string(operation) + " " + path;
 }
 
-// Type 1: the text and its terminating NUL, in the registry's ANSI code page.
+// Type 1: the text and its terminating NUL, in the code page.
 std::vector<std::uint8_t> TextBytes(const ValueData& data, CodePage codePage) {
   const auto* text = std::get_if<std::wstring>(&data);
   if (text == nullptr) throw std::invalid_argument("type mismatch: text expected");
-  std::string ansi = ToAnsi(*text + L'\0', codePage);
-  return {ansi.begin(), ansi.end()};
+  const std::wstring terminated = *text + L'\0';
+  const std::string bytes =
+      codePage.Requested() == kUtf16Le.Requested() ? Utf16Le(terminated) : ToAnsi(terminated, codePage);
+  return {bytes.begin(), bytes.end()};
 }
 
 // Reads text as a whole number: an optional sign and decimal digits, nothing else.
@@ -55,7 +57,7 @@ std::vector<std::uint8_t> DwordBytes(const ValueData& data) {
 }
 
 // Type 3: the bytes in order.
-const std::vector<std::uint8_t>& BinaryBytes(const ValueData& data) {
+std::vector<std::uint8_t> BinaryBytes(const ValueData& data) {
   const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&data);
   if (bytes == nullptr) throw std::invalid_argument("type mismatch: bytes expected");
   return *bytes;
@@ -88,15 +90,19 @@ void SetKeyValue(Registry& registry, const UniqueKey& key, const std::wstring& k
   }
 }
 
+std::vector<std::uint8_t> ValueBytes(long type, const ValueData& data, CodePage codePage) {
+  switch (type) {
+    case kRegSz: return TextBytes(data, codePage);
+    case kRegDword: return DwordBytes(data);
+    case kRegBinary: return BinaryBytes(data);
+    default: throw std::invalid_argument("a value of type " + std::to_string(type) + " is never written");
+  }
+}
+
 long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,
                     const ValueData& data) {
   const CodePage codePage = registry.AnsiCodePage();
-  switch (type) {
-    case kRegSz: return registry.SetValue(key, ToAnsi(valueName, codePage), type, TextBytes(data, codePage));
-    case kRegDword: return registry.SetValue(key, ToAnsi(valueName, codePage), type, DwordBytes(data));
-    case kRegBinary: return registry.SetValue(key, ToAnsi(valueName, codePage), type, BinaryBytes(data));
-    default: return 0;
-  }
+  return registry.SetValue(key, ToAnsi(valueName, codePage), type, ValueBytes(type, data, codePage));
 }
 
 void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,

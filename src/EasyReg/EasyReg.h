@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/Registry.h"
+#include "EasyReg/Registry.h"
 
 namespace nw {
 
@@ -38,8 +38,19 @@ void SetKeyValue(Registry& registry, RootKey root, const std::wstring& keyPath, 
 // Writes one value into a key the caller holds open; keyPath names it in errors.
 void SetKeyValue(Registry& registry, const UniqueKey& key, const std::wstring& keyPath,
                  const std::wstring& valueName, const ValueData& data, long type);
-// Writes one value into an open key. Returns the registry's result, or 0 when
-// the type is not one of 1, 3 and 4 and nothing was written.
+// UTF-16LE, numbered as Windows numbers it: the registry's own form of text.
+inline constexpr CodePage kUtf16Le{1200};
+
+// The bytes a value holds once written: for type 1 the text and its
+// terminating NUL in the code page (kUtf16Le for the registry's own form), for
+// type 3 the bytes in order, for type 4 a whole number (or text of one) as
+// four little-endian bytes. Throws std::invalid_argument for any other type
+// and for data that does not fit the type, std::overflow_error for a number
+// out of range.
+std::vector<std::uint8_t> ValueBytes(long type, const ValueData& data, CodePage codePage);
+
+// Writes one value into an open key. Returns the registry's result; throws as
+// ValueBytes does before any registry call.
 long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,
                     const ValueData& data);
 // Deletes the named subkey of the parent with everything below it. A subkey or

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "EasyReg/EasyReg.h"
+#include "EasyReg/Registry.h"
 #include "platform/AnsiText.h"
-#include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/TextInput.h"
 
@@ -38,40 +38,32 @@ extern FolderDefinition Definition;
 // Where "Make Link" puts the folder.
 enum class Placement { Desktop, MyComputer, Manual };
 
-// What the settings reader and the display need of the main window.
+// What the display needs of the main window: its five value fields.
 class MainWindowView {
  public:
-  enum class Control { MakeLinkButton, DesktopOption, SystemOption };
   enum class Field { Name, Clsid, Icon, Menu, Command };
 
   virtual ~MainWindowView() = default;
-  virtual void SetEnabled(Control control, bool enabled) = 0;
   virtual void SetField(Field field, const std::wstring& text) = 0;
-  // Closes the main window (allowed while it is still loading).
-  virtual void Unload() = 0;
-};
-
-// The platform services the core works with, passed in by the caller.
-struct Platform {
-  CommandLine& commandLine;
-  MessageBoxService& messageBox;
-  Clipboard& clipboard;
-  Program& program;
-  Registry& registry;
-  // The shell told of each completed change; none where there is no shell to tell.
-  ShellNotifier* shell = nullptr;
 };
 
 // Exit status of the program when it ends for want of a settings file.
 inline constexpr int kExitNoSettingsFile = 2;
 
-// Settings file reader. Ends the program (through the platform) when the
-// command line is empty; otherwise fills the definition as far as the file
-// allows and reports an unreadable file with one message. The file's text is in
-// the given ANSI code page, by default the system's.
-void CheckCommandLine(const Platform& platform, MainWindowView& window);
-void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefinition& definition,
-                  CodePage codePage = {});
+// True when the command line names a settings file at all. Without one there
+// is nothing to show: the program tells the user and ends.
+bool CheckCommandLine(const std::wstring& argumentText);
+// How far the settings file was read.
+enum class SettingsRead {
+  NoFileNamed,  // the command line is empty: nothing was read
+  Incomplete,   // the file cannot be read, or a line is missing or wrong
+  Complete,
+};
+// Settings file reader: checks the command line, then fills the definition as
+// far as the file allows. The caller reports what is not Complete. The file's
+// text is in the given ANSI code page, by default the system's.
+SettingsRead ReadSettings(const std::wstring& argumentText, FolderDefinition& definition,
+                          CodePage codePage = {});
 // Reads settings lines into the definition, field by field as each line passes
 // its test. False as soon as a line is missing or wrong. Each line is converted
 // whole before it is looked at, so keys and fields count characters, not bytes.
@@ -131,14 +123,53 @@ struct RemovalKey {
 };
 std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope scope);
 
-// Registers the folder and places it; the placement is asked for when needed.
+// The whole layout of a registration, in the scope's hives and in the order it
+// is written: the class key and its values, a verb for each menu entry, then
+// the placement's namespace entry. Make Link writes exactly this; nwk exports
+// it and compares the registry with it. Throws std::out_of_range for more menu
+// entries than the table holds.
+std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope);
+
+// Receives the CLSID of a folder placed by hand (Manual), once the registry
+// holds the class. Throws when it cannot take it: the command then fails.
+class ManualPlacement {
+ public:
+  virtual ~ManualPlacement() = default;
+  virtual void Receive(const std::wstring& clsid) = 0;
+};
+
+// The program's manual placement: the CLSID goes on the clipboard, and a
+// message says so.
+class ClipboardPlacement final : public ManualPlacement {
+ public:
+  ClipboardPlacement(Clipboard& clipboard, MessageBoxService& messageBox)
+      : clipboard_(clipboard), messageBox_(messageBox) {}
+  void Receive(const std::wstring& clsid) override;
+
+ private:
+  Clipboard& clipboard_;
+  MessageBoxService& messageBox_;
+};
+
+// What Make Link and Remove Link work with: the registry, where a folder
+// placed by hand goes, and the shell to tell of each completed change (none
+// where there is no shell to tell).
+struct LinkServices {
+  Registry& registry;
+  ManualPlacement& manual;
+  ShellNotifier* shell = nullptr;
+};
+
+// Registers the folder and places it: asks for the placement, then writes the
+// layout, then hands a folder placed by hand its CLSID.
 // Once the registry holds it all, the shell hears that the class changed, and
 // that the folder it was placed in did (Manual places it nowhere).
-void MakeLink(const Platform& platform, const FolderDefinition& definition,
+void MakeLink(const LinkServices& services, const FolderDefinition& definition,
               const std::function<Placement()>& placement, Scope scope = Scope::Machine);
 // Deletes the class key and both namespace entries. Once they are gone, the
 // shell hears of each that was there: the class, and each folder that listed it.
-void RemoveLink(const Platform& platform, const FolderDefinition& definition, Scope scope = Scope::Machine);
+void RemoveLink(const LinkServices& services, const FolderDefinition& definition,
+                Scope scope = Scope::Machine);
 
 // Runs one command under the program's single error trap: any error ends the
 // command and is reported with the one error message. True when it completed.

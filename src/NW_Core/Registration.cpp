@@ -153,45 +153,51 @@ std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope sc
   return keys;
 }
 
-void MakeLink(const Platform& platform, const FolderDefinition& definition,
-              const std::function<Placement()>& placement, Scope scope) {
-  RefuseWithoutClsid(definition);
-  Placement where = Placement::Manual;
-  AllOrNothing(platform.registry, RemovalKeys(definition, scope), [&] {
-    ApplySteps(platform.registry, InScope(ClassSteps(definition), scope));
-    const int count = definition.MenuCount;  // taken once, before the loop
-    for (int i = 1; i <= count; ++i) {
-      if (i - 1 > 19) throw std::out_of_range("menu entry out of range");
-      ApplySteps(platform.registry, InScope(VerbSteps(definition, static_cast<std::size_t>(i - 1)), scope));
-    }
-    where = placement();
-    if (where == Placement::Manual) {
-      platform.clipboard.ReplaceText(definition.FolderClsid);
-      platform.messageBox.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
-      return;
-    }
-    ApplySteps(platform.registry, InScope(PlacementSteps(definition, where), scope));
-  });
-  if (platform.shell == nullptr) return;
-  // The class first: the folder's window then reads the new class as it lists it again.
-  platform.shell->ClassesChanged();
-  if (where == Placement::Desktop) platform.shell->FolderChanged(ShellNotifier::Folder::Desktop);
-  if (where == Placement::MyComputer) platform.shell->FolderChanged(ShellNotifier::Folder::MyComputer);
+std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope) {
+  std::vector<RegistryStep> steps = ClassSteps(definition);
+  for (std::size_t i = 0; i < definition.MenuCount; ++i) {
+    std::vector<RegistryStep> verb = VerbSteps(definition, i);
+    steps.insert(steps.end(), verb.begin(), verb.end());
+  }
+  std::vector<RegistryStep> where = PlacementSteps(definition, placement);
+  steps.insert(steps.end(), where.begin(), where.end());
+  return InScope(std::move(steps), scope);
 }
 
-void RemoveLink(const Platform& platform, const FolderDefinition& definition, Scope scope) {
+void ClipboardPlacement::Receive(const std::wstring& clsid) {
+  clipboard_.ReplaceText(clsid);
+  messageBox_.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
+}
+
+void MakeLink(const LinkServices& services, const FolderDefinition& definition,
+              const std::function<Placement()>& placement, Scope scope) {
+  RefuseWithoutClsid(definition);
+  const Placement where = placement();
+  const std::vector<RegistryStep> layout = LayoutSteps(definition, where, scope);
+  AllOrNothing(services.registry, RemovalKeys(definition, scope), [&] {
+    ApplySteps(services.registry, layout);
+    if (where == Placement::Manual) services.manual.Receive(definition.FolderClsid);
+  });
+  if (services.shell == nullptr) return;
+  // The class first: the folder's window then reads the new class as it lists it again.
+  services.shell->ClassesChanged();
+  if (where == Placement::Desktop) services.shell->FolderChanged(ShellNotifier::Folder::Desktop);
+  if (where == Placement::MyComputer) services.shell->FolderChanged(ShellNotifier::Folder::MyComputer);
+}
+
+void RemoveLink(const LinkServices& services, const FolderDefinition& definition, Scope scope) {
   RefuseWithoutClsid(definition);
   const std::vector<RemovalKey> keys = RemovalKeys(definition, scope);
-  const std::vector<bool> existed = AllOrNothing(platform.registry, keys, [&] {
+  const std::vector<bool> existed = AllOrNothing(services.registry, keys, [&] {
     for (const RemovalKey& key : keys)
-      DeleteKey(platform.registry, key.parent.root, key.parent.path, key.name);
+      DeleteKey(services.registry, key.parent.root, key.parent.path, key.name);
   });
   // What was not there was not changed: the shell hears only of what was deleted.
-  if (platform.shell == nullptr) return;
+  if (services.shell == nullptr) return;
   // RemovalKeys lists the class key, then the Desktop and My Computer entries.
-  if (existed[0]) platform.shell->ClassesChanged();
-  if (existed[1]) platform.shell->FolderChanged(ShellNotifier::Folder::Desktop);
-  if (existed[2]) platform.shell->FolderChanged(ShellNotifier::Folder::MyComputer);
+  if (existed[0]) services.shell->ClassesChanged();
+  if (existed[1]) services.shell->FolderChanged(ShellNotifier::Folder::Desktop);
+  if (existed[2]) services.shell->FolderChanged(ShellNotifier::Folder::MyComputer);
 }
 
 }  // namespace nw

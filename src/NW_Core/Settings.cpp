@@ -108,28 +108,19 @@ MenuEntry SplitMenuLine(const std::wstring& line) {
   return entry;
 }
 
-void CheckCommandLine(const Platform& platform, MainWindowView& window) {
-  if (!platform.commandLine.ArgumentText().empty()) return;
-  window.SetEnabled(MainWindowView::Control::MakeLinkButton, false);
-  window.SetEnabled(MainWindowView::Control::DesktopOption, false);
-  window.SetEnabled(MainWindowView::Control::SystemOption, false);
-  platform.messageBox.Show(text::kNoSettingsFile, text::kProgramName, kStyleInformation);
-  window.Unload();
-  platform.program.End(kExitNoSettingsFile);
+bool CheckCommandLine(const std::wstring& argumentText) {
+  return !argumentText.empty();
 }
 
-void ReadSettings(const Platform& platform, MainWindowView& window, FolderDefinition& definition,
-                  CodePage codePage) {
-  CheckCommandLine(platform, window);
-  const std::wstring path = SettingsPath(platform.commandLine.ArgumentText());
-  bool complete = false;
+SettingsRead ReadSettings(const std::wstring& argumentText, FolderDefinition& definition, CodePage codePage) {
+  if (!CheckCommandLine(argumentText)) return SettingsRead::NoFileNamed;
   try {
-    std::optional<TextInput> file = TextInput::Open(path);
-    complete = file && ReadDefinition(*file, definition, codePage);
+    std::optional<TextInput> file = TextInput::Open(SettingsPath(argumentText));
+    if (file && ReadDefinition(*file, definition, codePage)) return SettingsRead::Complete;
   } catch (const std::exception&) {
-    complete = false;  // a read error ends reading like a malformed line
+    // a read error ends reading like a malformed line
   }
-  if (!complete) platform.messageBox.Show(text::kUnreadableFile, text::kProgramName, kStyleInformation);
+  return SettingsRead::Incomplete;
 }
 
 }  // namespace nw

@@ -263,7 +263,17 @@ void FrmNW::ShowLogo() {
 void FrmNW::Form_Load() {
   SetWindowTextW(hwnd_, text::kProgramName);
   SetWindowTextW(Item(kLblVer), FormatVersion(ProgramVersion()).c_str());
-  ReadSettings(platform_, *this, Definition);
+  const std::wstring argumentText = platform_.commandLine.ArgumentText();
+  const SettingsRead read = ReadSettings(argumentText, Definition);
+  if (read == SettingsRead::NoFileNamed) {
+    // Nothing to show: the commands go grey, the user is told, and the program ends.
+    for (int id : {kMakeLink, kDesktop, kSystem}) EnableWindow(Item(id), FALSE);
+    platform_.messageBox.Show(text::kNoSettingsFile, text::kProgramName, kStyleInformation);
+    Unload();
+    platform_.program.End(kExitNoSettingsFile);
+  }
+  if (read == SettingsRead::Incomplete)
+    platform_.messageBox.Show(text::kUnreadableFile, text::kProgramName, kStyleInformation);
   ShowDefinition(*this, Definition);
 }
 
@@ -346,13 +356,6 @@ void FrmNW::RestoreFocus() {
   SetFocus(target);
 }
 
-void FrmNW::SetEnabled(Control control, bool enabled) {
-  const int id = control == Control::MakeLinkButton  ? kMakeLink
-                 : control == Control::DesktopOption ? kDesktop
-                                                     : kSystem;
-  EnableWindow(Item(id), enabled ? TRUE : FALSE);
-}
-
 void FrmNW::SetField(Field field, const std::wstring& text) {
   static constexpr int kFieldIds[] = {kTxtName, kTxtClsid, kTxtIcon, kTxtMenu, kTxtCom};
   SetWindowTextW(Item(kFieldIds[static_cast<int>(field)]), text.c_str());
@@ -369,16 +372,18 @@ Placement FrmNW::SelectedPlacement() const {
 }
 
 void FrmNW::btnCOM_Click(int index) {
+  ClipboardPlacement manual(platform_.clipboard, platform_.messageBox);
+  const LinkServices services{platform_.registry, manual, platform_.shell};
   RunCommand(platform_.messageBox, [&] {
     switch (index) {
       case 0:
-        MakeLink(platform_, Definition, [this] { return SelectedPlacement(); });
+        MakeLink(services, Definition, [this] { return SelectedPlacement(); });
         Unload();
         break;
       case 1: Unload(); break;
       case 2: ShowAboutModal(instance_, hwnd_); break;
       case 3:
-        RemoveLink(platform_, Definition);
+        RemoveLink(services, Definition);
         Unload();
         break;
       default: break;

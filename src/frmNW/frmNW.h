@@ -32,9 +32,9 @@ class FrmNW final : public MainWindowView {
   void Show();
 
   // MainWindowView
-  void SetEnabled(Control control, bool enabled) override;
   void SetField(Field field, const std::wstring& text) override;
-  void Unload() override;
+  // Closes the window (allowed while it is still loading).
+  void Unload();
 
  private:
   template <typename Owner>

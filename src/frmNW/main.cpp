@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
+#include "EasyReg/Win32Registry.h"
 #include "frmNW/frmNW.h"
 #include "platform/DllSearch.h"
-#include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
 #include "platform/Win32ShellNotifier.h"
 

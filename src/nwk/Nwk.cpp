@@ -106,37 +106,18 @@ Options Parse(const std::vector<std::wstring>& args) {
   return options;
 }
 
-// Messages of the core go to standard error; the one about the clipboard
-// becomes nwk's own, since nwk prints the CLSID instead.
-class ConsoleMessages final : public MessageBoxService {
+// A folder placed by hand: nwk prints its CLSID on standard output, and on
+// standard error how to make the folder.
+class PrintedPlacement final : public ManualPlacement {
  public:
-  explicit ConsoleMessages(Output& output) : output_(output) {}
-  void Show(const std::wstring& message, const std::wstring&, unsigned) override {
-    const bool clipboard = message == nw::text::kClsidCopied;
-    output_.err += Utf8(clipboard ? std::wstring(text::kManualHint) : message) + "\n";
+  explicit PrintedPlacement(Output& output) : output_(output) {}
+  void Receive(const std::wstring& clsid) override {
+    output_.out += Utf8(clsid) + "\n";
+    output_.err += Utf8(text::kManualHint) + "\n";
   }
 
  private:
   Output& output_;
-};
-
-class StdoutClipboard final : public Clipboard {
- public:
-  explicit StdoutClipboard(Output& output) : output_(output) {}
-  void ReplaceText(const std::wstring& value) override { output_.out += Utf8(value) + "\n"; }
-
- private:
-  Output& output_;
-};
-
-// nwk never reads its arguments through the platform, nor ends from inside the core.
-class NoCommandLine final : public CommandLine {
- public:
-  std::wstring ArgumentText() override { return {}; }
-};
-class NoEnd final : public Program {
- public:
-  [[noreturn]] void End(int) override { throw std::logic_error("the core ended nwk"); }
 };
 
 }  // namespace
@@ -236,18 +217,15 @@ int Execute(const Options& options, Output& output, Registry* registry, ShellNot
     return differences.empty() ? kExitDone : kExitDiffers;
   }
 
-  NoCommandLine commandLine;
-  ConsoleMessages messages(output);
-  StdoutClipboard clipboard(output);
-  NoEnd program;
-  const Platform platform{commandLine, messages, clipboard, program, *registry, shell};
+  PrintedPlacement manual(output);
+  const LinkServices services{*registry, manual, shell};
   try {
     if (options.command == Command::Make) {
       MakeLink(
-          platform, definition, [&] { return options.placement; }, options.scope);
+          services, definition, [&] { return options.placement; }, options.scope);
       output.err += Utf8(text::kMade + definition.FolderClsid) + "\n";
     } else {
-      RemoveLink(platform, definition, options.scope);
+      RemoveLink(services, definition, options.scope);
       output.err += Utf8(text::kRemoved + definition.FolderClsid) + "\n";
     }
   } catch (const CommandRefused& refused) {

@@ -69,9 +69,6 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
 // run fails with kExitCannotWrite and says so on standard error.
 int Deliver(int status, const Output& output, OutputStream& out, OutputStream& err);
 
-// The whole layout of a placement, in the order MakeLink writes it.
-std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope);
-
 // Raised for a key name that a .reg file cannot hold: one with a line break or a "]".
 class NoRegForm : public std::runtime_error {
  public:
@@ -98,9 +95,6 @@ class RegistryReadError : public std::runtime_error {
   long code;
 };
 
-// The rights nwk reads with: query, enumerate and notify, in the 64-bit view.
-// They need no administrator.
-inline constexpr std::uint32_t kReadRights = 0x19 | kKeyWow64_64Key;
 // A key's path with its root's name, as nwk prints it.
 std::wstring FullKeyName(RootKey root, const std::wstring& path);
 // Opens the key to read it: nothing when it is not there; RegistryReadError
@@ -154,9 +148,5 @@ std::vector<std::wstring> OtherRegistrations(Registry& registry, const FolderDef
 // The show command's report and its warnings; `others` as OtherRegistrations gives them.
 std::wstring ShowText(const FolderDefinition& definition, bool complete,
                       const std::vector<std::wstring>& others = {});
-
-// Text encodings of the output.
-std::string Utf8(const std::wstring& text);
-std::string Utf16Le(const std::wstring& text);
 
 }  // namespace nw::nwk

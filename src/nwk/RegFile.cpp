@@ -9,24 +9,19 @@ namespace {
 
 constexpr wchar_t kHeader[] = L"Windows Registry Editor Version 5.00\r\n";
 
-// A quoted string cannot hold a line break: such text goes as the bytes of a
-// REG_SZ (UTF-16LE with its terminating NUL).
-std::wstring StringData(const std::wstring& text) {
-  if (text.find_first_of(L"\r\n") == std::wstring::npos) return L"\"" + EscapeRegString(text) + L"\"";
-  const std::string bytes = Utf16Le(text + L'\0');
-  return L"hex(1):" + Hex(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-}
-
+// Text goes as a quoted string, but a quoted string cannot hold a line break:
+// such text, and every other type, goes as the value's bytes in the
+// registry's own form (text as UTF-16LE with its terminating NUL).
 std::wstring ValueLine(const RegistryStep& step) {
   std::wstring line = step.valueName.empty() ? L"@" : L"\"" + EscapeRegString(step.valueName) + L"\"";
   line += L"=";
-  if (const auto* text = std::get_if<std::wstring>(&step.data); text && step.type == kRegSz)
-    line += StringData(*text);
-  else if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&step.data);
-           bytes && step.type == kRegBinary)
-    line += L"hex:" + Hex(*bytes);
+  const auto* text = std::get_if<std::wstring>(&step.data);
+  if (step.type == kRegSz && text && text->find_first_of(L"\r\n") == std::wstring::npos)
+    line += L"\"" + EscapeRegString(*text) + L"\"";
+  else if (step.type == kRegBinary)
+    line += L"hex:" + Hex(ValueBytes(step.type, step.data, kUtf16Le));
   else
-    throw std::logic_error("value type without a .reg form");
+    line += L"hex(" + std::to_wstring(step.type) + L"):" + Hex(ValueBytes(step.type, step.data, kUtf16Le));
   return line + L"\r\n";
 }
 

@@ -63,16 +63,9 @@ const Value* FindValue(const Key& key, const std::wstring& name) {
   return nullptr;
 }
 
-// The bytes a value step stores, as the registry helpers write them.
+// The value a step writes, as the registry then holds it.
 Value Expected(const RegistryStep& step, CodePage codePage) {
-  Value value{step.valueName, step.type, {}};
-  if (const auto* text = std::get_if<std::wstring>(&step.data)) {
-    const std::string ansi = ToAnsi(*text + L'\0', codePage);
-    value.data.assign(ansi.begin(), ansi.end());
-  } else if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&step.data)) {
-    value.data = *bytes;
-  }
-  return value;
+  return {step.valueName, step.type, ValueBytes(step.type, step.data, codePage)};
 }
 
 std::wstring ValueLabel(const std::wstring& key, const std::wstring& name) {
@@ -148,17 +141,6 @@ std::vector<std::wstring> RegistryLines(Registry& registry, RootKey root, const 
                       L" = " + ValueText(value, registry.AnsiCodePage()));
   }
   return lines;
-}
-
-std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope) {
-  std::vector<RegistryStep> steps = ClassSteps(definition);
-  for (std::size_t i = 0; i < definition.MenuCount; ++i) {
-    std::vector<RegistryStep> verb = VerbSteps(definition, i);
-    steps.insert(steps.end(), verb.begin(), verb.end());
-  }
-  std::vector<RegistryStep> where = PlacementSteps(definition, placement);
-  steps.insert(steps.end(), where.begin(), where.end());
-  return InScope(std::move(steps), scope);
 }
 
 std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition& definition,

@@ -12,8 +12,8 @@
 
 #include <algorithm>
 
+#include "EasyReg/Win32Registry.h"
 #include "platform/DllSearch.h"
-#include "platform/Win32Registry.h"
 #include "platform/Win32ShellNotifier.h"
 
 namespace {

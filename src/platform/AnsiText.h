@@ -48,4 +48,10 @@ std::wstring FoldCase(std::wstring_view text);
 // The number of UTF-16 units the text takes, the unit Windows counts names in.
 std::size_t Utf16Length(std::wstring_view text);
 
+// Unicode text as bytes: UTF-8 (for consoles and files), UTF-16LE (the
+// registry's own form of text, and that of .reg files). wchar_t is UTF-16 on
+// Windows and UTF-32 elsewhere; both give the same bytes.
+std::string Utf8(std::wstring_view text);
+std::string Utf16Le(std::wstring_view text);
+
 }  // namespace nw

@@ -10,11 +10,11 @@
 #include <type_traits>
 
 #include "EasyReg/EasyReg.h"
+#include "EasyReg/Win32Registry.h"
 #include "e2e/Driver.h"
 #include "frmNW/ControlIds.h"
 #include "hpABOUT/AboutControlIds.h"
 #include "platform/AnsiText.h"
-#include "platform/Win32Registry.h"
 #include "support/RegistryDump.h"
 
 namespace nw::e2e {
@@ -370,8 +370,7 @@ TEST_F(MainWindow, EmptyCommandLineShowsOnlyTheGuardMessageAndEnds) {
 // The names of a key's subkeys, or "(missing)".
 std::string SubkeyNames(Registry& registry, RootKey root, const std::string& path) {
   UniqueKey key(registry);
-  if (registry.OpenKey(RootHandle(root), path, 0x19 | kKeyWow64_64Key, key.put()) != kErrorSuccess)
-    return "(missing)";
+  if (registry.OpenKey(RootHandle(root), path, kReadRights, key.put()) != kErrorSuccess) return "(missing)";
   std::string names;
   std::string name;
   for (std::uint32_t i = 0; registry.EnumKey(key.get(), i, name) == kErrorSuccess; ++i) names += name + "\n";

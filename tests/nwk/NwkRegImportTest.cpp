@@ -10,10 +10,11 @@
 #include <sstream>
 
 #include "EasyReg/EasyReg.h"
+#include "EasyReg/MemoryRegistry.h"
+#include "EasyReg/Win32Registry.h"
 #include "nwk/Nwk.h"
 #include "platform/AnsiText.h"
-#include "platform/MemoryRegistry.h"
-#include "platform/Win32Registry.h"
+#include "support/Kit.h"
 #include "support/RegReader.h"
 #include "support/RegistryDump.h"
 
@@ -23,15 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kClsid = "{0000000D-CF0D-D10A-A240-0000E2E0A0B4}";
-const std::string kNameSpace = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
-const std::pair<RootKey, std::string> kLocations[] = {
-    {kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + kClsid},
-    {kHkeyLocalMachine, kNameSpace + "Desktop\\NameSpace\\" + kClsid},
-    {kHkeyLocalMachine, kNameSpace + "MyComputer\\NameSpace\\" + kClsid},
-    {kHkeyCurrentUser, "Software\\Classes\\CLSID\\" + kClsid},
-    {kHkeyCurrentUser, kNameSpace + "Desktop\\NameSpace\\" + kClsid},
-    {kHkeyCurrentUser, kNameSpace + "MyComputer\\NameSpace\\" + kClsid},
-};
+const std::vector<std::pair<RootKey, std::string>> kLocations = test::FolderKeys(kClsid);
 
 // The reg.exe of this process's own architecture, and the 64-bit one (Wine 8's
 // reg.exe deletes "[-KEY]" sections in its own view whatever /reg:64 says, so

@@ -18,11 +18,12 @@
 #include <sstream>
 
 #include "EasyReg/EasyReg.h"
+#include "EasyReg/MemoryRegistry.h"
 #include "nwk/Nwk.h"
 #include "platform/AnsiText.h"
-#include "platform/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/Fakes.h"
+#include "support/Kit.h"
 #include "support/RegistryDump.h"
 
 namespace nw::nwk {
@@ -64,26 +65,6 @@ unsigned long ProcessId() {
   return static_cast<unsigned long>(getpid());
 #endif
 }
-
-// A scratch settings file, deleted at the end of the test.
-class ScratchFile {
- public:
-  explicit ScratchFile(const std::string& bytes) {
-    // ctest runs tests side by side: the process id keeps their files apart.
-    path_ = fs::temp_directory_path() /
-            ("nwk-test-" + std::to_string(ProcessId()) + "-" + std::to_string(++count_) + ".nwk");
-    std::ofstream(path_, std::ios::binary) << bytes;
-  }
-  ~ScratchFile() {
-    std::error_code ignored;
-    fs::remove(path_, ignored);
-  }
-  std::wstring path() const { return path_.wstring(); }
-
- private:
-  fs::path path_;
-  static inline int count_ = 0;
-};
 
 const std::string kHeader =
     "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=shell32.dll,4\r\nclsid5=0000E2E0A0B2\r\n";
@@ -145,22 +126,22 @@ TEST(NwkRegFile, IsUtf16WithByteOrderMarkAndCrLfOnly) {
 
 TEST(NwkRegFile, TextWithALineBreakIsWrittenAsStringBytes) {
   // A lone LF belongs to a settings line's text; a quoted .reg string cannot hold it.
-  ScratchFile file("Hollowpine's Nookway v1_[A1]\r\nname=a\nb\r\nicon=i\r\nclsid5=0000E2E0A0B3\r\n");
+  test::SettingsFile file("Hollowpine's Nookway v1_[A1]\r\nname=a\nb\r\nicon=i\r\nclsid5=0000E2E0A0B3\r\n");
   const std::string bytes = Nwk({L"export", file.path()}).output.out;
   const std::string expected = Utf16Le(L"\r\n@=hex(1):61,00,0a,00,62,00,00,00\r\n");
   EXPECT_NE(bytes.find(expected), std::string::npos);
 }
 
 TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
-  ScratchFile refused("Hollowpine's Nookway v1_[A1]\r\nname=x\r\n");
-  ScratchFile lineBreakVerb(kHeader + "Two\nLines;x;\r\n");
+  test::SettingsFile refused("Hollowpine's Nookway v1_[A1]\r\nname=x\r\n");
+  test::SettingsFile lineBreakVerb(kHeader + "Two\nLines;x;\r\n");
   // A lone LF stays in a line: this clsid5 carries a section of its own, which
   // imported would delete another folder's class key.
-  ScratchFile lineBreakClsid(
+  test::SettingsFile lineBreakClsid(
       "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=i\r\n"
       "clsid5=0000E2E0A0B2}]\n\n[-HKEY_CLASSES_ROOT\\CLSID\\{0000000D-CF0D-D10A-A240-0000E2E0A0B9\r\n");
-  ScratchFile bracketVerb(kHeader + "Open [admin];x;\r\n");
-  ScratchFile bracketClsid(
+  test::SettingsFile bracketVerb(kHeader + "Open [admin];x;\r\n");
+  test::SettingsFile bracketClsid(
       "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=i\r\nclsid5=0000E2E0A0B2]\r\n");
   const char* noRegForm = "a .reg file cannot hold this key name";
   const std::wstring good = TestFile("tools.nwk");
@@ -266,7 +247,7 @@ TEST(NwkExit, WithoutARegistryOnlyShowAndExportRun) {
 }
 
 TEST(NwkShow, WarnsOfWhatTheWindowedProgramTakesSilently) {
-  ScratchFile file(
+  test::SettingsFile file(
       "Hollowpine's Nookway v1_[A1]\r\nname=n\r\nicon=i\r\nclsid5=00000000000C\r\n"
       "Open;a;\r\n;b;\r\nOPEN;d;\r\n");
   const Result result = Nwk({L"show", file.path()});
@@ -291,7 +272,7 @@ TEST(NwkShow, WarnsOfWhatTheWindowedProgramTakesSilently) {
   };
   for (const auto& r : refusals) {
     SCOPED_TRACE(r.shown);
-    ScratchFile refused(r.bytes);
+    test::SettingsFile refused(r.bytes);
     const Result half = Nwk({L"show", refused.path()});
     EXPECT_EQ(half.status, kExitRefused);
     EXPECT_NE(half.output.out.find("Verdict: refused"), std::string::npos);
@@ -311,16 +292,7 @@ class NwkRegistry : public testing::TestWithParam<test::Backend> {
   void Clean() {
     for (const auto& [root, path] : Locations()) test::RemoveTree(*registry_, root, path);
   }
-  static std::vector<std::pair<RootKey, std::string>> Locations() {
-    const std::string clsid = ToAnsi(kClsid);
-    const std::string ns = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
-    return {{kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + clsid},
-            {kHkeyLocalMachine, ns + "Desktop\\NameSpace\\" + clsid},
-            {kHkeyLocalMachine, ns + "MyComputer\\NameSpace\\" + clsid},
-            {kHkeyCurrentUser, "Software\\Classes\\CLSID\\" + clsid},
-            {kHkeyCurrentUser, ns + "Desktop\\NameSpace\\" + clsid},
-            {kHkeyCurrentUser, ns + "MyComputer\\NameSpace\\" + clsid}};
-  }
+  static std::vector<std::pair<RootKey, std::string>> Locations() { return test::FolderKeys(ToAnsi(kClsid)); }
   Result Nwk(std::vector<std::wstring> args) { return nwk::Nwk(std::move(args), registry_.get(), &shell_); }
 
   std::unique_ptr<Registry> registry_;
@@ -337,7 +309,7 @@ void Poke(Registry& registry, const std::string& classPath, const std::string& n
 }
 
 TEST_P(NwkRegistry, StatusNamesEveryDifference) {
-  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  test::SettingsFile file(kHeader + "Open;notepad.exe;\r\n");
   const std::wstring k = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\" + kClsid;
   const std::wstring desktop =
       L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" +
@@ -404,7 +376,7 @@ TEST_P(NwkRegistry, StatusNamesEveryDifference) {
 }
 
 TEST_P(NwkRegistry, MakeAndRemoveInEachScopeAndPlacement) {
-  ScratchFile file(kHeader + "Open;notepad.exe;\r\nEdit;wordpad.exe;\r\n");
+  test::SettingsFile file(kHeader + "Open;notepad.exe;\r\nEdit;wordpad.exe;\r\n");
   const struct {
     std::vector<std::wstring> options;
     std::vector<std::size_t> present;  // indexes into Locations()
@@ -454,7 +426,7 @@ TEST_P(NwkRegistry, StatusAfterMakeMatchesForVerbNamesTheRegistryNormalises) {
   for (const char* verbs : {";cmd.exe;\r\n", ";a.exe;\r\nOpen;notepad.exe;\r\n"}) {
     SCOPED_TRACE(verbs);
     Clean();
-    ScratchFile file(kHeader + verbs);
+    test::SettingsFile file(kHeader + verbs);
     ASSERT_EQ(Nwk({L"make", file.path()}).status, kExitDone);
     const Result status = Nwk({L"status", file.path()});
     EXPECT_EQ(status.status, kExitDone) << status.output.out;
@@ -465,7 +437,7 @@ TEST_P(NwkRegistry, StatusAfterMakeMatchesForVerbNamesTheRegistryNormalises) {
 // An older class key with a volatile verb key in it: make writes the class
 // and the first verb, then cannot create the lasting Command key below it.
 TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
-  ScratchFile file(kHeader + "Open;a.exe;\r\nBlocked;cmd;\r\n");
+  test::SettingsFile file(kHeader + "Open;a.exe;\r\nBlocked;cmd;\r\n");
   const std::string shell = "Software\\Classes\\CLSID\\" + ToAnsi(kClsid) + "\\Shell";
   CreateKey(*registry_, FromAnsi(shell), kHkeyLocalMachine);
   ASSERT_EQ(test::CreateVolatileKey(*registry_, kHkeyLocalMachine, shell + "\\Blocked"), kErrorSuccess);
@@ -486,7 +458,7 @@ TEST_P(NwkRegistry, ARegistryFailureEndsMakeWithItsStatus) {
 // its own, not a difference: what it holds is unknown. Each case refuses one
 // call, on a registry that holds exactly the layout.
 TEST(NwkStatus, WhatTheRegistryCannotReadIsAnErrorNotADifference) {
-  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  test::SettingsFile file(kHeader + "Open;notepad.exe;\r\n");
   const std::string clsid = ToAnsi(kClsid);
   const std::wstring k = L"HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\" + kClsid;
   const struct {
@@ -539,7 +511,7 @@ TEST_P(NwkRegistry, ListShowsEveryFolderOfTheLayoutInItsScope) {
     for (const auto& [root, path] : extra) test::RemoveTree(*registry_, root, ToAnsi(path));
   };
   clean();
-  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  test::SettingsFile file(kHeader + "Open;notepad.exe;\r\n");
   ASSERT_EQ(Nwk({L"make", file.path()}).status, kExitDone);
   CreateKey(*registry_, classes + hand + L"\\DefaultIcon", kHkeyLocalMachine);
   SetKeyValue(*registry_, kHkeyLocalMachine, classes + hand, L"", std::wstring(L"By hand"), kRegSz);
@@ -547,7 +519,8 @@ TEST_P(NwkRegistry, ListShowsEveryFolderOfTheLayoutInItsScope) {
               kRegSz);
   CreateKey(*registry_, myComputer + stray, kHkeyLocalMachine);
   CreateKey(*registry_, classes + foreign, kHkeyLocalMachine);
-  ScratchFile user("Hollowpine's Nookway v1_[A1]\r\nname=Mine\r\nicon=m.ico\r\nclsid5=0000E2E0A0C3\r\n");
+  test::SettingsFile user(
+      "Hollowpine's Nookway v1_[A1]\r\nname=Mine\r\nicon=m.ico\r\nclsid5=0000E2E0A0C3\r\n");
   ASSERT_EQ(Nwk({L"make", user.path(), L"--user", L"--placement", L"system"}).status, kExitDone);
 
   const Result machine = Nwk({L"list"});
@@ -581,7 +554,7 @@ TEST_P(NwkRegistry, ListShowsEveryFolderOfTheLayoutInItsScope) {
 
 // A file whose CLSID another folder holds already: show and status say so.
 TEST_P(NwkRegistry, ShowAndStatusWarnOfACLSIDRegisteredAsAnotherFolder) {
-  ScratchFile file(kHeader + "Open;notepad.exe;\r\n");
+  test::SettingsFile file(kHeader + "Open;notepad.exe;\r\n");
   const std::string warning =
       "warning: this CLSID is registered already, as another folder: \"Other\" "
       "(HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\" +
@@ -619,7 +592,7 @@ TEST_P(NwkCodePage, Cp932VerbsAreOneKeyEachFromMakeToRemove) {
   std::string why;
   std::unique_ptr<Registry> registry = GetParam().make(CodePage(932), why);
   if (!registry) GTEST_SKIP() << GetParam().name << " registry: " << why;
-  ScratchFile file(kHeader + "\x95\x5C\x8E\xA6;\x83\x5C.exe;\r\n\x83\x5C;x;\r\n");
+  test::SettingsFile file(kHeader + "\x95\x5C\x8E\xA6;\x83\x5C.exe;\r\n\x83\x5C;x;\r\n");
   const std::string clsid = ToAnsi(kClsid);
   test::RemoveTree(*registry, kHkeyLocalMachine, "Software\\Classes\\CLSID\\" + clsid);
   const Result shown = Nwk({L"show", file.path()}, registry.get());
@@ -651,7 +624,7 @@ namespace {
 // make and remove fail at a step, and then putting the registry back fails at
 // the class key: nwk names what it left and exits with a status of its own.
 TEST(NwkNotRestored, NamesWhatCouldNotBePutBack) {
-  ScratchFile file(kHeader + "One;1.exe;\r\nTwo;2.exe;\r\n");
+  test::SettingsFile file(kHeader + "One;1.exe;\r\nTwo;2.exe;\r\n");
   const std::string clsid = ToAnsi(kClsid);
   struct Case {
     const char* name;

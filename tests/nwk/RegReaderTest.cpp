@@ -15,11 +15,11 @@ namespace fs = std::filesystem;
 using Kind = RegEntry::Kind;
 
 std::string File(const std::wstring& body) {
-  return "\xFF\xFE" + nwk::Utf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n" + body);
+  return "\xFF\xFE" + Utf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n" + body);
 }
 
 std::vector<std::uint8_t> Sz(const std::wstring& text) {
-  const std::string bytes = nwk::Utf16Le(text + L'\0');
+  const std::string bytes = Utf16Le(text + L'\0');
   return {bytes.begin(), bytes.end()};
 }
 
@@ -76,8 +76,8 @@ TEST(StrictRegReader, RefusesWhatAnImporterCouldReadOtherwise) {
       {File(L"[HKEY_CURRENT_USER\\a]\r\n@=-\r\n"), "no string, dword or hex"},
       {good.substr(2), "byte-order mark"},
       {good + "x", "odd number of bytes"},
-      {"\xFF\xFE" + nwk::Utf16Le(L"REGEDIT4\r\n"), "not the version line"},
-      {good + nwk::Utf16Le(std::wstring(L"x\0y\r\n", 5)), "a NUL character"},
+      {"\xFF\xFE" + Utf16Le(L"REGEDIT4\r\n"), "not the version line"},
+      {good + Utf16Le(std::wstring(L"x\0y\r\n", 5)), "a NUL character"},
   };
   ASSERT_NO_THROW(ReadRegFile(good));
   for (const auto& c : cases) {

@@ -63,7 +63,7 @@ listed="$(ctest --test-dir "$scratch/i686" -N 2>&1)"
 # The checks that run on Linux stay.
 expect_in "ctest -N" "imports.nookwayer" "$listed"
 expect_in "ctest -N" "imports.nwk" "$listed"
-for suite in core_tests shell_notify_tests nwk_tests e2e_tests main_window_tests about_window_tests window_tests manifest_tests \
+for suite in core_tests registry_tests platform_tests shell_notify_tests nwk_tests e2e_tests main_window_tests about_window_tests window_tests manifest_tests \
   nwk.program.show nwk.program.full-output; do
   expect_in "ctest -N" "$suite.skipped" "$listed"
 done

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/MemoryRegistry.h"
+#include "EasyReg/MemoryRegistry.h"
 #ifdef _WIN32
-#include "platform/Win32Registry.h"
+#include "EasyReg/Win32Registry.h"
 #endif
 
 namespace nw::test {

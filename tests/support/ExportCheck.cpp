@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 
+#include "EasyReg/MemoryRegistry.h"
 #include "nwk/Nwk.h"
-#include "platform/MemoryRegistry.h"
 #include "support/Fakes.h"
 #include "support/RegReader.h"
 #include "support/RegistryDump.h"
@@ -79,7 +79,7 @@ class CallLog final : public Registry {
     std::string bytes(data.begin(), data.end());
     if (type == kRegSz && !bytes.empty() && bytes.back() == '\0') {
       bytes.pop_back();
-      bytes = nwk::Utf16Le(FromAnsi(bytes, codePage_) + L'\0');
+      bytes = Utf16Le(FromAnsi(bytes, codePage_) + L'\0');
     }
     log += SetLine(paths_[key], FromAnsi(name, codePage_), type, bytes);
     return kErrorSuccess;
@@ -96,7 +96,7 @@ class CallLog final : public Registry {
     return paths_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
   }
 
-  static std::string Utf8(const std::wstring& text) { return nwk::Utf8(text); }
+  static std::string Utf8(const std::wstring& text) { return nw::Utf8(text); }
   static std::string SetLine(const std::wstring& key, const std::wstring& name, long type,
                              std::string_view bytes) {
     return "set " + Utf8(key) + " \"" + Utf8(name) + "\" " + std::to_string(type) + ":" + HexBytes(bytes) +
@@ -126,7 +126,7 @@ std::string ImportLog(const std::vector<RegistryStep>& steps) {
     if (step.action == Action::CreateKey) {
       log += "create " + CallLog::Utf8(key) + "\n";
     } else if (const auto* text = std::get_if<std::wstring>(&step.data)) {
-      log += CallLog::SetLine(key, step.valueName, step.type, nwk::Utf16Le(*text + L'\0'));
+      log += CallLog::SetLine(key, step.valueName, step.type, Utf16Le(*text + L'\0'));
     } else {
       const auto& bytes = std::get<std::vector<std::uint8_t>>(step.data);
       log += CallLog::SetLine(key, step.valueName, step.type,
@@ -168,8 +168,8 @@ std::string AsSteps(const std::vector<RegEntry>& entries, std::vector<RegistrySt
 }
 
 std::string Describe(const RegistryStep& step) {
-  std::string text = (step.action == Action::CreateKey ? "key " : "value ") +
-                     nwk::Utf8(nwk::RootName(step.root)) + "\\" + Show(step.keyPath);
+  std::string text = (step.action == Action::CreateKey ? "key " : "value ") + Utf8(nwk::RootName(step.root)) +
+                     "\\" + Show(step.keyPath);
   if (step.action == Action::SetValue) {
     text += " \"" + Show(step.valueName) + "\" type " + std::to_string(step.type);
     if (const auto* s = std::get_if<std::wstring>(&step.data)) text += " \"" + Show(*s) + "\"";
@@ -211,7 +211,7 @@ std::optional<std::vector<RegEntry>> WriteAndRead(const std::function<std::strin
 std::string CheckLayout(const FolderDefinition& definition, Placement placement, Scope scope,
                         CodePage codePage) {
   const std::string where = Where(placement, scope);
-  const std::vector<RegistryStep> layout = nwk::LayoutSteps(definition, placement, scope);
+  const std::vector<RegistryStep> layout = LayoutSteps(definition, placement, scope);
   std::string fault;
   const std::optional<std::vector<RegEntry>> entries =
       WriteAndRead([&] { return nwk::RegFile(layout); }, LayoutRefused(definition), where, fault);
@@ -231,7 +231,7 @@ std::string CheckLayout(const FolderDefinition& definition, Placement placement,
   CallLog made(codePage);
   FakePlatform platform(made);
   MakeLink(
-      platform.platform, definition, [&] { return placement; }, scope);
+      platform.link, definition, [&] { return placement; }, scope);
   if (const std::string imported = ImportLog(read); imported != made.log)
     return where + "the imported file and make ask different things of the registry:\n" + imported +
            "--- make:\n" + made.log;
@@ -283,7 +283,7 @@ std::string CheckRemoval(const FolderDefinition& definition, Scope scope, CodePa
   {
     FakePlatform platform(*removed);
     try {
-      RemoveLink(platform.platform, definition, scope);
+      RemoveLink(platform.link, definition, scope);
     } catch (const RegistryError&) {
     }
   }

@@ -55,22 +55,9 @@ class FakeProgram final : public Program {
 
 class FakeWindow final : public MainWindowView {
  public:
-  void SetEnabled(Control control, bool enabled) override {
-    events.push_back(std::wstring(enabled ? L"enable " : L"disable ") + Name(control));
-  }
   void SetField(Field field, const std::wstring& text) override {
     fields[static_cast<int>(field)] = text;
     events.push_back(L"field " + std::to_wstring(static_cast<int>(field)));
-  }
-  void Unload() override { events.push_back(L"unload"); }
-
-  static const wchar_t* Name(Control control) {
-    switch (control) {
-      case Control::MakeLinkButton: return L"MakeLink";
-      case Control::DesktopOption: return L"Desktop";
-      case Control::SystemOption: return L"System";
-    }
-    return L"?";
   }
   std::vector<std::wstring> events;
   std::wstring fields[5];
@@ -86,17 +73,22 @@ class RecordingShell final : public ShellNotifier {
   std::vector<std::string> told;
 };
 
-// The platform with doubles everywhere but the registry, which the test supplies.
+// The platform with doubles everywhere but the registry, which the test
+// supplies: as the program hands it its main window, and as Make Link and
+// Remove Link take it (a folder placed by hand goes to the clipboard).
 struct FakePlatform {
   explicit FakePlatform(Registry& registry, std::wstring commandLine = {})
-      : commandLine(std::move(commandLine)), platform{this->commandLine, messages, clipboard,
-                                                      program,           registry, &shell} {}
+      : commandLine(std::move(commandLine)),
+        platform{this->commandLine, messages, clipboard, program, registry, &shell},
+        link{registry, manual, &shell} {}
   FakeCommandLine commandLine;
   RecordingMessageBox messages;
   FakeClipboard clipboard;
   FakeProgram program;
   RecordingShell shell;
+  ClipboardPlacement manual{clipboard, messages};
   Platform platform;
+  LinkServices link;
 };
 
 }  // namespace nw::test

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Registry.h"
+#include "EasyReg/Registry.h"
 
 namespace nw::test {
 

@@ -7,12 +7,12 @@
 #endif
 
 #include "EasyReg/EasyReg.h"
-#include "platform/MemoryRegistry.h"
+#include "EasyReg/MemoryRegistry.h"
 
 namespace nw::test {
 namespace {
 
-constexpr std::uint32_t kRead = 0x19;  // KEY_READ without the standard rights
+constexpr std::uint32_t kRead = kReadRights & ~kKeyWow64_64Key;  // in the view the caller names
 
 void DumpKey(Registry& registry, KeyHandle key, const std::string& relative, std::uint32_t view,
              std::string& out) {

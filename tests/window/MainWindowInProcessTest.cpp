@@ -9,10 +9,10 @@
 #include <type_traits>
 #include <vector>
 
+#include "EasyReg/MemoryRegistry.h"
 #include "NW_Core/Texts.h"
 #include "frmNW/ControlIds.h"
 #include "frmNW/frmNW.h"
-#include "platform/MemoryRegistry.h"
 #include "support/Fakes.h"
 
 namespace nw::test {
@@ -43,6 +43,37 @@ TEST(MainWindowStart, AWindowThatCannotBeCreatedIsReportedAndEndsWithStatus1) {
   EXPECT_FALSE(created);
   EXPECT_EQ(fake.messages.shown,
             (std::vector<ShownMessage>{{text::kCommandFailed, text::kErrorTitle, kStyleStop}}));
+}
+
+// Without a settings file the window ends the program: its commands grey
+// while the one message is shown, then it is gone, with status 2.
+TEST(MainWindowStart, WithoutASettingsFileTheCommandsGreyTheUserIsToldAndTheProgramEnds) {
+  class WatchingMessageBox final : public MessageBoxService {
+   public:
+    void Show(const std::wstring& text, const std::wstring& title, unsigned style) override {
+      shown.push_back({text, title, style});
+      HWND window = FindWindowW(nullptr, text::kProgramName);
+      for (int id : {kMakeLink, kDesktop, kSystem})
+        enabledWhileShown.push_back(window != nullptr && IsWindowEnabled(GetDlgItem(window, id)) != FALSE);
+    }
+    std::vector<ShownMessage> shown;
+    std::vector<bool> enabledWhileShown;
+  };
+  MemoryRegistry registry;
+  FakePlatform fake(registry, L"");
+  WatchingMessageBox messages;
+  const Platform platform{fake.commandLine, messages, fake.clipboard, fake.program, registry, nullptr};
+  HWND window = nullptr;
+  int ended = -1;
+  try {
+    RunMainWindow(GetModuleHandleW(nullptr), platform, [&](HWND created) { window = created; });
+  } catch (const ProgramEnded& end) {
+    ended = end.status;
+  }
+  EXPECT_EQ(ended, kExitNoSettingsFile);
+  EXPECT_EQ(messages.shown, (std::vector<ShownMessage>{{text::kNoSettingsFile, text::kProgramName, 64}}));
+  EXPECT_EQ(messages.enabledWhileShown, (std::vector<bool>{false, false, false}));
+  EXPECT_FALSE(IsWindow(window));
 }
 
 // What the controls were handed: how many fonts and icons, and which controls

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <optional>
 
+#include "EasyReg/MemoryRegistry.h"
 #include "EasyReg/Snapshot.h"
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
 #include "platform/AnsiText.h"
-#include "platform/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/Fakes.h"
+#include "support/Kit.h"
 #include "support/RegistryDump.h"
 
 namespace nw::test {
@@ -18,10 +19,8 @@ namespace {
 const std::string kClsid = "{0000000D-CF0D-D10A-A240-00000000C0DE}";
 // The machine's class key, in the hive the registration names.
 const std::string kClassKey = "Software\\Classes\\CLSID\\" + kClsid;
-const std::string kDesktop =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" + kClsid;
-const std::string kMyComputer =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace\\" + kClsid;
+const std::string kDesktop = kDesktopNameSpace + kClsid;
+const std::string kMyComputer = kMyComputerNameSpace + kClsid;
 
 FolderDefinition TwoVerbs() {
   FolderDefinition d;
@@ -101,7 +100,7 @@ TEST_P(Registration, EachPlacementWritesTheClassAndItsOwnEntry) {
   for (const Case& c : cases) {
     Clean();
     FakePlatform fake(*registry, L"x.nwk");
-    MakeLink(fake.platform, TwoVerbs(), [&] { return c.placement; });
+    MakeLink(fake.link, TwoVerbs(), [&] { return c.placement; });
     EXPECT_EQ(ClassDump(), kTwoVerbLayout);
     EXPECT_EQ(DesktopDump(), c.desktop);
     EXPECT_EQ(MyComputerDump(), c.myComputer);
@@ -120,14 +119,14 @@ TEST_P(Registration, EachPlacementWritesTheClassAndItsOwnEntry) {
 
 TEST_P(Registration, RemoveLinkTakesEverythingAwayAndIsSilentWhenNothingIsThere) {
   FakePlatform fake(*registry, L"x.nwk");
-  MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Desktop; });
-  MakeLink(fake.platform, TwoVerbs(), [] { return Placement::MyComputer; });
+  MakeLink(fake.link, TwoVerbs(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, TwoVerbs(), [] { return Placement::MyComputer; });
   EXPECT_EQ(ClassDump(), kTwoVerbLayout);  // a second make changes nothing of the class
   EXPECT_EQ(DesktopDump(), "[]\n");
   EXPECT_EQ(MyComputerDump(), "[]\n");
-  RemoveLink(fake.platform, TwoVerbs());
+  RemoveLink(fake.link, TwoVerbs());
   EXPECT_EQ(ClassDump() + DesktopDump() + MyComputerDump(), "");
-  EXPECT_NO_THROW(RemoveLink(fake.platform, TwoVerbs()));
+  EXPECT_NO_THROW(RemoveLink(fake.link, TwoVerbs()));
   EXPECT_TRUE(fake.messages.shown.empty());
 }
 
@@ -141,14 +140,14 @@ TEST_P(Registration, TheMachineRegistrationLeavesTheUsersOwnCopyAlone) {
   FolderDefinition mine = TwoVerbs();
   mine.FolderName = L"Mine";
   MakeLink(
-      fake.platform, mine, [] { return Placement::Manual; }, Scope::User);
+      fake.link, mine, [] { return Placement::Manual; }, Scope::User);
   const std::string users = DumpTree(*registry, kHkeyCurrentUser, userClass);
   ASSERT_NE(users.find(Sz("Mine")), std::string::npos) << users;
 
-  MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, TwoVerbs(), [] { return Placement::Desktop; });
   EXPECT_EQ(ClassDump(), kTwoVerbLayout);
   EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, userClass), users);
-  RemoveLink(fake.platform, TwoVerbs());
+  RemoveLink(fake.link, TwoVerbs());
   EXPECT_EQ(ClassDump() + DesktopDump(), "");
   EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, userClass), users);
   RemoveTree(*registry, kHkeyCurrentUser, userClass);
@@ -161,7 +160,7 @@ TEST_P(Registration, VerbNamesGoIntoKeyPathsVerbatim) {
   d.MenuItems[2] = {L"Tools\\Deep", L"deep"};
   d.MenuCount = 3;
   FakePlatform fake(*registry, L"x.nwk");
-  MakeLink(fake.platform, d, [] { return Placement::Manual; });
+  MakeLink(fake.link, d, [] { return Placement::Manual; });
   const std::string dump = ClassDump();
   const std::string shell = dump.substr(dump.find("[Shell]"), dump.find("[ShellEx]") - dump.find("[Shell]"));
   EXPECT_EQ(shell, "[Shell]\n[Shell\\Same]\n[Shell\\Same\\Command]\n@=" + Sz("second") +
@@ -174,7 +173,7 @@ TEST_P(Registration, MoreEntriesThanTheTableHoldsFailBeforeThePlacementAndLeaveN
   for (int i = 0; i < 20; ++i) d.MenuItems[i] = {L"V" + std::to_wstring(i), L"c"};
   d.MenuCount = 21;
   FakePlatform fake(*registry, L"x.nwk");
-  EXPECT_THROW(MakeLink(fake.platform, d, [] { return Placement::Manual; }), std::out_of_range);
+  EXPECT_THROW(MakeLink(fake.link, d, [] { return Placement::Manual; }), std::out_of_range);
   EXPECT_EQ(ClassDump(), "");
   EXPECT_EQ(fake.clipboard.writes, 0);
   EXPECT_TRUE(fake.messages.shown.empty());
@@ -202,8 +201,7 @@ TEST_P(Registration, WithoutAClsidNothingIsWrittenOrDeleted) {
     long type = 0;
     std::vector<std::uint8_t> data;
     UniqueKey classes(*registry);
-    registry->OpenKey(RootHandle(kHkeyLocalMachine), "Software\\Classes\\CLSID", 0x19 | kKeyWow64_64Key,
-                      classes.put());
+    registry->OpenKey(RootHandle(kHkeyLocalMachine), "Software\\Classes\\CLSID", kReadRights, classes.put());
     all += "default:" + std::to_string(registry->QueryValue(classes.get(), "", type, data));
     return all;
   };
@@ -213,8 +211,8 @@ TEST_P(Registration, WithoutAClsidNothingIsWrittenOrDeleted) {
   FakePlatform fake(*registry, L"x.nwk");
   FolderDefinition empty;
   for (Placement placement : {Placement::Desktop, Placement::MyComputer, Placement::Manual})
-    EXPECT_THROW(MakeLink(fake.platform, empty, [=] { return placement; }), CommandRefused);
-  EXPECT_THROW(RemoveLink(fake.platform, empty), CommandRefused);
+    EXPECT_THROW(MakeLink(fake.link, empty, [=] { return placement; }), CommandRefused);
+  EXPECT_THROW(RemoveLink(fake.link, empty), CommandRefused);
   EXPECT_EQ(snapshot(), before);
   EXPECT_EQ(fake.clipboard.writes, 0);
 
@@ -242,7 +240,7 @@ TEST(RegistrationOrder, MakeLinkWritesStepByStepInItsFixedOrder) {
   FakePlatform fake(registry, L"x.nwk");
   FolderDefinition d = TwoVerbs();
   d.MenuCount = 1;
-  MakeLink(fake.platform, d, [] { return Placement::Desktop; });
+  MakeLink(fake.link, d, [] { return Placement::Desktop; });
   const std::vector<std::string> expected = {
       "CreateKey K",
       "SetValue K",
@@ -274,10 +272,10 @@ TEST(RegistrationOrder, MakeLinkWritesStepByStepInItsFixedOrder) {
 TEST(RegistrationOrder, RemoveLinkDeletesClassThenBothNamespaceEntries) {
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
-  MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Desktop; });
-  MakeLink(fake.platform, TwoVerbs(), [] { return Placement::MyComputer; });
+  MakeLink(fake.link, TwoVerbs(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, TwoVerbs(), [] { return Placement::MyComputer; });
   registry.ClearJournal();
-  RemoveLink(fake.platform, TwoVerbs());
+  RemoveLink(fake.link, TwoVerbs());
   std::vector<std::string> deletes;
   for (const std::string& call : Calls(registry))
     if (call.rfind("DeleteKey", 0) == 0 && call.find("\\Shell") == std::string::npos &&
@@ -308,7 +306,7 @@ const Unrestored kTreeRoots[] = {
 
 // An older registration of the same folder: a name and a verb of its own, a
 // value of a type the program never writes, and the other placement.
-void OlderRegistration(const Platform& platform) {
+void OlderRegistration(const LinkServices& platform) {
   FolderDefinition d = TwoVerbs();
   d.FolderName = L"Older";
   d.MenuItems[0] = {L"Older verb", L"old.exe"};
@@ -333,13 +331,13 @@ struct FaultRun {
   bool notRestored = false;
 };
 
-using Command = std::function<void(const Platform&)>;
+using Command = std::function<void(const LinkServices&)>;
 
 FaultRun RunWithFaults(const Command& prepare, const Command& command,
                        const std::function<long(std::size_t)>& fail) {
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
-  prepare(fake.platform);
+  prepare(fake.link);
   FaultRun run;
   run.before = Trees(registry);
   registry.inject = [&](const MemoryRegistry::Call& call) {
@@ -348,7 +346,7 @@ FaultRun RunWithFaults(const Command& prepare, const Command& command,
   };
   run.completed = RunCommand(fake.messages, [&] {
     try {
-      command(fake.platform);
+      command(fake.link);
     } catch (const NotRestored& failure) {
       run.notRestored = true;
       run.left = failure.left();
@@ -370,11 +368,11 @@ struct FolderCommand {
 };
 
 std::vector<FolderCommand> FolderCommands() {
-  const Command nothing = [](const Platform&) {};
-  const Command make = [](const Platform& p) {
+  const Command nothing = [](const LinkServices&) {};
+  const Command make = [](const LinkServices& p) {
     MakeLink(p, TwentyVerbs(), [] { return Placement::Desktop; });
   };
-  const Command remove = [](const Platform& p) { RemoveLink(p, TwentyVerbs()); };
+  const Command remove = [](const LinkServices& p) { RemoveLink(p, TwentyVerbs()); };
   return {
       {"MakeLink on nothing", nothing, make},
       {"MakeLink over an older registration", OlderRegistration, make},
@@ -459,8 +457,8 @@ TEST(RegistrationFaults, ClipboardFailureIsAnErrorAndShowsNoSuccessMessage) {
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
   fake.clipboard.fail = true;
-  EXPECT_FALSE(RunCommand(fake.messages,
-                          [&] { MakeLink(fake.platform, TwoVerbs(), [] { return Placement::Manual; }); }));
+  EXPECT_FALSE(
+      RunCommand(fake.messages, [&] { MakeLink(fake.link, TwoVerbs(), [] { return Placement::Manual; }); }));
   EXPECT_EQ(fake.messages.shown, (std::vector<ShownMessage>{{text::kCommandFailed, L"Nookwayer Error", 16}}));
 }
 
@@ -469,30 +467,30 @@ TEST(RegistrationFaults, ClipboardFailureIsAnErrorAndShowsNoSuccessMessage) {
 // that fails (and puts everything back) or is refused changed nothing, and
 // tells nothing.
 TEST(ShellNotification, TheShellHearsOfWhatACompletedCommandChangedAndOfNothingElse) {
-  const Command nothing = [](const Platform&) {};
+  const Command nothing = [](const LinkServices&) {};
   const auto make = [](Placement where, Scope scope = Scope::Machine) -> Command {
-    return [=](const Platform& p) {
+    return [=](const LinkServices& p) {
       MakeLink(
           p, TwoVerbs(), [=] { return where; }, scope);
     };
   };
   const auto remove = [](Scope scope = Scope::Machine) -> Command {
-    return [=](const Platform& p) { RemoveLink(p, TwoVerbs(), scope); };
+    return [=](const LinkServices& p) { RemoveLink(p, TwoVerbs(), scope); };
   };
-  const Command bothPlacements = [&](const Platform& p) {
+  const Command bothPlacements = [&](const LinkServices& p) {
     make(Placement::Desktop)(p);
     make(Placement::MyComputer)(p);
   };
-  const Command entryWithoutClass = [&](const Platform& p) {
+  const Command entryWithoutClass = [&](const LinkServices& p) {
     make(Placement::Desktop)(p);
     RemoveTree(p.registry, kHkeyLocalMachine, kClassKey);
   };
-  const Command withoutClsid = [](const Platform& p) {
+  const Command withoutClsid = [](const LinkServices& p) {
     FolderDefinition d = TwoVerbs();
     d.FolderClsid.clear();
     MakeLink(p, d, [] { return Placement::Desktop; });
   };
-  const Command removeWithoutClsid = [](const Platform& p) {
+  const Command removeWithoutClsid = [](const LinkServices& p) {
     FolderDefinition d = TwoVerbs();
     d.FolderClsid.clear();
     RemoveLink(p, d);
@@ -586,7 +584,7 @@ TEST(ShellNotification, TheShellHearsOfWhatACompletedCommandChangedAndOfNothingE
     SCOPED_TRACE(c.name);
     MemoryRegistry registry;
     FakePlatform fake(registry, L"x.nwk");
-    c.prepare(fake.platform);
+    c.prepare(fake.link);
     const std::vector<std::string> before = Trees(registry);
     fake.shell.told.clear();
     bool failed = false;
@@ -598,7 +596,7 @@ TEST(ShellNotification, TheShellHearsOfWhatACompletedCommandChangedAndOfNothingE
         return hit ? kErrorAccessDenied : kErrorSuccess;
       };
     fake.clipboard.fail = c.clipboardFails;
-    EXPECT_EQ(RunCommand(fake.messages, [&] { c.run(fake.platform); }), c.completes);
+    EXPECT_EQ(RunCommand(fake.messages, [&] { c.run(fake.link); }), c.completes);
     registry.inject = nullptr;
     EXPECT_EQ(fake.shell.told, c.told);
     if (c.fault) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MemoryRegistry.h"
+#include "EasyReg/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/RegistryDump.h"
 
@@ -148,9 +148,9 @@ TEST_P(RegistryContract, DeleteValueRemovesOneValueInAnyCaseAndNeedsTheSetValueR
   EXPECT_EQ(registry->DeleteValue(key.get(), "Gone"), kErrorFileNotFound);
   EXPECT_EQ(registry->DeleteValue(key.get(), std::string("Keep\0x", 6)), kErrorInvalidParameter);
   UniqueKey readOnly(*registry);
-  ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\Values", 0x19 | kKeyWow64_64Key,
-                              readOnly.put()),
-            kErrorSuccess);
+  ASSERT_EQ(
+      registry->OpenKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\Values", kReadRights, readOnly.put()),
+      kErrorSuccess);
   EXPECT_EQ(registry->DeleteValue(readOnly.get(), "Keep"), kErrorAccessDenied);
   EXPECT_EQ(Dump(), "[]\n[Values]\nKeep=1:00\n");
 }
@@ -158,8 +158,7 @@ TEST_P(RegistryContract, DeleteValueRemovesOneValueInAnyCaseAndNeedsTheSetValueR
 TEST_P(RegistryContract, WritingNeedsTheSetValueRight) {
   { UniqueKey key = Create("ReadOnly"); }
   UniqueKey key(*registry);
-  ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\ReadOnly", 0x19 | kKeyWow64_64Key,
-                              key.put()),
+  ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\ReadOnly", kReadRights, key.put()),
             kErrorSuccess);
   EXPECT_EQ(registry->SetValue(key.get(), "v", kRegSz, {0}), kErrorAccessDenied);
 }

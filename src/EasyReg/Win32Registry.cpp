@@ -1,4 +1,4 @@
-#include "platform/Win32Registry.h"
+#include "EasyReg/Win32Registry.h"
 
 #include <windows.h>
 

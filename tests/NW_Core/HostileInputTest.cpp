@@ -5,12 +5,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "EasyReg/MemoryRegistry.h"
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
 #include "platform/AnsiText.h"
-#include "platform/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/Fakes.h"
+#include "support/Kit.h"
 #include "support/RegistryDump.h"
 
 namespace nw::test {
@@ -18,9 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kMagic = "Hollowpine's Nookway v1_[A1]\r\n";
 const std::string kClsid5 = "0000000BAD01";
-const std::string kHeader = kMagic + "name=N\r\nicon=I\r\nclsid5=" + kClsid5 + "\r\n";
+const std::string kHeader = kMagicLine + "name=N\r\nicon=I\r\nclsid5=" + kClsid5 + "\r\n";
 const std::string kLong(64 * 1024, 'x');
 
 struct HostileCase {
@@ -47,13 +47,10 @@ TEST_P(HostileFiles, AreRefusedOrReadSoundly) {
   const HostileCase& c = GetParam();
   const fs::path path = fs::temp_directory_path() / ("nw-hostile-" + std::string(c.name) + ".nwk");
   std::ofstream(path, std::ios::binary) << c.bytes;
-  MemoryRegistry registry;
-  FakePlatform fake(registry, path.wstring());
-  FakeWindow window;
   FolderDefinition definition;
-  ReadSettings(fake.platform, window, definition);
+  const SettingsRead read = ReadSettings(path.wstring(), definition);
   fs::remove(path);
-  EXPECT_EQ(fake.messages.shown.size(), c.refused ? 1u : 0u);
+  EXPECT_EQ(read, c.refused ? SettingsRead::Incomplete : SettingsRead::Complete);
   EXPECT_EQ(definition.FolderName.size(), c.nameLength);
   EXPECT_EQ(definition.MenuCount, c.menuCount);
 }
@@ -63,21 +60,24 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         HostileCase{"NulInMagicLine", std::string("Hollowpine's\0Nookway v1_[A1]\r\n", 30) + "name=N\r\n",
                     true, 0, 0},
-        HostileCase{"NulInName", kMagic + std::string("name=A\0B\r\nicon=I\r\nclsid5=00000000000C\r\n", 26),
-                    true, 0, 0},
+        HostileCase{"NulInName",
+                    kMagicLine + std::string("name=A\0B\r\nicon=I\r\nclsid5=00000000000C\r\n", 26), true, 0,
+                    0},
         HostileCase{"NulInMenuLine", kHeader + "Open;a.exe;\r\n" + std::string("Ed\0it;b.exe;\r\n", 14), true,
                     1, 1},
         HostileCase{"LongMagicLine", kLong + "\r\n" + kHeader, true, 0, 0},
-        HostileCase{"LongName", kMagic + "name=" + kLong + "\r\nicon=I\r\nclsid5=00000000000C\r\n", false,
+        HostileCase{"LongName", kMagicLine + "name=" + kLong + "\r\nicon=I\r\nclsid5=00000000000C\r\n", false,
                     kLong.size(), 0},
-        HostileCase{"LongIcon", kMagic + "name=N\r\nicon=" + kLong + "\r\nclsid5=00000000000C\r\n", false, 1,
-                    0},
-        HostileCase{"LongClsid", kMagic + "name=N\r\nicon=I\r\nclsid5=" + kLong + "\r\n", true, 1, 0},
+        HostileCase{"LongIcon", kMagicLine + "name=N\r\nicon=" + kLong + "\r\nclsid5=00000000000C\r\n", false,
+                    1, 0},
+        HostileCase{"LongClsid", kMagicLine + "name=N\r\nicon=I\r\nclsid5=" + kLong + "\r\n", true, 1, 0},
         HostileCase{"LongMenuName", kHeader + kLong + ";" + kLong + ";" + kLong + "\r\n", true, 1, 0},
         HostileCase{"LongMenuCommand", kHeader + "V;" + kLong + ";" + kLong + "\r\n", false, 1, 1},
-        HostileCase{"LineOverOneMebibyte", kMagic + "name=" + std::string(1 << 20, 'y') + "\r\n", true, 0, 0},
-        HostileCase{"CodePageGaps", kMagic + "name=\x81\x8D\x8F\x90\x9D\r\nicon=I\r\nclsid5=00000000000C\r\n",
-                    false, 5, 0},
+        HostileCase{"LineOverOneMebibyte", kMagicLine + "name=" + std::string(1 << 20, 'y') + "\r\n", true, 0,
+                    0},
+        HostileCase{"CodePageGaps",
+                    kMagicLine + "name=\x81\x8D\x8F\x90\x9D\r\nicon=I\r\nclsid5=00000000000C\r\n", false, 5,
+                    0},
         HostileCase{"HundredThousandMenuLines", kHeader + MenuLines(100000), true, 1, 20}),
     [](const testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
 
@@ -108,8 +108,7 @@ TEST_P(HostileDefinitions, AVerbNameTheRegistryRefusesFailsTheCommandAndLeavesNo
   d.MenuItems[2] = {L"Never", L"c.exe"};
   d.MenuCount = 3;
   FakePlatform fake(*registry, L"x.nwk");
-  EXPECT_FALSE(
-      RunCommand(fake.messages, [&] { MakeLink(fake.platform, d, [] { return Placement::Desktop; }); }));
+  EXPECT_FALSE(RunCommand(fake.messages, [&] { MakeLink(fake.link, d, [] { return Placement::Desktop; }); }));
   EXPECT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].title, L"Nookwayer Error");
   // Nothing stays: not the class key with the verb before it, nor a placement.
@@ -123,10 +122,10 @@ TEST_P(HostileDefinitions, BytesOfTheCodePageReachTheRegistryUnchanged) {
   d.FolderName = FromAnsi("Caf\xE9 \x80\x81\x8D\x8F\x90\x9D\xFF");
   d.FolderClsid = Clsid();
   FakePlatform fake(*registry, L"x.nwk");
-  MakeLink(fake.platform, d, [] { return Placement::Manual; });
+  MakeLink(fake.link, d, [] { return Placement::Manual; });
   UniqueKey key(*registry);
   ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyLocalMachine), ToAnsi(L"Software\\Classes\\CLSID\\" + Clsid()),
-                              0x19 | kKeyWow64_64Key, key.put()),
+                              kReadRights, key.put()),
             kErrorSuccess);
   long type = 0;
   std::vector<std::uint8_t> data;

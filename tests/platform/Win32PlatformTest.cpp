@@ -11,14 +11,15 @@
 #include <type_traits>
 #include <vector>
 
+#include "EasyReg/Win32Registry.h"
 #include "NW_Core/NW_Core.h"
 #include "platform/AnsiText.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
 #include "platform/ShellOpen.h"
-#include "platform/Win32Registry.h"
 #include "platform/Win32Services.h"
 #include "support/Fakes.h"
+#include "support/Kit.h"
 #include "support/RegistryDump.h"
 
 namespace nw::test {
@@ -26,9 +27,7 @@ namespace {
 
 const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-000000057E57}";
 const std::string kClassKey = "Software\\Classes\\CLSID\\{0000000D-CF0D-D10A-A240-000000057E57}";
-const std::string kDesktop =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-"
-    "000000057E57}";
+const std::string kDesktop = kDesktopNameSpace + "{0000000D-CF0D-D10A-A240-000000057E57}";
 
 FolderDefinition Definition() {
   FolderDefinition d;
@@ -55,13 +54,13 @@ std::wstring ClipboardText() {
 TEST(Win32Platform, BothBuildsWriteAndDeleteIn64BitView) {
   Win32Registry registry;
   FakePlatform fake(registry, L"x.nwk");
-  MakeLink(fake.platform, Definition(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, Definition(), [] { return Placement::Desktop; });
   EXPECT_TRUE(KeyExists(registry, kHkeyLocalMachine, kClassKey + "\\Shell\\Open\\Command", kKeyWow64_64Key));
   EXPECT_TRUE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
   // Nothing in the 32-bit view, where the 64-bit shell would never look.
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kClassKey, kKeyWow64_32Key));
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_32Key));
-  RemoveLink(fake.platform, Definition());
+  RemoveLink(fake.link, Definition());
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kClassKey, kKeyWow64_64Key));
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
 }
@@ -85,13 +84,14 @@ TEST(Win32Platform, ManualPlacementLeavesExactlyTheClsidOnTheClipboard) {
   clipboard.ReplaceText(L"something else");
   Win32Registry registry;
   FakePlatform fake(registry, L"x.nwk");
-  Platform platform{fake.commandLine, fake.messages, clipboard, fake.program, registry};
-  MakeLink(platform, Definition(), [] { return Placement::Manual; });
+  ClipboardPlacement manual(clipboard, fake.messages);
+  const LinkServices services{registry, manual};
+  MakeLink(services, Definition(), [] { return Placement::Manual; });
   EXPECT_EQ(ClipboardText(), kClsid);
   // The window the clipboard was opened for owns it now.
   EXPECT_EQ(GetClipboardOwner(), owner.get());
   EXPECT_EQ(fake.messages.shown.size(), 1u);
-  RemoveLink(platform, Definition());
+  RemoveLink(services, Definition());
 }
 
 TEST(Win32Platform, TheClipboardIsNotTakenWithoutAnOwnerWindow) {
@@ -110,7 +110,7 @@ TEST(Win32Platform, TheClipboardIsNotTakenWithoutAnOwnerWindow) {
 TEST(Win32Platform, RemoveLinkDeletesSubkeysNamedOutsideTheCodePage) {
   Win32Registry registry;
   FakePlatform fake(registry, L"x.nwk");
-  MakeLink(fake.platform, Definition(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, Definition(), [] { return Placement::Desktop; });
   const std::wstring classKey(kClassKey.begin(), kClassKey.end());
   for (const std::wstring& path : {classKey + L"\\\u0915\u0916", classKey + L"\\\u0915\u0916\\\u0917",
                                    classKey + L"\\Shell\\\u0918 verb\\Command"}) {
@@ -120,7 +120,7 @@ TEST(Win32Platform, RemoveLinkDeletesSubkeysNamedOutsideTheCodePage) {
               ERROR_SUCCESS);
     RegCloseKey(key);
   }
-  EXPECT_NO_THROW(RemoveLink(fake.platform, Definition()));
+  EXPECT_NO_THROW(RemoveLink(fake.link, Definition()));
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kClassKey, kKeyWow64_64Key));
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
   EXPECT_TRUE(fake.messages.shown.empty());
@@ -283,14 +283,10 @@ TEST(Win32Platform, AFileAnotherProgramHoldsLockedIsReportedUnreadable) {
   const char header[] = "Hollowpine's Nookway v1_[A1]\r\nname=N\r\nicon=I\r\nclsid5=00000000000C\r\n";
   DWORD written = 0;
   WriteFile(locked, header, sizeof header - 1, &written, nullptr);
-  Win32Registry registry;
-  FakePlatform fake(registry, path);
-  FakeWindow window;
   FolderDefinition definition;
-  ReadSettings(fake.platform, window, definition);
+  const SettingsRead read = ReadSettings(path, definition);
   CloseHandle(locked);
-  EXPECT_EQ(fake.messages.shown,
-            (std::vector<ShownMessage>{{L"Unable to read the specified file.", L"Nookwayer", 64}}));
+  EXPECT_EQ(read, SettingsRead::Incomplete);
   EXPECT_TRUE(definition.FolderName.empty());
 }
 

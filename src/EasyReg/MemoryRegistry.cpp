@@ -1,4 +1,4 @@
-#include "platform/MemoryRegistry.h"
+#include "EasyReg/MemoryRegistry.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EasyReg/EasyReg.h"
-#include "platform/MemoryRegistry.h"
+#include "EasyReg/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/RegistryDump.h"
 
@@ -36,7 +36,6 @@ TEST_P(EasyRegTest, ValuesAreStoredWithTheirExactLengths) {
       {L"Half", 2.5, kRegDword},                                     // halves round to even
       {L"Negative", -1.5, kRegDword},
       {L"Text", std::wstring(L"7"), kRegDword},  // text that reads as a number
-      {L"Other", std::wstring(L"never"), 7},     // a type the helpers do not write
   };
   for (const Case& c : cases)
     SetKeyValue(*registry, kHkeyCurrentUser, kSandbox + L"\\Server", c.name, c.data, c.type);
@@ -56,6 +55,10 @@ TEST_P(EasyRegTest, DataThatDoesNotFitItsTypeRaisesAndWritesNothing) {
   EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", std::wstring(L"x"), kRegDword),
                std::invalid_argument);
   EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", 1.0, kRegSz), std::invalid_argument);
+  // A type the helpers do not write is refused, never passed over as written.
+  for (long type : {0L, kRegExpandSz, 7L, 11L})
+    EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", std::wstring(L"7"), type),
+                 std::invalid_argument);
   EXPECT_EQ(Dump(), "[]\n");
 }
 
@@ -97,12 +100,13 @@ TEST(EasyRegCalls, EachHelperOpensAndClosesItsOwnKey) {
   MemoryRegistry registry;
   CreateKey(registry, L"A\\B", kHkeyCurrentUser);
   SetKeyValue(registry, kHkeyCurrentUser, L"A\\B", L"", std::wstring(L"x"), kRegSz);
-  SetKeyValue(registry, kHkeyCurrentUser, L"A\\B", L"", std::wstring(L"x"), 7);
+  EXPECT_THROW(SetKeyValue(registry, kHkeyCurrentUser, L"A\\B", L"", std::wstring(L"x"), 7),
+               std::invalid_argument);
   DeleteKey(registry, kHkeyCurrentUser, L"A", L"B");
   EXPECT_EQ(registry.OpenHandles(), 0u);
 }
 
-TEST(EasyRegCalls, AnUnknownTypeMakesNoRegistryCall) {
+TEST(EasyRegCalls, AnUnknownTypeIsRefusedBeforeAnyRegistryCall) {
   MemoryRegistry registry;
   int calls = 0;
   KeyHandle key = RootHandle(kHkeyCurrentUser);
@@ -110,7 +114,7 @@ TEST(EasyRegCalls, AnUnknownTypeMakesNoRegistryCall) {
     ++calls;
     return kErrorSuccess;
   };
-  EXPECT_EQ(WriteValueData(registry, key, L"v", 11, std::wstring(L"x")), 0);
+  EXPECT_THROW(WriteValueData(registry, key, L"v", 11, std::wstring(L"x")), std::invalid_argument);
   EXPECT_EQ(calls, 0);
 }
 
@@ -131,6 +135,27 @@ TEST(EasyRegCalls, ARefusalOfAnyStepRaisesWithItsCode) {
     }
     EXPECT_EQ(registry.OpenHandles(), 0u) << operation;
   }
+}
+
+// The one encoding of values, which the helpers write and nwk exports and compares.
+TEST(ValueBytes, EachTypeInEachTextForm) {
+  using Bytes = std::vector<std::uint8_t>;
+  struct Case {
+    long type;
+    ValueData data;
+    CodePage form;
+    Bytes bytes;
+  };
+  const Case cases[] = {
+      {kRegSz, std::wstring(L"a\u00e9"), CodePage(1252), {'a', 0xE9, 0}},
+      {kRegSz, std::wstring(L"a\u00e9"), kUtf16Le, {'a', 0, 0xE9, 0, 0, 0}},
+      {kRegSz, std::wstring(L"\U0001F600"), kUtf16Le, {0x3D, 0xD8, 0x00, 0xDE, 0, 0}},  // one surrogate pair
+      {kRegSz, std::wstring(), kUtf16Le, {0, 0}},
+      {kRegBinary, Bytes{1, 0, 2}, kUtf16Le, {1, 0, 2}},
+      {kRegDword, 258.0, CodePage(1252), {2, 1, 0, 0}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ValueBytes(c.type, c.data, c.form), c.bytes) << c.type;
+  EXPECT_THROW(ValueBytes(kRegExpandSz, std::wstring(L"x"), kUtf16Le), std::invalid_argument);
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 
 #include <functional>
 
+#include "EasyReg/MemoryRegistry.h"
 #include "EasyReg/Snapshot.h"
-#include "platform/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/RegistryDump.h"
 

@@ -5,55 +5,30 @@
 #include <optional>
 #include <stdexcept>
 
+#include "EasyReg/MemoryRegistry.h"
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
 #include "platform/AnsiText.h"
-#include "platform/MemoryRegistry.h"
 #include "platform/TextInput.h"
 #include "support/Fakes.h"
+#include "support/Kit.h"
 
 namespace nw::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kMagic = "Hollowpine's Nookway v1_[A1]";
 const std::string kHeader = kMagic + "\r\nname=Tools\r\nicon=shell32.dll,3\r\nclsid5=000000000001\r\n";
 const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-000000000001}";
 
-// A settings file in a fresh temporary folder, removed again with the fixture.
-class SettingsFile {
- public:
-  explicit SettingsFile(const std::string& bytes, const std::string& name = "folder.nwk") {
-    dir_ =
-        fs::temp_directory_path() / ("nw-reader-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    fs::create_directories(dir_);
-    path_ = dir_ / name;
-    std::ofstream(path_, std::ios::binary) << bytes;
-  }
-  ~SettingsFile() {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  std::wstring path() const { return path_.wstring(); }
-  std::wstring dir() const { return dir_.wstring(); }
-
- private:
-  fs::path dir_, path_;
-};
-
 struct ReadResult {
   FolderDefinition definition;
-  std::vector<ShownMessage> messages;
+  SettingsRead read;
 };
 
 ReadResult Read(const std::wstring& commandLine) {
-  MemoryRegistry registry;
-  FakePlatform fake(registry, commandLine);
-  FakeWindow window;
   ReadResult result;
-  ReadSettings(fake.platform, window, result.definition);
-  result.messages = fake.messages.shown;
+  result.read = ReadSettings(commandLine, result.definition);
   return result;
 }
 
@@ -61,8 +36,6 @@ ReadResult ReadBytes(const std::string& bytes) {
   SettingsFile file(bytes);
   return Read(file.path());
 }
-
-const ShownMessage kUnreadable{text::kUnreadableFile, text::kProgramName, kStyleInformation};
 
 struct ReaderCase {
   const char* name;
@@ -89,10 +62,7 @@ class ReaderTable : public testing::TestWithParam<ReaderCase> {};
 TEST_P(ReaderTable, FillsTheRecordAsFarAsTheFileAllows) {
   const ReaderCase& c = GetParam();
   ReadResult r = ReadBytes(c.bytes);
-  if (c.refused)
-    EXPECT_EQ(r.messages, std::vector<ShownMessage>{kUnreadable});
-  else
-    EXPECT_TRUE(r.messages.empty());
+  EXPECT_EQ(r.read, c.refused ? SettingsRead::Incomplete : SettingsRead::Complete);
   EXPECT_EQ(r.definition.FolderName, c.folderName);
   EXPECT_EQ(r.definition.FolderIcon, c.folderIcon);
   EXPECT_EQ(r.definition.FolderClsid, c.folderClsid);
@@ -240,24 +210,12 @@ TEST(ReaderTest, SplitRule) {
   }
 }
 
-TEST(ReaderTest, EmptyCommandLineDisablesShowsGuardMessageUnloadsAndEnds) {
-  MemoryRegistry registry;
-  FakePlatform fake(registry, L"");
-  FakeWindow window;
+TEST(ReaderTest, AnEmptyCommandLineReadsNothing) {
   FolderDefinition definition;
-  try {
-    ReadSettings(fake.platform, window, definition);
-    FAIL() << "the program should have ended";
-  } catch (const ProgramEnded& ended) {
-    EXPECT_EQ(ended.status, kExitNoSettingsFile);
-  }
-  EXPECT_EQ(window.events, (std::vector<std::wstring>{L"disable MakeLink", L"disable Desktop",
-                                                      L"disable System", L"unload"}));
-  EXPECT_EQ(fake.messages.shown,
-            (std::vector<ShownMessage>{
-                {L"No Nookway Settings file specified.\r\nYou must have a NWK file in order to "
-                 L"create a new Registry System Folder",
-                 L"Nookwayer", 64}}));
+  EXPECT_FALSE(CheckCommandLine(L""));
+  EXPECT_TRUE(CheckCommandLine(L" "));
+  EXPECT_EQ(ReadSettings(L"", definition), SettingsRead::NoFileNamed);
+  EXPECT_TRUE(definition.FolderName.empty());
 }
 
 TEST(ReaderTest, PathsThatNameNoReadableFile) {
@@ -270,7 +228,7 @@ TEST(ReaderTest, PathsThatNameNoReadableFile) {
   };
   for (const std::wstring& path : cases) {
     ReadResult r = Read(path);
-    EXPECT_EQ(r.messages, std::vector<ShownMessage>{kUnreadable});
+    EXPECT_EQ(r.read, SettingsRead::Incomplete);
     EXPECT_TRUE(r.definition.FolderName.empty());
   }
 }
@@ -279,7 +237,7 @@ TEST(ReaderTest, PathWithBlanksWorksPlainAndInOnePairOfQuotes) {
   SettingsFile file(kHeader, "with blank.nwk");
   for (const std::wstring& commandLine : {file.path(), L"\"" + file.path() + L"\""}) {
     ReadResult r = Read(commandLine);
-    EXPECT_TRUE(r.messages.empty());
+    EXPECT_EQ(r.read, SettingsRead::Complete);
     EXPECT_EQ(r.definition.FolderClsid, kClsid);
   }
 }

@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "EasyReg/Win32Registry.h"
 #include "NW_Core/NW_Core.h"
-#include "platform/Win32Registry.h"
 #include "platform/Win32ShellNotifier.h"
 #include "support/Fakes.h"
+#include "support/Kit.h"
 #include "support/RegistryDump.h"
 
 namespace nw::test {
@@ -168,7 +169,6 @@ TEST(Win32ShellNotifier, EachCallReachesTheShellWithItsEventAndFolder) {
 }
 
 const std::string kClassKey = "Software\\Classes\\CLSID\\{0000000D-CF0D-D10A-A240-0000005E7CF1}";
-const std::string kNameSpace = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 
 FolderDefinition Definition() {
   FolderDefinition d;
@@ -183,7 +183,7 @@ void Clean(Registry& registry) {
   RemoveTree(registry, kHkeyLocalMachine, kClassKey);
   for (const char* folder : {"Desktop", "MyComputer"})
     RemoveTree(registry, kHkeyLocalMachine,
-               kNameSpace + folder + "\\NameSpace\\{0000000D-CF0D-D10A-A240-0000005E7CF1}");
+               kExplorerKey + folder + "\\NameSpace\\{0000000D-CF0D-D10A-A240-0000005E7CF1}");
 }
 
 // The commands as the window runs them, over the real registry and the real
@@ -195,9 +195,9 @@ TEST(Win32ShellNotifier, TheWindowsCommandsReachTheShellOnceTheyAreDone) {
   Clean(registry);
   Win32ShellNotifier shell;
   FakePlatform fake(registry, L"x.nwk");
-  fake.platform.shell = &shell;
+  fake.link.shell = &shell;
   const auto make = [&](Placement where) {
-    return RunCommand(fake.messages, [&] { MakeLink(fake.platform, Definition(), [=] { return where; }); });
+    return RunCommand(fake.messages, [&] { MakeLink(fake.link, Definition(), [=] { return where; }); });
   };
   const Heard classes = {"Desktop: ASSOCCHANGED none", "My Computer: ASSOCCHANGED none"};
   const auto with = [](Heard heard, const std::string& more) {
@@ -210,7 +210,7 @@ TEST(Win32ShellNotifier, TheWindowsCommandsReachTheShellOnceTheyAreDone) {
   EXPECT_EQ(listener.Heard(3), with(classes, "Desktop: UPDATEDIR Desktop"));
   EXPECT_TRUE(make(Placement::MyComputer));
   EXPECT_EQ(listener.Heard(3), with(classes, "My Computer: UPDATEDIR My-Computer"));
-  EXPECT_TRUE(RunCommand(fake.messages, [&] { RemoveLink(fake.platform, Definition()); }));
+  EXPECT_TRUE(RunCommand(fake.messages, [&] { RemoveLink(fake.link, Definition()); }));
   EXPECT_EQ(listener.Heard(4),
             with(with(classes, "Desktop: UPDATEDIR Desktop"), "My Computer: UPDATEDIR My-Computer"));
 

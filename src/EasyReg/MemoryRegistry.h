@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "EasyReg/Registry.h"
 #include "platform/AnsiText.h"
-#include "platform/Registry.h"
 
 namespace nw {
 

@@ -1,7 +1,7 @@
 // The Windows registry through the ANSI entry points of advapi32.
 #pragma once
 
-#include "platform/Registry.h"
+#include "EasyReg/Registry.h"
 
 namespace nw {
 

@@ -29,6 +29,9 @@ inline constexpr long kRegDword = 4;
 inline constexpr std::uint32_t kKeyRights = 0x3F;
 inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
 inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
+// The rights to read a key in the 64-bit view: query its values, list its
+// subkeys, be told of changes. They need no administrator.
+inline constexpr std::uint32_t kReadRights = 0x19 | kKeyWow64_64Key;
 
 // Windows error numbers the backends return.
 inline constexpr long kErrorSuccess = 0;

@@ -13,12 +13,13 @@
 #include <fstream>
 #include <tuple>
 
+#include "EasyReg/MemoryRegistry.h"
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
 #include "platform/AnsiText.h"
-#include "platform/MemoryRegistry.h"
 #include "support/Backends.h"
 #include "support/Fakes.h"
+#include "support/Kit.h"
 #include "support/RegistryDump.h"
 
 #ifdef _WIN32
@@ -107,43 +108,15 @@ TEST(CodePageDefault, IsTheSystemsCodePage) {
 
 // --- The settings reader ---------------------------------------------------
 
-const std::string kMagic = "Hollowpine's Nookway v1_[A1]\r\n";
-
-// A settings file in a fresh temporary folder, removed again with it.
-class TempFile {
- public:
-  explicit TempFile(const std::string& bytes) {
-    dir_ =
-        fs::temp_directory_path() / ("nw-codepage-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    fs::create_directories(dir_);
-    path_ = dir_ / "folder.nwk";
-    std::ofstream(path_, std::ios::binary) << bytes;
-  }
-  ~TempFile() {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  std::wstring path() const { return path_.wstring(); }
-
- private:
-  fs::path dir_, path_;
-};
-
 struct Read {
   FolderDefinition definition;
-  std::size_t messages = 0;
+  SettingsRead read = SettingsRead::NoFileNamed;
 };
 
 Read ReadFile(const std::string& bytes, CodePage codePage) {
-  TempFile file(bytes);
-  MemoryRegistry registry;
-  FakePlatform fake(registry, file.path());
-  FakeWindow window;
+  SettingsFile file(bytes);
   Read read;
-  ReadSettings(fake.platform, window, read.definition, codePage);
-  read.messages = fake.messages.shown.size();
+  read.read = ReadSettings(file.path(), read.definition, codePage);
   return read;
 }
 
@@ -176,8 +149,8 @@ TEST_P(CodePageReader, MatchesKeysOnCharactersAndKeepsValuesWhole) {
   if (c.codePage != 0 && CodePage{}.Number() == c.codePage) readings.push_back(CodePage{});
   for (const CodePage codePage : readings) {
     SCOPED_TRACE(codePage.IsSystem() ? "the system's code page" : "the row's code page");
-    const Read r = ReadFile(kMagic + c.bytes, codePage);
-    EXPECT_EQ(r.messages, c.refused ? 1u : 0u);
+    const Read r = ReadFile(kMagicLine + c.bytes, codePage);
+    EXPECT_EQ(r.read, c.refused ? SettingsRead::Incomplete : SettingsRead::Complete);
     EXPECT_EQ(r.definition.FolderName, c.folderName);
     EXPECT_EQ(r.definition.FolderIcon, c.folderIcon);
     EXPECT_EQ(r.definition.FolderClsid, c.folderClsid);
@@ -231,13 +204,10 @@ TEST(CodePageFileNames, AreUtf8HereAndTheTextKeepsItsCodePage) {
   fs::create_directories(dir);
   const std::string name = "caf\xC3\xA9 \xE8\xA1\xA8.nwk";  // café 表.nwk
   std::ofstream(dir / name, std::ios::binary)
-      << kMagic + "name=\x95\x5C\r\nicon=I\r\nclsid5=00000000000C\r\n";
-  MemoryRegistry registry;
-  FakePlatform fake(registry, FromAnsi(dir.string() + "/" + name, kUtf8));
-  FakeWindow window;
+      << kMagicLine + "name=\x95\x5C\r\nicon=I\r\nclsid5=00000000000C\r\n";
   FolderDefinition definition;
-  ReadSettings(fake.platform, window, definition, CodePage(932));
-  EXPECT_TRUE(fake.messages.shown.empty());
+  EXPECT_EQ(ReadSettings(FromAnsi(dir.string() + "/" + name, kUtf8), definition, CodePage(932)),
+            SettingsRead::Complete);
   EXPECT_EQ(definition.FolderName, L"\u8868");
   std::error_code ignored;
   fs::remove_all(dir, ignored);
@@ -428,16 +398,14 @@ class CodePageRegistration : public testing::TestWithParam<RegistrationParam> {
 TEST_P(CodePageRegistration, MakeLinkWritesEachVerbAsOneKeyAndRemoveLinkLeavesNothing) {
   const RegistrationCase& c = std::get<1>(GetParam());
   const CodePage codePage(c.codePage);
-  TempFile file(kMagic + "name=" + c.folderName + "\r\nicon=I\r\nclsid5=" + c.clsid5 + "\r\n" + c.verb + ";" +
-                c.command + ";\r\n");
+  SettingsFile file(kMagicLine + "name=" + c.folderName + "\r\nicon=I\r\nclsid5=" + c.clsid5 + "\r\n" +
+                    c.verb + ";" + c.command + ";\r\n");
   FakePlatform fake(*registry, file.path());
-  FakeWindow window;
   FolderDefinition definition;
-  ReadSettings(fake.platform, window, definition, codePage);
-  ASSERT_TRUE(fake.messages.shown.empty());
+  ASSERT_EQ(ReadSettings(file.path(), definition, codePage), SettingsRead::Complete);
   ASSERT_EQ(definition.MenuCount, 1);
 
-  MakeLink(fake.platform, definition, [] { return Placement::Desktop; });
+  MakeLink(fake.link, definition, [] { return Placement::Desktop; });
   // The verb is one key, whatever its trail bytes, and its command comes back byte for byte.
   EXPECT_EQ(DumpTree(*registry, kHkeyLocalMachine, classKey + "\\Shell"),
             "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + HexBytes(c.command + '\0') + "\n");
@@ -445,7 +413,7 @@ TEST_P(CodePageRegistration, MakeLinkWritesEachVerbAsOneKeyAndRemoveLinkLeavesNo
                   .starts_with("[]\n@=1:" + HexBytes(c.folderName + '\0')));
   EXPECT_TRUE(KeyExists(*registry, kHkeyLocalMachine, desktopKey));
 
-  RemoveLink(fake.platform, definition);
+  RemoveLink(fake.link, definition);
   EXPECT_EQ(DumpTree(*registry, kHkeyLocalMachine, classKey), "");
   EXPECT_FALSE(KeyExists(*registry, kHkeyLocalMachine, desktopKey));
 }
