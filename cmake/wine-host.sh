@@ -42,6 +42,8 @@ else
 fi
 
 nw_wine() { "${NW_WINE[@]}" "$@"; }
+# The Windows path of a Unix one: Wine shows the Unix root as drive Z:.
+nw_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # The architectures whose Windows programs run here, for loops over builds.
 nw_runnable_arches() {

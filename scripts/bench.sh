@@ -23,7 +23,6 @@ done
 
 work="$root/build/bench"
 mkdir -p "$work"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # A definition with twenty verbs.
 nwk="$work/twenty-verbs.nwk"
@@ -37,38 +36,35 @@ echo "== Under Wine ($runs alternating runs each): start-up, Make Link, nwk make
 prefix="$root/build/wineprefix"
 env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
 cmake/wine-prefix.sh stop "$prefix"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  set -u
-  root="$1"; prefix="$2"; nwk="$3"; runs="$4"
-  winpath() { printf "Z:%s" "${1//\//\\}"; }
-  cmake/wine-prefix.sh start "$prefix"
-  . cmake/wine-env.sh "$prefix"
+under_wine() {
+  local root="$1" nwk="$2" runs="$3" arches
   arches="$(nw_runnable_arches)"
   # Against two floors: an empty window, and a window with as many standard
   # controls as ours, the same manifest and common controls.
   for arch in $arches; do
     for floor in bare_window bare_controls; do
       echo "-- $arch, against $floor"
-      nw_wine "$root/build/$arch/bench/startup_bench.exe" "$(winpath "$root/build/$arch/src/frmNW/nookwayer.exe")" \
-        "$(winpath "$root/build/$arch/bench/$floor.exe")" "$(winpath "$nwk")" "$runs"
+      nw_wine "$root/build/$arch/bench/startup_bench.exe" "$(nw_winpath "$root/build/$arch/src/frmNW/nookwayer.exe")" \
+        "$(nw_winpath "$root/build/$arch/bench/$floor.exe")" "$(nw_winpath "$nwk")" "$runs"
     done
   done
   # The companion against reg import of the same keys, each build against the
   # reg of its own bitness; /reg:64 so both write the same view.
-  nw_wine "$root/build/x86_64/src/nwk/nwk.exe" export "$(winpath "$nwk")" -o "$(winpath "${nwk%.nwk}.reg")"
+  nw_wine "$root/build/x86_64/src/nwk/nwk.exe" export "$(nw_winpath "$nwk")" -o "$(nw_winpath "${nwk%.nwk}.reg")"
   for arch in $arches; do
     echo "-- $arch: A = nwk make, B = reg import /reg:64 (20 verbs)"
     nw_wine "$root/build/$arch/bench/pair_bench.exe" "$runs" \
-      "$(winpath "$root/build/$arch/src/nwk/nwk.exe") make $(winpath "$nwk")" \
-      "reg.exe import $(winpath "${nwk%.nwk}.reg") /reg:64"
+      "$(nw_winpath "$root/build/$arch/src/nwk/nwk.exe") make $(nw_winpath "$nwk")" \
+      "reg.exe import $(nw_winpath "${nwk%.nwk}.reg") /reg:64"
   done
   # Take the benchmark folder out of the prefix again.
   for key in "HKCR\\CLSID\\{0000000D-CF0D-D10A-A240-BE4C00000020}" \
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-BE4C00000020}"; do
     nw_wine reg delete "$key" /f /reg:64 >/dev/null 2>&1 || true
   done
-  cmake/wine-prefix.sh stop "$prefix"
-' bash "$root" "$prefix" "$nwk" "$runs"
+}
+. cmake/wine-display.sh
+nw_wine_display "$prefix" under_wine "$root" "$nwk" "$runs"
 
 echo "== Executables"
 for arch in i686 x86_64; do

@@ -40,33 +40,25 @@ prefix="$root/build/wineprefix"
 env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
 cmake/wine-prefix.sh stop "$prefix"  # a new session binds to this run's display
 
-# Windows sees the Unix root as drive Z:.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-
 if [ -n "${DISPLAY:-}" ]; then
   cmake/wine-prefix.sh start "$prefix"
   . cmake/wine-env.sh "$prefix"
   status=0
-  nw_wine "$exe" "$(winpath "$file")" || status=$?
+  nw_wine "$exe" "$(nw_winpath "$file")" || status=$?
   cmake/wine-prefix.sh stop "$prefix"
   exit $status
 fi
 
-mkdir -p build/screenshots
-shot="$root/build/screenshots/main-window.png"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  set -u
-  prefix="$1"; exe="$2"; file="$3"; shot="$4"
-  cmake/wine-prefix.sh start "$prefix"
-  . cmake/wine-env.sh "$prefix"
-  nw_wine "$exe" "$file" &
-  window=""
+# Without a display: start it in a virtual one, take a picture of the window
+# and close it again.
+screenshot() {
+  local exe="$1" file="$2" shot="$3" window="" status=1
+  nw_wine "$exe" "$(nw_winpath "$file")" &
   for _ in $(seq 1 200); do
     window="$(xdotool search --onlyvisible --name "^Nookwayer$" 2>/dev/null | head -n 1 || true)"
     [ -n "$window" ] && break
     sleep 0.05
   done
-  status=1
   if [ -n "$window" ]; then
     sleep 0.5  # let it paint
     import -window "$window" "$shot" && echo "screenshot: $shot" && status=0
@@ -75,6 +67,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     echo "the main window did not appear" >&2
   fi
   wait || true
-  cmake/wine-prefix.sh stop "$prefix"
-  exit $status
-' bash "$prefix" "$exe" "$(winpath "$file")" "$shot"
+  return $status
+}
+. cmake/wine-display.sh
+mkdir -p build/screenshots
+nw_wine_display "$prefix" screenshot "$exe" "$file" "$root/build/screenshots/main-window.png"

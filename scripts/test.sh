@@ -32,12 +32,10 @@ bash scripts/fuzz.sh export 30
 # then Windows 10 for the end-to-end suites (label e2e) once more.
 prefix="$root/build/wineprefix"
 env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  set -u
-  prefix="$1"
-  . cmake/wine-host.sh
-  status=0
-  cmake/wine-prefix.sh version "$prefix" win7 || exit 1
+. cmake/wine-display.sh
+full_suites() {
+  local prefix="$1" status=0
+  cmake/wine-prefix.sh version "$prefix" win7 || return 1
   cmake/wine-prefix.sh start "$prefix"
   # Now and then Wine fails to start a test program at all ("could not be
   # started"); such a test gets one more try. A test that fails twice fails.
@@ -54,26 +52,28 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     status=1
   fi
   cmake/wine-prefix.sh version "$prefix" win7 || status=1
-  exit $status
-' bash "$prefix"
+  return $status
+}
+nw_wine_display "$prefix" full_suites "$prefix"
 
 # The code-page cases again, in the locales whose ANSI code pages are 932 and
 # 1251: under Wine a process's code page follows LANG. Each locale gets a
 # wineserver of its own, so no Wine process of one locale serves the next.
+code_page_cases() {
+  local codepage="$1" status=0
+  for preset in $(nw_runnable_arches); do
+    ctest --preset "$preset" -R "CodePage.*Cp$codepage" --repeat until-pass:2 || status=1
+  done
+  return $status
+}
+
 for run in "ja_JP.UTF-8 932" "ru_RU.UTF-8 1251"; do
   read -r locale codepage <<<"$run"
-  env -u LC_ALL LANG="$locale" NW_EXPECTED_ACP="$codepage" xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    set -u
-    prefix="$1"
-    . cmake/wine-host.sh
-    cmake/wine-prefix.sh start "$prefix"
-    status=0
-    for preset in $(nw_runnable_arches); do
-      ctest --preset "$preset" -R "CodePage.*Cp$2" --repeat until-pass:2 || status=1
-    done
-    cmake/wine-prefix.sh stop "$prefix"
-    exit $status
-  ' bash "$prefix" "$codepage"
+  (
+    unset LC_ALL
+    export LANG="$locale" NW_EXPECTED_ACP="$codepage"
+    nw_wine_display "$prefix" code_page_cases "$codepage"
+  )
 done
 
 # Said last, where it is seen.
