@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "platform/Module.h"
 
 namespace nw {
 namespace {
@@ -29,13 +28,6 @@ bool HasNul(std::string_view text) {
 }
 
 }  // namespace
-
-Win32Registry::Win32Registry() {
-  // Deleting from the 64-bit view needs RegDeleteKeyExA, which older systems lack:
-  // look it up at run time so the program still starts there.
-  deleteKeyEx_ = FindFunction<DeleteKeyExFn>(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA");
-  deleteKeyExW_ = FindFunction<DeleteKeyExWFn>(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExW");
-}
 
 long Win32Registry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
   key = 0;
@@ -110,9 +102,8 @@ long Win32Registry::EnumValue(KeyHandle key, std::uint32_t index, std::string& n
 long Win32Registry::DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) {
   if (HasNul(subkey)) return ERROR_INVALID_PARAMETER;
   std::string ansi(subkey);
-  if (deleteKeyEx_ != nullptr)
-    return deleteKeyEx_(ToHkey(parent), ansi.c_str(), access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY), 0);
-  return RegDeleteKeyA(ToHkey(parent), ansi.c_str());
+  // Only the Ex form deletes in the view the access names.
+  return RegDeleteKeyExA(ToHkey(parent), ansi.c_str(), access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY), 0);
 }
 
 namespace {
@@ -136,7 +127,7 @@ class WideKey {
 // Through the wide-character entry points: a subkey that another program
 // named in characters the ANSI code page lacks comes back from RegEnumKeyExA
 // with those characters replaced, and no ANSI name opens it.
-long DeleteTreeWide(HKEY parent, const std::wstring& subkey, REGSAM access, DeleteKeyExWFn deleteKeyExW) {
+long DeleteTreeWide(HKEY parent, const std::wstring& subkey, REGSAM access) {
   {
     WideKey key;
     LONG rc = RegOpenKeyExW(parent, subkey.c_str(), 0, access, key.put());
@@ -148,20 +139,18 @@ long DeleteTreeWide(HKEY parent, const std::wstring& subkey, REGSAM access, Dele
       rc = RegEnumKeyExW(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
       if (rc == ERROR_NO_MORE_ITEMS) break;
       if (rc != ERROR_SUCCESS) return rc;
-      rc = DeleteTreeWide(key.get(), std::wstring(name, length), access, deleteKeyExW);
+      rc = DeleteTreeWide(key.get(), std::wstring(name, length), access);
       if (rc != ERROR_SUCCESS) return rc;
     }
   }
-  if (deleteKeyExW != nullptr)
-    return deleteKeyExW(parent, subkey.c_str(), access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY), 0);
-  return RegDeleteKeyW(parent, subkey.c_str());
+  return RegDeleteKeyExW(parent, subkey.c_str(), access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY), 0);
 }
 
 }  // namespace
 
 long Win32Registry::DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) {
   if (HasNul(subkey)) return ERROR_INVALID_PARAMETER;
-  return DeleteTreeWide(ToHkey(parent), FromAnsi(subkey, AnsiCodePage()), access, deleteKeyExW_);
+  return DeleteTreeWide(ToHkey(parent), FromAnsi(subkey, AnsiCodePage()), access);
 }
 
 long Win32Registry::CloseKey(KeyHandle key) {

@@ -5,14 +5,8 @@
 
 namespace nw {
 
-// RegDeleteKeyExW, looked up at run time as RegDeleteKeyExA is.
-using DeleteKeyExWFn = long(__stdcall*)(void* key, const wchar_t* subkey, unsigned long access,
-                                        unsigned long reserved);
-
 class Win32Registry final : public Registry {
  public:
-  Win32Registry();
-
   // The registry's ANSI entry points convert with the system's code page.
   CodePage AnsiCodePage() const override { return {}; }
 
@@ -27,12 +21,6 @@ class Win32Registry final : public Registry {
   long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
   long DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
   long CloseKey(KeyHandle key) override;
-
- private:
-  using DeleteKeyExFn = long(__stdcall*)(void* key, const char* subkey, unsigned long access,
-                                         unsigned long reserved);
-  DeleteKeyExFn deleteKeyEx_ = nullptr;  // absent before Windows XP x64
-  DeleteKeyExWFn deleteKeyExW_ = nullptr;
 };
 
 }  // namespace nw
