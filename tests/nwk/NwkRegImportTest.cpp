@@ -59,9 +59,10 @@ class NwkRegImport : public testing::Test {
     dir_ = fs::temp_directory_path() / ("nwk-import-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(dir_);
     std::ofstream(dir_ / "folder.nwk", std::ios::binary)
-        << "Hollowpine's Nookway v1_[A1]\r\nname=Tools \"&\" More\\Misc\r\nicon=C:\\Tools\\t.ico,2\r\n"
-           "clsid5=0000E2E0A0B4\r\nOpen;notepad.exe \"%1\";\r\nEdit here;C:\\Program Files\\ed.exe;\r\n"
-           "Two;x\ny;\r\n";
+        << test::kMagicLine +
+               "name=Tools \"&\" More\\Misc\r\nicon=C:\\Tools\\t.ico,2\r\n"
+               "clsid5=0000E2E0A0B4\r\nOpen;notepad.exe \"%1\";\r\nEdit here;C:\\Program Files\\ed.exe;\r\n"
+               "Two;x\ny;\r\n";
     Clean();
   }
   void TearDown() override {
@@ -135,7 +136,7 @@ TEST_F(NwkRegImport, ImportedExportEqualsMakeAndTheRemovalFileUndoesIt) {
 // verb names that make odd keys: Wine's reg.exe imports each export as make
 // writes it, and takes it all out again with the removal file.
 TEST_F(NwkRegImport, EscapedTextImportsAsMakeWritesIt) {
-  const std::string header = "Hollowpine's Nookway v1_[A1]\r\n";
+  const std::string header = test::kMagicLine;
   const std::string clsid = "clsid5=0000E2E0A0B4\r\n";
   const std::string cases[] = {
       header + "name=Tools \"&\" More\\Misc\\\r\nicon=C:\\t.ico,2 \\\"\r\n" + clsid +
@@ -172,10 +173,10 @@ TEST_F(NwkRegImport, EscapedTextImportsAsMakeWritesIt) {
 TEST_F(NwkRegImport, RefusedKeyNamesWouldImportAsOtherKeys) {
   const std::string neighbour = "CLSID\\{0000000D-CF0D-D10A-A240-0000E2E0A0B9}";
   CreateKey(registry_, FromAnsi(neighbour), kHkeyClassesRoot);
-  WriteFile(dir_ / "folder.nwk",
-            "Hollowpine's Nookway v1_[A1]\r\nname=n\r\nicon=i\r\n"
-            "clsid5=0000E2E0A0B4}]\n\n[-HKEY_CLASSES_ROOT\\" +
-                neighbour.substr(0, neighbour.size() - 1) + "\r\n");
+  WriteFile(dir_ / "folder.nwk", test::kMagicLine +
+                                     "name=n\r\nicon=i\r\n"
+                                     "clsid5=0000E2E0A0B4}]\n\n[-HKEY_CLASSES_ROOT\\" +
+                                     neighbour.substr(0, neighbour.size() - 1) + "\r\n");
   Output output;
   EXPECT_EQ(nwk::Run({L"export", File(), L"--remove"}, output, &registry_), kExitRefused);
   EXPECT_EQ(output.out, "");

@@ -66,8 +66,7 @@ unsigned long ProcessId() {
 #endif
 }
 
-const std::string kHeader =
-    "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=shell32.dll,4\r\nclsid5=0000E2E0A0B2\r\n";
+const std::string kHeader = test::kMagicLine + "name=Tools\r\nicon=shell32.dll,4\r\nclsid5=0000E2E0A0B2\r\n";
 const std::wstring kClsid = L"{0000000D-CF0D-D10A-A240-0000E2E0A0B2}";
 
 TEST(NwkRegFile, EscapesBackslashesAndQuotesOnly) {
@@ -126,23 +125,23 @@ TEST(NwkRegFile, IsUtf16WithByteOrderMarkAndCrLfOnly) {
 
 TEST(NwkRegFile, TextWithALineBreakIsWrittenAsStringBytes) {
   // A lone LF belongs to a settings line's text; a quoted .reg string cannot hold it.
-  test::SettingsFile file("Hollowpine's Nookway v1_[A1]\r\nname=a\nb\r\nicon=i\r\nclsid5=0000E2E0A0B3\r\n");
+  test::SettingsFile file(test::kMagicLine + "name=a\nb\r\nicon=i\r\nclsid5=0000E2E0A0B3\r\n");
   const std::string bytes = Nwk({L"export", file.path()}).output.out;
   const std::string expected = Utf16Le(L"\r\n@=hex(1):61,00,0a,00,62,00,00,00\r\n");
   EXPECT_NE(bytes.find(expected), std::string::npos);
 }
 
 TEST(NwkExit, StatusAndMessageForEveryKindOfFailure) {
-  test::SettingsFile refused("Hollowpine's Nookway v1_[A1]\r\nname=x\r\n");
+  test::SettingsFile refused(test::kMagicLine + "name=x\r\n");
   test::SettingsFile lineBreakVerb(kHeader + "Two\nLines;x;\r\n");
   // A lone LF stays in a line: this clsid5 carries a section of its own, which
   // imported would delete another folder's class key.
   test::SettingsFile lineBreakClsid(
-      "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=i\r\n"
+      test::kMagicLine +
+      "name=Tools\r\nicon=i\r\n"
       "clsid5=0000E2E0A0B2}]\n\n[-HKEY_CLASSES_ROOT\\CLSID\\{0000000D-CF0D-D10A-A240-0000E2E0A0B9\r\n");
   test::SettingsFile bracketVerb(kHeader + "Open [admin];x;\r\n");
-  test::SettingsFile bracketClsid(
-      "Hollowpine's Nookway v1_[A1]\r\nname=Tools\r\nicon=i\r\nclsid5=0000E2E0A0B2]\r\n");
+  test::SettingsFile bracketClsid(test::kMagicLine + "name=Tools\r\nicon=i\r\nclsid5=0000E2E0A0B2]\r\n");
   const char* noRegForm = "a .reg file cannot hold this key name";
   const std::wstring good = TestFile("tools.nwk");
   const std::wstring missing = TestFile("no such file.nwk");
@@ -247,9 +246,9 @@ TEST(NwkExit, WithoutARegistryOnlyShowAndExportRun) {
 }
 
 TEST(NwkShow, WarnsOfWhatTheWindowedProgramTakesSilently) {
-  test::SettingsFile file(
-      "Hollowpine's Nookway v1_[A1]\r\nname=n\r\nicon=i\r\nclsid5=00000000000C\r\n"
-      "Open;a;\r\n;b;\r\nOPEN;d;\r\n");
+  test::SettingsFile file(test::kMagicLine +
+                          "name=n\r\nicon=i\r\nclsid5=00000000000C\r\n"
+                          "Open;a;\r\n;b;\r\nOPEN;d;\r\n");
   const Result result = Nwk({L"show", file.path()});
   EXPECT_EQ(result.status, kExitDone);
   const std::string out = result.output.out;
@@ -265,9 +264,8 @@ TEST(NwkShow, WarnsOfWhatTheWindowedProgramTakesSilently) {
     const char* shown;
     const char* notShown;
   } refusals[] = {
-      {"Hollowpine's Nookway v1_[A1]\r\nname=half\r\n", "Name:    half\n", "CLSID:   {"},
-      {"Hollowpine's Nookway v1_[A1]\r\nname=n\r\nicon=i\r\nclsid5=12345\r\nOpen;a;\r\n", "CLSID:   \n",
-       "Menu"},
+      {test::kMagicLine + "name=half\r\n", "Name:    half\n", "CLSID:   {"},
+      {test::kMagicLine + "name=n\r\nicon=i\r\nclsid5=12345\r\nOpen;a;\r\n", "CLSID:   \n", "Menu"},
       {kHeader + "Open;a;\r\nSub\\Verb;c;\r\nLast;d;\r\n", "Menu 1: Open -> a\n", "Menu 2"},
   };
   for (const auto& r : refusals) {
@@ -519,8 +517,7 @@ TEST_P(NwkRegistry, ListShowsEveryFolderOfTheLayoutInItsScope) {
               kRegSz);
   CreateKey(*registry_, myComputer + stray, kHkeyLocalMachine);
   CreateKey(*registry_, classes + foreign, kHkeyLocalMachine);
-  test::SettingsFile user(
-      "Hollowpine's Nookway v1_[A1]\r\nname=Mine\r\nicon=m.ico\r\nclsid5=0000E2E0A0C3\r\n");
+  test::SettingsFile user(test::kMagicLine + "name=Mine\r\nicon=m.ico\r\nclsid5=0000E2E0A0C3\r\n");
   ASSERT_EQ(Nwk({L"make", user.path(), L"--user", L"--placement", L"system"}).status, kExitDone);
 
   const Result machine = Nwk({L"list"});
@@ -702,8 +699,7 @@ TEST(NwkNew, WritesAFileThatShowsMakesAndMatchesAsGiven) {
                            L"--verb", L"Open;notepad.exe \"%1\";", L"--verb", L"Command Prompt;cmd.exe;"});
   ASSERT_EQ(made.status, kExitDone) << made.output.err;
   const std::string bytes = Bytes(out.path());
-  const std::string head =
-      "Hollowpine's Nookway v1_[A1]\r\nname=Admin Tools\r\nicon=C:\\Tools\\t.ico,2\r\nclsid5=";
+  const std::string head = test::kMagicLine + "name=Admin Tools\r\nicon=C:\\Tools\\t.ico,2\r\nclsid5=";
   ASSERT_EQ(bytes.substr(0, head.size()), head);
   const std::string group = bytes.substr(head.size(), 12);
   EXPECT_TRUE(IsClsid5(group)) << group;
@@ -777,7 +773,7 @@ TEST(NwkNew, ReplacesAnExistingFileOnlyWhenForced) {
   EXPECT_NE(kept.output.err.find("add --force"), std::string::npos);
   EXPECT_EQ(Bytes(out.path()), "mine");
   EXPECT_EQ(Nwk({L"new", L"N", L"-o", out.path(), L"--force"}).status, kExitDone);
-  EXPECT_EQ(Bytes(out.path()).substr(0, 28), "Hollowpine's Nookway v1_[A1]");
+  EXPECT_EQ(Bytes(out.path()).substr(0, test::kMagic.size()), test::kMagic);
 }
 
 // A drawn group whose class key is registered, in either scope, is drawn again.

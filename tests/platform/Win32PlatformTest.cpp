@@ -280,9 +280,9 @@ TEST(Win32Platform, AFileAnotherProgramHoldsLockedIsReportedUnreadable) {
   HANDLE locked = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-  const char header[] = "Hollowpine's Nookway v1_[A1]\r\nname=N\r\nicon=I\r\nclsid5=00000000000C\r\n";
+  const std::string header = kMagicLine + "name=N\r\nicon=I\r\nclsid5=00000000000C\r\n";
   DWORD written = 0;
-  WriteFile(locked, header, sizeof header - 1, &written, nullptr);
+  WriteFile(locked, header.data(), static_cast<DWORD>(header.size()), &written, nullptr);
   FolderDefinition definition;
   const SettingsRead read = ReadSettings(path, definition);
   CloseHandle(locked);
