@@ -1,6 +1,5 @@
 #include "platform/Version.h"
 
-
 #ifdef _WIN32
 #include <windows.h>
 
@@ -25,7 +24,8 @@ std::wstring Decimal(unsigned number, std::size_t width) {
 }  // namespace
 
 std::wstring FormatVersion(const VersionNumbers& version) {
-  return L"v" + Decimal(version.major, 1) + L"." + Decimal(version.minor, 2) + L"." + Decimal(version.revision, 4);
+  return L"v" + Decimal(version.major, 1) + L"." + Decimal(version.minor, 2) + L"." +
+         Decimal(version.revision, 4);
 }
 
 #ifdef _WIN32
