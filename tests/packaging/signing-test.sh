@@ -3,9 +3,10 @@
 # run's scratch folder): each program and the package are signed, each
 # signature checks out against that certificate and names it, a changed byte
 # breaks it, and without a certificate nothing is signed.
-#   signing-test.sh SIGN_SH PROGRAM MSI
+#   signing-test.sh SIGN_SH FILE...
 set -uo pipefail
-sign="$1" program="$2" msi="$3"
+sign="$1"
+shift
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -18,7 +19,7 @@ password="pw-$RANDOM$RANDOM"
 openssl pkcs12 -export -inkey "$scratch/key.pem" -in "$scratch/cert.pem" -out "$scratch/signer.pfx" \
   -passout "pass:$password" || { echo "openssl pkcs12 failed" >&2; exit 1; }
 
-for file in "$program" "$msi"; do
+for file in "$@"; do
   copy="$scratch/$(basename "$file")"
   cp "$file" "$copy"
   # No certificate named: the file stays as it was, unsigned.
