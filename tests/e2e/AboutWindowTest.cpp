@@ -19,8 +19,8 @@
 
 #include "e2e/Driver.h"
 #include "frmNW/ControlIds.h"
-#include "frmNW/resource.h"
 #include "hpABOUT/AboutControlIds.h"
+#include "hpABOUT/resource.h"
 
 namespace nw::e2e {
 namespace {
