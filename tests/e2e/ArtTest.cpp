@@ -1,0 +1,185 @@
+// The program's pictures as the program loads them: read from its own file,
+// each at every size it carries, with what matters about each checked (sizes,
+// depth, colours, the pointer's hot spot).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/Driver.h"
+#include "frmNW/resource.h"
+#include "hpABOUT/resource.h"
+
+namespace nw::e2e {
+namespace {
+
+// The program's file, loaded for its resources only.
+class ProgramResources : public testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = LoadLibraryExW(WinePathOf(NW_PROGRAM_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program_, nullptr);
+  }
+  void TearDown() override {
+    if (program_ != nullptr) FreeLibrary(program_);
+  }
+  const BYTE* Data(int id, const wchar_t* type, DWORD* size = nullptr) const {
+    const HRSRC found = FindResourceW(program_, MAKEINTRESOURCEW(id), type);
+    if (found == nullptr) return nullptr;
+    if (size != nullptr) *size = SizeofResource(program_, found);
+    return static_cast<const BYTE*>(LockResource(LoadResource(program_, found)));
+  }
+  HMODULE program_ = nullptr;
+};
+
+WORD Word(const BYTE* at) {
+  return static_cast<WORD>(at[0] | at[1] << 8);
+}
+
+// One image of an icon or cursor group: its entry in the group's directory.
+struct GroupEntry {
+  int width, height, colours, bits, id;
+};
+// The group's directory: a 6-byte header, then 14 bytes an image. An icon's
+// entry has bytes for width and height (0 for 256); a cursor's has words,
+// the height counting the mask.
+std::vector<GroupEntry> Directory(const BYTE* group, bool cursor) {
+  std::vector<GroupEntry> entries;
+  for (int i = 0; i < Word(group + 4); ++i) {
+    const BYTE* e = group + 6 + 14 * i;
+    if (cursor)
+      entries.push_back({Word(e), Word(e + 2) / 2, 16, Word(e + 6), Word(e + 12)});
+    else
+      entries.push_back({e[0] == 0 ? 256 : e[0], e[1] == 0 ? 256 : e[1], e[2], Word(e + 6), Word(e + 12)});
+  }
+  return entries;
+}
+
+// The program icon, for the window's caption, the task bar, Explorer and the
+// main window's logo: every size Windows asks for at 100 to 200 percent, in
+// 32 bits with alpha, the largest as PNG.
+TEST_F(ProgramResources, TheIconHoldsEverySizeIn32BitsWithAlpha) {
+  const BYTE* group = Data(IDI_NOOKWAYER, MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+  ASSERT_NE(group, nullptr);
+  const std::vector<GroupEntry> entries = Directory(group, false);
+  std::vector<int> sizes;
+  for (const GroupEntry& entry : entries) {
+    SCOPED_TRACE(entry.width);
+    sizes.push_back(entry.width);
+    EXPECT_EQ(entry.height, entry.width);
+    EXPECT_EQ(entry.bits, 32);
+    DWORD size = 0;
+    const BYTE* image = Data(entry.id, MAKEINTRESOURCEW(3), &size);  // RT_ICON
+    ASSERT_NE(image, nullptr);
+    if (entry.width == 256) {
+      EXPECT_EQ(std::string(reinterpret_cast<const char*>(image), 4), "\x89PNG");
+      continue;
+    }
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(image);
+    ASSERT_EQ(header->biBitCount, 32);
+    EXPECT_EQ(header->biWidth, entry.width);
+    EXPECT_EQ(header->biHeight, 2 * entry.width) << "the picture and its mask";
+    // The folder and the block are opaque, the space around them is not:
+    // each picture has see-through and opaque pixels and nothing between.
+    const BYTE* pixels = image + header->biSize;
+    int clear = 0, opaque = 0, between = 0;
+    for (int i = 0; i < entry.width * entry.width; ++i) {
+      const BYTE alpha = pixels[4 * i + 3];
+      (alpha == 0 ? clear : alpha == 255 ? opaque : between)++;
+    }
+    EXPECT_GT(clear, 0);
+    EXPECT_GT(opaque, entry.width * entry.width / 2);
+    EXPECT_EQ(between, 0);
+  }
+  EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+}
+
+// A picture loaded as the about window loads it.
+struct Picture {
+  int id;
+  LONG width, height;
+};
+
+COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
+  DIBSECTION dib{};
+  if (GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 24) return CLR_INVALID;
+  // Bottom-up rows of blue, green, red, padded to whole words.
+  const auto* row =
+      static_cast<const BYTE*>(dib.dsBm.bmBits) + (dib.dsBm.bmHeight - 1 - y) * dib.dsBm.bmWidthBytes;
+  return RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+}
+
+// The logo and the close image at 100, 150 and 200 percent: 24 bits each,
+// the size of their boxes at 96, 144 and 192 DPI (1800 x 960 and 810 x 795
+// twips), and the same picture at each.
+TEST_F(ProgramResources, TheAboutPicturesComeInThreeSizesOf24Bits) {
+  const Picture pictures[] = {{IDB_HOLPINE, 120, 64}, {IDB_HOLPINE_150, 180, 96}, {IDB_HOLPINE_200, 240, 128},
+                              {IDB_END, 54, 53},      {IDB_END_150, 81, 80},      {IDB_END_200, 108, 106}};
+  for (const Picture& picture : pictures) {
+    SCOPED_TRACE(picture.id);
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(Data(picture.id, MAKEINTRESOURCEW(2)));
+    ASSERT_NE(header, nullptr);  // RT_BITMAP
+    EXPECT_EQ(header->biWidth, picture.width);
+    EXPECT_EQ(header->biHeight, picture.height);
+    EXPECT_EQ(header->biBitCount, 24);
+    EXPECT_EQ(header->biCompression, static_cast<DWORD>(BI_RGB));
+
+    const HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageW(program_, MAKEINTRESOURCEW(picture.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_NE(bitmap, nullptr);
+    const int w = picture.width, h = picture.height;
+    auto green = [](COLORREF c) { return GetGValue(c) >= 200 && GetRValue(c) < 80 && GetBValue(c) < 80; };
+    if (picture.id == IDB_HOLPINE || picture.id == IDB_HOLPINE_150 || picture.id == IDB_HOLPINE_200) {
+      // On black: the corners are background.
+      for (POINT p : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}})
+        EXPECT_EQ(PixelOf(bitmap, p.x, p.y), RGB(0, 0, 0)) << p.x << "," << p.y;
+      // The word mark's first letter, an H, shows its left stem in green.
+      EXPECT_TRUE(green(PixelOf(bitmap, w * 49 / 120, h * 12 / 64)));
+    } else {
+      // A bright green corner at the top right that fades to a black rim,
+      // and the cross dark in its middle, a third of the way in.
+      EXPECT_TRUE(green(PixelOf(bitmap, w - 1, 0)));
+      EXPECT_EQ(PixelOf(bitmap, 0, h - 1), RGB(0, 0, 0));
+      EXPECT_LT(GetGValue(PixelOf(bitmap, w - 1, h / 2)), GetGValue(PixelOf(bitmap, w - 1, 0)));
+      EXPECT_LT(GetGValue(PixelOf(bitmap, w - w * 37 / 108, h * 37 / 106)), 40);
+    }
+    DeleteObject(bitmap);
+  }
+}
+
+// The pointer over the links: 32, 48 and 64 pixels in 16 colours, the hot
+// spot on the fingertip, (12, 8) at 32 pixels and in proportion at the others.
+TEST_F(ProgramResources, TheLinkPointerComesInThreeSizesWithItsHotSpotOnTheFingertip) {
+  const BYTE* group = Data(IDC_LINK_HAND, MAKEINTRESOURCEW(12));  // RT_GROUP_CURSOR
+  ASSERT_NE(group, nullptr);
+  const std::vector<GroupEntry> entries = Directory(group, true);
+  ASSERT_EQ(entries.size(), 3u) << "images in the cursor group";
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int size = 32 + 16 * static_cast<int>(i);
+    SCOPED_TRACE(size);
+    EXPECT_EQ(entries[i].width, size);
+    const BYTE* data = Data(entries[i].id, MAKEINTRESOURCEW(1));  // RT_CURSOR
+    ASSERT_NE(data, nullptr);
+    // The image starts with its hot spot.
+    const int hotX = Word(data), hotY = Word(data + 2);
+    EXPECT_EQ(hotX, 12 * size / 32) << "hot spot x";
+    EXPECT_EQ(hotY, 8 * size / 32) << "hot spot y";
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(data + 4);
+    EXPECT_EQ(header->biWidth, size);
+    EXPECT_EQ(header->biHeight, 2 * size) << "the picture and its mask";
+    ASSERT_EQ(header->biBitCount, 4) << "16 colours";
+    // The AND mask, bottom-up after the palette and the colour rows: the hot
+    // spot is drawn and the pixel above it is not (the tip of the finger).
+    const BYTE* mask = data + 4 + header->biSize + 16 * 4 + (size / 2 + 3) / 4 * 4 * size;
+    const int maskRow = (size + 31) / 32 * 4;
+    auto seeThrough = [&](int x, int y) {
+      return (mask[(size - 1 - y) * maskRow + x / 8] & (0x80 >> (x % 8))) != 0;
+    };
+    EXPECT_FALSE(seeThrough(hotX, hotY));
+    EXPECT_TRUE(seeThrough(hotX, hotY - 1));
+  }
+}
+
+}  // namespace
+}  // namespace nw::e2e
