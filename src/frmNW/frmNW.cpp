@@ -85,9 +85,14 @@ constexpr ControlRow kControls[] = {
     {kLblThanks, L"Static", L"Thanks to our testers", kLabel, 0, {0, 2760, 1575, 165}, -1, kSmallFont},
 };
 
-// "Small Fonts" at 6.75 points.
-UniqueFont SmallFont(UINT dpi) {
-  return PointFont(L"Small Fonts", 675, dpi, DEFAULT_CHARSET);
+// The fonts at a DPI: the system's message font, and "Small Fonts" at 6.75
+// points. Small Fonts is a raster face drawn for 96 DPI: where it has no size
+// that large, Arial stands in. Each is made small enough for its captions.
+UniqueFont MakeFont(Font font, UINT dpi) {
+  UniqueFont wanted = font == kSmallFont
+                          ? PointFontOrScalable(L"Small Fonts", L"Arial", 675, dpi, DEFAULT_CHARSET)
+                          : MessageFont(dpi);
+  return FitCaptions(std::move(wanted), kControls, font, dpi);
 }
 
 // One character in upper case, as the system's tables have it.
@@ -188,8 +193,8 @@ HFONT FrmNW::FontOf(const ControlRow& row) const {
 
 bool FrmNW::CreateControls() {
   dpi_ = WindowDpi(hwnd_);
-  defaultFont_ = MessageFont(dpi_);
-  smallFont_ = SmallFont(dpi_);
+  defaultFont_ = MakeFont(kDefaultFont, dpi_);
+  smallFont_ = MakeFont(kSmallFont, dpi_);
   if (!nw::CreateControls(hwnd_, instance_, kControls, dpi_,
                           [this](const ControlRow& row) { return FontOf(row); }))
     return false;
@@ -202,8 +207,8 @@ bool FrmNW::CreateControls() {
 // must never hold a deleted font, not even for a moment.
 void FrmNW::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
-  UniqueFont oldDefault = std::exchange(defaultFont_, MessageFont(dpi));
-  UniqueFont oldSmall = std::exchange(smallFont_, SmallFont(dpi));
+  UniqueFont oldDefault = std::exchange(defaultFont_, MakeFont(kDefaultFont, dpi));
+  UniqueFont oldSmall = std::exchange(smallFont_, MakeFont(kSmallFont, dpi));
   LayoutControls(hwnd_, kControls, dpi, [this](const ControlRow& row) { return FontOf(row); });
   ShowLogo();
 }
@@ -215,8 +220,7 @@ void FrmNW::ShowLogo() {
   HWND control = Item(kImgLogo);
   const RECT box = ScaleBox(ControlRowOf(kImgLogo).box, dpi_);
   const int width = box.right - box.left, height = box.bottom - box.top;
-  UniqueIcon logo(static_cast<HICON>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON, width, height, 0)));
+  UniqueIcon logo = LoadIconOfSize(instance_, MAKEINTRESOURCEW(IDI_NOOKWAYER), width);
   SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(logo.get()), 0);
   logo_ = std::move(logo);
   SetWindowPos(control, nullptr, box.left, box.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);

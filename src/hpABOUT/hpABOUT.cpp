@@ -97,7 +97,8 @@ class HpABOUT {
   LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
   void RegisterClassOnce() const;
-  void LoadResources();
+  // Loads the pictures and the hand for a DPI; false when one is missing.
+  bool LoadPictures(UINT dpi);
   // Makes the controls in place for the window's DPI; false when one fails.
   bool CreateControls();
   void ApplyLayout(UINT dpi);
@@ -146,20 +147,32 @@ void HpABOUT::RegisterClassOnce() const {
     throw std::runtime_error("cannot register the about window's class");
 }
 
-void HpABOUT::LoadResources() {
-  logo_.reset(static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_HOLPINE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  closeImage_.reset(static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_END), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  // At the size it was drawn, so the hot spot stays on the fingertip.
-  hand_.reset(
-      static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_LINK_HAND), IMAGE_CURSOR, 0, 0, 0)));
-  if (!logo_ || !closeImage_ || !hand_) throw std::runtime_error("cannot load the about window's pictures");
+// The pictures drawn for the DPI, or for the nearest DPI above it, which the
+// window scales down to their boxes; the hand at the largest size drawn that
+// is no larger than 32 pixels at 96 DPI would be, so its hot spot stays on the
+// fingertip.
+bool HpABOUT::LoadPictures(UINT dpi) {
+  const bool large = dpi > 144, medium = dpi > 96 && !large;
+  auto bitmap = [this](int id) {
+    return UniqueBitmap(static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  };
+  UniqueBitmap logo = bitmap(large ? IDB_HOLPINE_200 : medium ? IDB_HOLPINE_150 : IDB_HOLPINE);
+  UniqueBitmap closeImage = bitmap(large ? IDB_END_200 : medium ? IDB_END_150 : IDB_END);
+  const int handSize = dpi >= 192 ? 64 : dpi >= 144 ? 48 : 32;
+  UniqueCursor hand(static_cast<HCURSOR>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDC_LINK_HAND), IMAGE_CURSOR, handSize, handSize, 0)));
+  if (!logo || !closeImage || !hand) return false;
+  logo_ = std::move(logo);
+  closeImage_ = std::move(closeImage);
+  // A cursor on show must not be destroyed: the new hand takes its place first.
+  if (hand_ && GetCursor() == hand_.get()) SetCursor(hand.get());
+  hand_ = std::move(hand);
+  return true;
 }
 
 void HpABOUT::ShowModal() {
   RegisterClassOnce();
-  LoadResources();
   // Made on the owner's monitor, so that it is laid out for the DPI it has
   // there; without an owner it would get a task bar button of its own.
   const RECT monitor = MonitorRectOf(owner_);
@@ -185,6 +198,7 @@ bool HpABOUT::CreateControls() {
   dpi_ = WindowDpi(hwnd_);
   plainFont_ = InfoFont(dpi_, false);
   underlinedFont_ = InfoFont(dpi_, true);
+  if (!LoadPictures(dpi_)) return false;
   if (!nw::CreateControls(hwnd_, instance_, kControls, dpi_,
                           [this](const ControlRow& row) { return FontOf(row); }))
     return false;
@@ -204,6 +218,7 @@ void HpABOUT::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
   UniqueFont oldPlain = std::exchange(plainFont_, InfoFont(dpi, false));
   UniqueFont oldUnderlined = std::exchange(underlinedFont_, InfoFont(dpi, true));
+  LoadPictures(dpi);  // where one is missing, the old ones are drawn scaled
   LayoutControls(hwnd_, kControls, dpi, [this](const ControlRow& row) { return FontOf(row); });
   InvalidateRect(hwnd_, nullptr, TRUE);
 }

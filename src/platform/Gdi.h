@@ -25,6 +25,12 @@ struct CursorDeleter {
 };
 using UniqueCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
 
+// An icon of the resource `name` at size x size pixels. Where comctl32 has
+// LoadIconWithScaleDown (not every Windows 7 does), the nearest image of the
+// resource is scaled down to that size; otherwise the system picks an image
+// and stretches it. Null when there is no such icon.
+UniqueIcon LoadIconOfSize(HINSTANCE instance, const wchar_t* name, int size);
+
 // A memory DC with a bitmap selected into it, put back and deleted when it goes.
 class BitmapDc {
  public:

@@ -1,6 +1,8 @@
 #include "platform/Window.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/Dpi.h"
@@ -80,6 +82,75 @@ UniqueFont PointFont(const wchar_t* face, int centipoints, UINT dpi, BYTE charse
   font.lfCharSet = charset;
   wcscpy_s(font.lfFaceName, face);
   return UniqueFont(CreateFontIndirectW(&font));
+}
+
+UniqueFont PointFontOrScalable(const wchar_t* face, const wchar_t* scalable, int centipoints, UINT dpi,
+                               BYTE charset) {
+  UniqueFont font = PointFont(face, centipoints, dpi, charset);
+  const int wanted = MulDiv(centipoints, static_cast<int>(dpi), 7200);
+  TEXTMETRICW metrics{};
+  HDC screen = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(screen, font.get());
+  const bool measured = GetTextMetricsW(screen, &metrics) != FALSE;
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  // The height of the characters, without the space above them.
+  if (measured && std::abs(metrics.tmHeight - metrics.tmInternalLeading - wanted) <= 1) return font;
+  return PointFont(scalable, centipoints, dpi, charset);
+}
+
+SIZE CaptionRoom(const ControlRow& row, UINT dpi) {
+  const RECT box = ScaleBox(row.box, dpi);
+  SIZE room{box.right - box.left, box.bottom - box.top};
+  if (lstrcmpiW(row.className, L"Button") != 0) return room;
+  // Pixels at 96 DPI: a push button's edge and focus rectangle, 3 on each side,
+  // the circle of an option and its gap, the corner before a group box's caption.
+  int beside = 0;
+  switch (row.style & BS_TYPEMASK) {
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON: beside = 6; break;
+    case BS_GROUPBOX: beside = 16; break;
+    default: beside = 20; break;
+  }
+  room.cx -= MulDiv(beside, static_cast<int>(dpi), 96);
+  return room;
+}
+
+SIZE CaptionSize(const wchar_t* caption, DWORD style, const wchar_t* className, HFONT font) {
+  // A static with SS_NOPREFIX shows '&' as it is; buttons underline the letter after it.
+  const bool prefixes = lstrcmpiW(className, L"Static") != 0 || (style & SS_NOPREFIX) == 0;
+  RECT measured{0, 0, 0, 0};
+  HDC screen = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(screen, font);
+  DrawTextW(screen, caption, -1, &measured, DT_CALCRECT | DT_SINGLELINE | (prefixes ? 0 : DT_NOPREFIX));
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return SIZE{measured.right - measured.left, measured.bottom - measured.top};
+}
+
+UniqueFont FitCaptions(UniqueFont wanted, std::span<const ControlRow> rows, int font, UINT dpi) {
+  LOGFONTW shape{};
+  if (GetObjectW(wanted.get(), sizeof shape, &shape) == 0) return wanted;
+  auto fits = [&](HFONT candidate) {
+    for (const ControlRow& row : rows) {
+      if (row.font != font || row.text == nullptr || row.text[0] == L'\0') continue;
+      const SIZE room = CaptionRoom(row, dpi),
+                 size = CaptionSize(row.text, row.style, row.className, candidate);
+      if (size.cx > room.cx || size.cy > room.cy) return false;
+    }
+    return true;
+  };
+  // Never below two thirds of the size asked for: past that the text would be
+  // too small to read, and clipped is the lesser harm.
+  const int floor = std::abs(shape.lfHeight) * 2 / 3;
+  UniqueFont fitted = std::move(wanted);
+  while (!fits(fitted.get()) && std::abs(shape.lfHeight) > floor) {
+    shape.lfHeight += shape.lfHeight < 0 ? 1 : -1;
+    UniqueFont smaller(CreateFontIndirectW(&shape));
+    if (!smaller) break;
+    fitted = std::move(smaller);
+  }
+  return fitted;
 }
 
 namespace {

@@ -55,6 +55,24 @@ void TakeSuggestedRect(HWND window, LPARAM suggested);
 UniqueFont MessageFont(UINT dpi);
 // A font of a face at a size in hundredths of a point, at a DPI.
 UniqueFont PointFont(const wchar_t* face, int centipoints, UINT dpi, BYTE charset, bool underlined = false);
+// The same where the face can draw its characters at that size. A raster face
+// has a few sizes only: where none comes within a pixel of the size, the font
+// is `scalable` at that size instead.
+UniqueFont PointFontOrScalable(const wchar_t* face, const wchar_t* scalable, int centipoints, UINT dpi,
+                               BYTE charset);
+
+// How wide a caption may be in its control at a DPI: the control's width less
+// what it draws beside its text (a push button's edges, an option's circle, a
+// group box's corner), and as high as the control.
+SIZE CaptionRoom(const ControlRow& row, UINT dpi);
+// How much room a caption takes in a font, drawn as its control draws it.
+SIZE CaptionSize(const wchar_t* caption, DWORD style, const wchar_t* className, HFONT font);
+
+// The font made from `wanted`, a pixel smaller at a time while a fixed caption
+// of the rows that show it (font == `font`) would not fit its room at `dpi`.
+// Text sizes do not grow exactly with the DPI, so a caption that fits at 96
+// DPI may not at another; a font that fits already is taken as it is.
+UniqueFont FitCaptions(UniqueFont wanted, std::span<const ControlRow> rows, int font, UINT dpi);
 
 // Shows `window` over its owner, which takes no input meanwhile, and returns
 // once the window is gone (`window` is the owner object's handle, which its

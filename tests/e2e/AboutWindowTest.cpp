@@ -430,33 +430,6 @@ TEST_F(AboutWindow, LinksReachTheirHandlersExactlyAndTheWindowStaysOpen) {
   EXPECT_EQ(ReadFile(log), browsed);
 }
 
-// Sets the display's DPI for the programs started while it lives.
-class DisplayDpi {
- public:
-  explicit DisplayDpi(DWORD dpi) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
-                    KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_.handle, nullptr);
-    DWORD size = sizeof previous_;
-    had_ = RegQueryValueExW(key_.handle, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_),
-                            &size) == ERROR_SUCCESS;
-    RegSetValueExW(key_.handle, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-  }
-  ~DisplayDpi() {
-    if (had_)
-      RegSetValueExW(key_.handle, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_),
-                     sizeof previous_);
-    else
-      RegDeleteValueW(key_.handle, L"LogPixels");
-  }
-  DisplayDpi(const DisplayDpi&) = delete;
-  DisplayDpi& operator=(const DisplayDpi&) = delete;
-
- private:
-  Key key_;
-  DWORD previous_ = 0;
-  bool had_ = false;
-};
-
 // At 144 DPI every box grows by half, edge by edge, so the close image still
 // ends on the window's right edge, and the pictures are drawn at that size.
 TEST_F(AboutWindow, ScalesWithTheDisplayDpi) {
