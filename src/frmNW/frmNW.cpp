@@ -31,10 +31,15 @@ constexpr TwipsBox InFrame(int left, int top, int width, int height) {
 // Buttons and options tell the window when they take the focus (BS_NOTIFY),
 // as the edit boxes always do: the window follows the focus from there.
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON | BS_NOTIFY;
+constexpr DWORD kDefaultButton = (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON;
 constexpr DWORD kOption = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_NOTIFY;
+// The first option starts the group of three and is its one tab stop.
+constexpr DWORD kFirstOption = kOption | WS_GROUP | WS_TABSTOP;
+constexpr DWORD kGroupBox = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
 // Labels keep to one line: text too long for its field ends in an ellipsis.
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
 constexpr DWORD kValueBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_READONLY | ES_AUTOHSCROLL;
+constexpr DWORD kIcon = WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE;
 
 // Every control of the window, in twips at its place in the client area. The
 // rows stand in the order the window was designed in, each with its tab index;
@@ -43,8 +48,8 @@ constexpr ControlRow kControls[] = {
     {kManual, L"Button", L"&Manual", kOption, 0, {120, 840, 1215, 255}, 6, kDefaultFont},
     {kRemoveLink, L"Button", L"&Remove Link", kButton, 0, {4080, 2520, 1095, 375}, 1, kDefaultFont},
     {kAbout, L"Button", L"&About", kButton, 0, {1680, 2520, 1095, 375}, 3, kDefaultFont},
-    {kFrame, L"Button", L"Registry System Folder Definitions", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
-     WS_EX_TRANSPARENT, kFrameBox, -1, kDefaultFont},
+    {kFrame, L"Button", L"Registry System Folder Definitions", kGroupBox, WS_EX_TRANSPARENT, kFrameBox, -1,
+     kDefaultFont},
     {kTxtClsid, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, InFrame(1200, 720, 3615, 285), 12, kDefaultFont},
     {kTxtCom, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, InFrame(1200, 1800, 3615, 285), 16, kDefaultFont},
     {kTxtIcon, L"Static", L"", kLabel, 0, InFrame(1200, 1080, 3615, 255), -1, kDefaultFont},
@@ -56,32 +61,11 @@ constexpr ControlRow kControls[] = {
     {kLblCommand, L"Static", L"Command #1:", kLabel, 0, InFrame(120, 1800, 1095, 255), -1, kDefaultFont},
     {kLblClsid, L"Static", L"CLSID:", kLabel, 0, InFrame(120, 720, 975, 255), -1, kDefaultFont},
     {kCancel, L"Button", L"&Cancel", kButton, 0, {2880, 2520, 1095, 375}, 2, kDefaultFont},
-    {kMakeLink,
-     L"Button",
-     L"&Make Link",
-     (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON,
-     0,
-     {5280, 2520, 1095, 375},
-     0,
-     kDefaultFont},
+    {kMakeLink, L"Button", L"&Make Link", kDefaultButton, 0, {5280, 2520, 1095, 375}, 0, kDefaultFont},
     {kSystem, L"Button", L"&System", kOption, 0, {120, 480, 1215, 255}, 5, kDefaultFont},
-    {kDesktop,
-     L"Button",
-     L"&Desktop",
-     kOption | WS_GROUP | WS_TABSTOP,
-     0,
-     {120, 120, 1215, 255},
-     4,
-     kDefaultFont},
+    {kDesktop, L"Button", L"&Desktop", kFirstOption, 0, {120, 120, 1215, 255}, 4, kDefaultFont},
     {kLblVer, L"Static", L"v1.00.0000", kLabel, 0, {5640, 0, 735, 165}, -1, kSmallFont},
-    {kImgLogo,
-     L"Static",
-     L"",
-     WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE,
-     0,
-     {480, 1440, 480, 480},
-     -1,
-     kDefaultFont},
+    {kImgLogo, L"Static", L"", kIcon, 0, {480, 1440, 480, 480}, -1, kDefaultFont},
     {kLblThanks, L"Static", L"Thanks to our testers", kLabel, 0, {0, 2760, 1575, 165}, -1, kSmallFont},
 };
 

@@ -147,9 +147,10 @@ void HpABOUT::RegisterClassOnce() const {
     throw std::runtime_error("cannot register the about window's class");
 }
 
-// The pictures drawn for the DPI, or for the nearest DPI above it, which the
-// window scales down to their boxes; the hand at the largest size drawn that
-// is no larger than 32 pixels at 96 DPI would be, so its hot spot stays on the
+// The pictures drawn for the DPI (100, 150 or 200 percent) or else for the
+// next one above it, which DrawBitmap scales down to their boxes; the hand at
+// the largest size drawn (32, 48 or 64 pixels) that is no larger than 32
+// pixels scaled to the DPI, loaded at that size so its hot spot stays on the
 // fingertip.
 bool HpABOUT::LoadPictures(UINT dpi) {
   const bool large = dpi > 144, medium = dpi > 96 && !large;

@@ -89,11 +89,12 @@ UniqueFont PointFontOrScalable(const wchar_t* face, const wchar_t* scalable, int
   UniqueFont font = PointFont(face, centipoints, dpi, charset);
   const int wanted = MulDiv(centipoints, static_cast<int>(dpi), 7200);
   TEXTMETRICW metrics{};
-  HDC screen = GetDC(nullptr);
-  const HGDIOBJ old = SelectObject(screen, font.get());
-  const bool measured = GetTextMetricsW(screen, &metrics) != FALSE;
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  bool measured = false;
+  {
+    const ScreenDc screen;
+    const Selection selected(screen.get(), font.get());
+    measured = GetTextMetricsW(screen.get(), &metrics) != FALSE;
+  }
   // The height of the characters, without the space above them.
   if (measured && std::abs(metrics.tmHeight - metrics.tmInternalLeading - wanted) <= 1) return font;
   return PointFont(scalable, centipoints, dpi, charset);
@@ -120,11 +121,9 @@ SIZE CaptionSize(const wchar_t* caption, DWORD style, const wchar_t* className, 
   // A static with SS_NOPREFIX shows '&' as it is; buttons underline the letter after it.
   const bool prefixes = lstrcmpiW(className, L"Static") != 0 || (style & SS_NOPREFIX) == 0;
   RECT measured{0, 0, 0, 0};
-  HDC screen = GetDC(nullptr);
-  const HGDIOBJ old = SelectObject(screen, font);
-  DrawTextW(screen, caption, -1, &measured, DT_CALCRECT | DT_SINGLELINE | (prefixes ? 0 : DT_NOPREFIX));
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  const ScreenDc screen;
+  const Selection selected(screen.get(), font);
+  DrawTextW(screen.get(), caption, -1, &measured, DT_CALCRECT | DT_SINGLELINE | (prefixes ? 0 : DT_NOPREFIX));
   return SIZE{measured.right - measured.left, measured.bottom - measured.top};
 }
 

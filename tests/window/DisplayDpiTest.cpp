@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,13 +49,12 @@ DWORD RunAtDisplayDpi(UINT dpi) {
                                  &startup, &started);
   SetEnvironmentVariableW(kDpiVariable, nullptr);
   if (!ok) return 0xFFFFFFFF;
+  const e2e::UniqueHandle process(started.hProcess), thread(started.hThread);
   DWORD code = 0xFFFFFFFF;
-  if (WaitForSingleObject(started.hProcess, 90000) == WAIT_OBJECT_0)
-    GetExitCodeProcess(started.hProcess, &code);
+  if (WaitForSingleObject(process.Get(), 90000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process.Get(), &code);
   else
-    TerminateProcess(started.hProcess, code);
-  CloseHandle(started.hThread);
-  CloseHandle(started.hProcess);
+    TerminateProcess(process.Get(), code);
   return code;
 }
 
@@ -94,17 +95,15 @@ Measured Measure(HWND control) {
   const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
   const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
   const bool prefixes = ClassOf(control) != L"Static" || (style & SS_NOPREFIX) == 0;
-  HDC dc = GetDC(control);
-  const HGDIOBJ old = SelectObject(dc, font);
+  const ScreenDc screen;
+  const Selection selected(screen.get(), font);
   RECT r{0, 0, 0, 0};
   const std::wstring text = TextOf(control);
-  DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | (prefixes ? 0 : DT_NOPREFIX));
+  DrawTextW(screen.get(), text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | (prefixes ? 0 : DT_NOPREFIX));
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
+  GetTextMetricsW(screen.get(), &metrics);
   wchar_t face[LF_FACESIZE];
-  const int faceLength = GetTextFaceW(dc, LF_FACESIZE, face);
-  SelectObject(dc, old);
-  ReleaseDC(control, dc);
+  const int faceLength = GetTextFaceW(screen.get(), LF_FACESIZE, face);
   return {{r.right - r.left, r.bottom - r.top},
           metrics.tmHeight - metrics.tmInternalLeading,
           std::wstring(face, faceLength > 0 ? static_cast<std::size_t>(faceLength - 1) : 0)};
@@ -149,6 +148,29 @@ void ExpectCaptionsFit(HWND window, UINT dpi, const std::function<int(HWND)>& mi
   EXPECT_GT(captions, 0);
 }
 
+// The size of an icon's or cursor's picture, and its hot spot.
+struct IconShape {
+  SIZE size;
+  POINT hotSpot;
+  bool isIcon;
+};
+IconShape ShapeOf(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return {};
+  // GetIconInfo makes copies of the bitmaps for the caller.
+  const std::unique_ptr<HBITMAP__, e2e::ObjectDelete> mask(info.hbmMask), colour(info.hbmColor);
+  BITMAP shape{};
+  GetObjectW(colour ? colour.get() : mask.get(), sizeof shape, &shape);
+  // A picture without colours is its mask and, below it, the picture itself.
+  const LONG height = colour ? shape.bmHeight : shape.bmHeight / 2;
+  return {{shape.bmWidth, height},
+          {static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)},
+          info.fIcon != FALSE};
+}
+SIZE PictureSizeOf(HICON icon) {
+  return ShapeOf(icon).size;
+}
+
 // Seven eighths of a height: a font made smaller so that its captions fit may
 // lose a pixel or two, one that kept its 96-DPI size loses more.
 int MostOf(int pixels) {
@@ -191,17 +213,12 @@ TEST(DISABLED_AtTheDisplayDpi, MainWindowCaptionsFitAndItsLogoFillsItsBox) {
   // The logo: the program icon, as large as its box (480 twips).
   HWND logoControl = GetDlgItem(form.hwnd(), kImgLogo);
   const auto logo = reinterpret_cast<HICON>(SendMessageW(logoControl, STM_GETICON, 0, 0));
-  ICONINFO info{};
-  ASSERT_TRUE(GetIconInfo(logo, &info));
-  BITMAP picture{};
-  GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof picture, &picture);
-  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
+  const SIZE picture = PictureSizeOf(logo);
   RECT box;
   GetClientRect(logoControl, &box);
   EXPECT_EQ(box.right, Scale(480, dpi));
-  EXPECT_EQ(picture.bmWidth, box.right);
-  EXPECT_EQ(picture.bmHeight, box.bottom);
+  EXPECT_EQ(picture.cx, box.right);
+  EXPECT_EQ(picture.cy, box.bottom);
   form.Unload();
   // The window's end asks the thread to quit: this thread has more to show.
   MSG quit;
@@ -214,42 +231,38 @@ std::vector<DWORD> DrawnPicture(HWND about, int id, SIZE size) {
   BITMAPINFO bits{};
   bits.bmiHeader = {sizeof bits.bmiHeader, size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* pixels = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP target = CreateDIBSection(screen, &bits, DIB_RGB_COLORS, &pixels, nullptr, 0);
-  const HGDIOBJ old = SelectObject(memory, target);
+  const ScreenDc screen;
+  const std::unique_ptr<HDC__, e2e::DcDelete> memory(CreateCompatibleDC(screen.get()));
+  const std::unique_ptr<HBITMAP__, e2e::ObjectDelete> target(
+      CreateDIBSection(screen.get(), &bits, DIB_RGB_COLORS, &pixels, nullptr, 0));
+  if (!memory || !target) return {};
+  const Selection selected(memory.get(), target.get());
   DRAWITEMSTRUCT item{};
   item.CtlType = ODT_STATIC;
   item.CtlID = static_cast<UINT>(id);
   item.itemAction = ODA_DRAWENTIRE;
   item.hwndItem = GetDlgItem(about, id);
-  item.hDC = memory;
+  item.hDC = memory.get();
   item.rcItem = {0, 0, size.cx, size.cy};
   SendMessageW(about, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
   GdiFlush();
   const auto* first = static_cast<const DWORD*>(pixels);
-  std::vector<DWORD> drawn(first, first + size.cx * size.cy);
-  SelectObject(memory, old);
-  DeleteObject(target);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return drawn;
+  return std::vector<DWORD>(first, first + size.cx * size.cy);
 }
 
 // A picture of this program's resources, as 0x00RRGGBB top-down.
 std::vector<DWORD> ResourcePicture(int id, SIZE* size) {
-  const auto bitmap = static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  const std::unique_ptr<HBITMAP__, e2e::ObjectDelete> bitmap(static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   BITMAP shape{};
-  GetObjectW(bitmap, sizeof shape, &shape);
+  GetObjectW(bitmap.get(), sizeof shape, &shape);
   *size = {shape.bmWidth, shape.bmHeight};
   BITMAPINFO bits{};
   bits.bmiHeader = {sizeof bits.bmiHeader, shape.bmWidth, -shape.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   std::vector<DWORD> pixels(static_cast<std::size_t>(shape.bmWidth * shape.bmHeight));
-  HDC screen = GetDC(nullptr);
-  GetDIBits(screen, bitmap, 0, static_cast<UINT>(shape.bmHeight), pixels.data(), &bits, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  DeleteObject(bitmap);
+  const ScreenDc screen;
+  GetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(shape.bmHeight), pixels.data(), &bits,
+            DIB_RGB_COLORS);
   return pixels;
 }
 
@@ -297,17 +310,13 @@ void LookAtTheAboutWindow(HWND about, UINT dpi) {
   // The hand over a link: 32, 48 or 64 pixels, the hot spot on the fingertip.
   SendMessageW(about, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(about, about::kLblInfo + 1)),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  ICONINFO hand{};
-  ASSERT_TRUE(GetIconInfo(GetCursor(), &hand));
-  BITMAP shape{};
-  GetObjectW(hand.hbmColor != nullptr ? hand.hbmColor : hand.hbmMask, sizeof shape, &shape);
-  if (hand.hbmColor != nullptr) DeleteObject(hand.hbmColor);
-  DeleteObject(hand.hbmMask);
+  const IconShape hand = ShapeOf(GetCursor());
   const int size = dpi >= 192 ? 64 : dpi >= 144 ? 48 : 32;
-  EXPECT_FALSE(hand.fIcon);
-  EXPECT_EQ(shape.bmWidth, size);
-  EXPECT_EQ(hand.xHotspot, static_cast<DWORD>(12 * size / 32));
-  EXPECT_EQ(hand.yHotspot, static_cast<DWORD>(8 * size / 32));
+  EXPECT_FALSE(hand.isIcon);
+  EXPECT_EQ(hand.size.cx, size);
+  EXPECT_EQ(hand.size.cy, size);
+  EXPECT_EQ(hand.hotSpot.x, 12 * size / 32);
+  EXPECT_EQ(hand.hotSpot.y, 8 * size / 32);
 }
 
 // The about window runs its own loop until it is closed: a timer of this
