@@ -11,8 +11,9 @@
 //   (the 256-pixel image as PNG). 16 to 24 follow the layout drawn for 16
 //   pixels, the larger ones that for 32.
 // - hpABOUT/holpine.bmp, -150, -200: the maker's logo, 120 x 64 pixels at 96
-//   DPI, 24 bits per pixel on black: three pines on a strip of ground and the
-//   word mark "HOLLOW PINE" over a small "STUDIO".
+//   DPI, on black: three pines on a strip of ground and the word mark "HOLLOW
+//   PINE" over a small "STUDIO"; 24 bits per pixel at 96 DPI, its few colours
+//   in an 8-bit palette at the larger sizes.
 // - hpABOUT/close.bmp, -150, -200: the close button, 54 x 53 pixels at 96 DPI:
 //   a green quarter disc centred on the top right corner that fades to black
 //   towards its rim, with a black X-shaped cross on it.
@@ -403,7 +404,7 @@ std::uint32_t RowBytes(int width, int bits_per_pixel) {
 // BITMAPINFOHEADER; `height` as stored (icons and cursors count their mask in
 // it); the pictures of the about window say 72 dots per inch, as they always did.
 void InfoHeader(Bytes& out, int width, int height, int bits_per_pixel, std::uint32_t image_size,
-                std::uint32_t per_metre) {
+                std::uint32_t per_metre, std::uint32_t colours_used = 0) {
   out.U32(40);
   out.U32(static_cast<std::uint32_t>(width));
   out.U32(static_cast<std::uint32_t>(height));
@@ -413,32 +414,53 @@ void InfoHeader(Bytes& out, int width, int height, int bits_per_pixel, std::uint
   out.U32(image_size);
   out.U32(per_metre);
   out.U32(per_metre);
-  out.U32(0);  // every colour of the depth
+  out.U32(colours_used);  // 0: every colour of the depth
   out.U32(0);
 }
 
-// A .bmp file: BITMAPFILEHEADER, BITMAPINFOHEADER, then the rows bottom-up in
-// blue, green, red order.
-std::vector<std::uint8_t> EncodeBmp(const Canvas& picture) {
-  const std::uint32_t row = RowBytes(picture.width(), 24);
-  const std::uint32_t image_size = row * static_cast<std::uint32_t>(picture.height());
-  constexpr std::uint32_t kHeaders = 14 + 40;
-  Bytes out;
-  out.U8('B');
-  out.U8('M');
-  out.U32(kHeaders + image_size);
-  out.U32(0);  // reserved
-  out.U32(kHeaders);
-  InfoHeader(out, picture.width(), picture.height(), 24, image_size, 2835);
+// A .bmp file: BITMAPFILEHEADER, BITMAPINFOHEADER, then the rows bottom-up,
+// in blue, green, red order (24 bits) or, for a picture of few colours, as
+// indices into a palette of those colours in the order they first appear (8
+// bits: the same pixels in a third of the bytes).
+std::vector<std::uint8_t> EncodeBmp(const Canvas& picture, int bits_per_pixel) {
+  std::vector<Rgb> palette;
+  auto index = [&palette](Rgb c) {
+    for (std::size_t i = 0; i < palette.size(); ++i)
+      if (palette[i].r == c.r && palette[i].g == c.g && palette[i].b == c.b)
+        return static_cast<std::uint8_t>(i);
+    palette.push_back(c);
+    return static_cast<std::uint8_t>(palette.size() - 1);
+  };
+  std::vector<std::uint8_t> pixels;
+  const std::uint32_t row = RowBytes(picture.width(), bits_per_pixel);
   for (int y = picture.height() - 1; y >= 0; --y) {
     for (int x = 0; x < picture.width(); ++x) {
       const Rgb c = picture.At(x, y);
-      out.U8(c.b);
-      out.U8(c.g);
-      out.U8(c.r);
+      if (bits_per_pixel == 8)
+        pixels.push_back(index(c));
+      else
+        pixels.insert(pixels.end(), {c.b, c.g, c.r});
     }
-    for (std::uint32_t pad = static_cast<std::uint32_t>(picture.width()) * 3; pad < row; ++pad) out.U8(0);
+    pixels.resize(pixels.size() + row - static_cast<std::uint32_t>(picture.width() * bits_per_pixel / 8));
   }
+  if (palette.size() > 256) std::fprintf(stderr, "draw_art: more than 256 colours in an 8-bit picture\n");
+  const auto image_size = static_cast<std::uint32_t>(pixels.size());
+  const auto headers = static_cast<std::uint32_t>(14 + 40 + 4 * palette.size());
+  Bytes out;
+  out.U8('B');
+  out.U8('M');
+  out.U32(headers + image_size);
+  out.U32(0);  // reserved
+  out.U32(headers);
+  InfoHeader(out, picture.width(), picture.height(), bits_per_pixel, image_size, 2835,
+             static_cast<std::uint32_t>(palette.size()));
+  for (const Rgb& c : palette) {
+    out.U8(c.b);
+    out.U8(c.g);
+    out.U8(c.r);
+    out.U8(0);
+  }
+  out.Append(pixels);
   return out.data();
 }
 
@@ -592,8 +614,12 @@ int main(int argc, char** argv) {
   // The about window's pictures at 100, 150 and 200 percent.
   for (const auto& [suffix, scale] :
        {std::pair{"", Scale{1, 1}}, std::pair{"-150", Scale{3, 2}}, std::pair{"-200", Scale{2, 1}}}) {
-    written &= WriteFile(src + "/hpABOUT/holpine" + suffix + ".bmp", EncodeBmp(DrawLogo(scale)));
-    written &= WriteFile(src + "/hpABOUT/close" + suffix + ".bmp", EncodeBmp(DrawClose(scale)));
+    // 24 bits at 100 percent, as the logo always was; its few colours in 8
+    // bits at the larger sizes. The close image's glow has too many colours.
+    const bool larger = scale.num != scale.den;
+    written &=
+        WriteFile(src + "/hpABOUT/holpine" + suffix + ".bmp", EncodeBmp(DrawLogo(scale), larger ? 8 : 24));
+    written &= WriteFile(src + "/hpABOUT/close" + suffix + ".bmp", EncodeBmp(DrawClose(scale), 24));
   }
   std::vector<Entry> hand;
   for (const Scale scale : {Scale{1, 1}, Scale{3, 2}, Scale{2, 1}})
