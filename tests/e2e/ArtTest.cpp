@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e/Driver.h"
@@ -71,8 +72,8 @@ TEST_F(ProgramResources, TheIconHoldsEverySizeIn32BitsWithAlpha) {
     sizes.push_back(entry.width);
     EXPECT_EQ(entry.height, entry.width);
     EXPECT_EQ(entry.bits, 32);
-    DWORD size = 0;
-    const BYTE* image = Data(entry.id, MAKEINTRESOURCEW(3), &size);  // RT_ICON
+    DWORD bytes = 0;
+    const BYTE* image = Data(entry.id, MAKEINTRESOURCEW(3), &bytes);  // RT_ICON
     ASSERT_NE(image, nullptr);
     if (entry.width == 256) {
       EXPECT_EQ(std::string(reinterpret_cast<const char*>(image), 4), "\x89PNG");
@@ -84,15 +85,28 @@ TEST_F(ProgramResources, TheIconHoldsEverySizeIn32BitsWithAlpha) {
     EXPECT_EQ(header->biHeight, 2 * entry.width) << "the picture and its mask";
     // The folder and the block are opaque, the space around them is not:
     // each picture has see-through and opaque pixels and nothing between.
+    // Where a system draws by the mask instead of the alpha, the two agree,
+    // and a see-through pixel is black, so that nothing shows through inverted.
+    const int size = entry.width;
     const BYTE* pixels = image + header->biSize;
-    int clear = 0, opaque = 0, between = 0;
-    for (int i = 0; i < entry.width * entry.width; ++i) {
+    const BYTE* mask = pixels + 4 * size * size;
+    const int maskRow = (size + 31) / 32 * 4;
+    ASSERT_GE(bytes, header->biSize + static_cast<DWORD>((4 * size + maskRow) * size))
+        << "the image is cut short";
+    int clear = 0, opaque = 0, between = 0, disagreeing = 0, coloured = 0;
+    for (int i = 0; i < size * size; ++i) {
       const BYTE alpha = pixels[4 * i + 3];
       (alpha == 0 ? clear : alpha == 255 ? opaque : between)++;
+      const int x = i % size, y = i / size;  // both bitmaps bottom-up
+      const bool masked = (mask[y * maskRow + x / 8] & (0x80 >> (x % 8))) != 0;
+      if (masked != (alpha == 0)) ++disagreeing;
+      if (masked && (pixels[4 * i] | pixels[4 * i + 1] | pixels[4 * i + 2]) != 0) ++coloured;
     }
     EXPECT_GT(clear, 0);
-    EXPECT_GT(opaque, entry.width * entry.width / 2);
+    EXPECT_GT(opaque, size * size / 2);
     EXPECT_EQ(between, 0);
+    EXPECT_EQ(disagreeing, 0);
+    EXPECT_EQ(coloured, 0);
   }
   EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
 }
@@ -140,7 +154,17 @@ TEST_F(ProgramResources, TheAboutPicturesComeInThreeSizes) {
       EXPECT_TRUE(green(at(w - 1, 0)));
       EXPECT_EQ(at(0, h - 1), RGB(0, 0, 0));
       EXPECT_LT(GetGValue(at(w - 1, h / 2)), GetGValue(at(w - 1, 0)));
-      EXPECT_LT(GetGValue(at(w - w * 37 / 108, h * 37 / 106)), 40);
+      // On the grid of 54 x 53 the cross is centred at (35.5, 18.5): its four
+      // arms reach out diagonally, and half way along each side of its square
+      // the disc shows between them.
+      auto grid = [&](double x, double y) {
+        return at(static_cast<LONG>(x * w / 54), static_cast<LONG>(y * h / 53));
+      };
+      EXPECT_LT(GetGValue(grid(35.5, 18.5)), 40);
+      for (double dx : {-4.5, 4.5})
+        for (double dy : {-4.5, 4.5}) EXPECT_LT(GetGValue(grid(35.5 + dx, 18.5 + dy)), 40) << dx << "," << dy;
+      for (auto [dx, dy] : {std::pair{0.0, -6.0}, {0.0, 6.0}, {-6.0, 0.0}, {6.0, 0.0}})
+        EXPECT_GT(GetGValue(grid(35.5 + dx, 18.5 + dy)), 80) << dx << "," << dy;
     }
   }
 }
@@ -175,6 +199,17 @@ TEST_F(ProgramResources, TheLinkPointerComesInThreeSizesWithItsHotSpotOnTheFinge
     };
     EXPECT_FALSE(seeThrough(hotX, hotY));
     EXPECT_TRUE(seeThrough(hotX, hotY - 1));
+    // A see-through pixel has the colour black (index 0), or the screen
+    // under it would show inverted.
+    const BYTE* colours = data + 4 + header->biSize + 16 * 4;
+    const int colourRow = (size / 2 + 3) / 4 * 4;
+    int inverting = 0;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const BYTE pair = colours[(size - 1 - y) * colourRow + x / 2];
+        if (seeThrough(x, y) && (x % 2 == 0 ? pair >> 4 : pair & 0x0F) != 0) ++inverting;
+      }
+    EXPECT_EQ(inverting, 0);
   }
 }
 
