@@ -11,98 +11,72 @@
 #include "hpABOUT/hpABOUT.h"
 #include "platform/Dpi.h"
 #include "platform/Version.h"
+#include "platform/Window.h"
 
 namespace nw {
 namespace {
 
-// Window size in twips (1/1440 inch), and where the frame's children are measured from.
+// The client area in twips (1/1440 inch).
 constexpr int kClientWidth = 6495, kClientHeight = 3000;
-constexpr int kFrameLeft = 1440, kFrameTop = 160;
 
-enum class Font { Default, Small };
+// The fonts of the controls.
+enum Font : int { kDefaultFont, kSmallFont };
 
-struct ControlSpec {
-  int id;
-  const wchar_t* className;
-  const wchar_t* text;
-  DWORD style;
-  DWORD exStyle;
-  int left, top, width, height;  // twips; those in the frame from the frame's corner
-  bool inFrame;
-  int tabIndex;  // -1: never takes the focus
-  Font font;
-};
+// The controls inside the frame are measured from its top left corner.
+constexpr TwipsBox kFrameBox{1440, 160, 4935, 2260};
+constexpr TwipsBox InFrame(int left, int top, int width, int height) {
+  return {kFrameBox.left + left, kFrameBox.top + top, width, height};
+}
 
 // Buttons and options tell the window when they take the focus (BS_NOTIFY),
 // as the edit boxes always do: the window follows the focus from there.
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON | BS_NOTIFY;
+constexpr DWORD kDefaultButton = (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON;
 constexpr DWORD kOption = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | BS_NOTIFY;
+// The first option starts the group of three and is its one tab stop.
+constexpr DWORD kFirstOption = kOption | WS_GROUP | WS_TABSTOP;
+constexpr DWORD kGroupBox = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
 // Labels keep to one line: text too long for its field ends in an ellipsis.
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
 constexpr DWORD kValueBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_READONLY | ES_AUTOHSCROLL;
+constexpr DWORD kIcon = WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE;
 
-// The window's controls in the order of the form's design; focus order comes from tabIndex.
-constexpr ControlSpec kControls[] = {
-    {kManual, L"Button", L"&Manual", kOption, 0, 120, 840, 1215, 255, false, 6, Font::Default},
-    {kRemoveLink, L"Button", L"&Remove Link", kButton, 0, 4080, 2520, 1095, 375, false, 1, Font::Default},
-    {kAbout, L"Button", L"&About", kButton, 0, 1680, 2520, 1095, 375, false, 3, Font::Default},
-    {kFrame, L"Button", L"Registry System Folder Definitions", WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
-     WS_EX_TRANSPARENT, 1440, 160, 4935, 2260, false, -1, Font::Default},
-    {kTxtClsid, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, 1200, 720, 3615, 285, true, 12, Font::Default},
-    {kTxtCom, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, 1200, 1800, 3615, 285, true, 16, Font::Default},
-    {kTxtIcon, L"Static", L"", kLabel, 0, 1200, 1080, 3615, 255, true, -1, Font::Default},
-    {kLblIcon, L"Static", L"Icon:", kLabel, 0, 120, 1080, 975, 255, true, -1, Font::Default},
-    {kTxtMenu, L"Static", L"", kLabel, 0, 1200, 1440, 3615, 255, true, -1, Font::Default},
-    {kTxtName, L"Static", L"", kLabel, 0, 1200, 360, 3615, 255, true, -1, Font::Default},
-    {kLblName, L"Static", L"Name:", kLabel, 0, 120, 360, 735, 255, true, -1, Font::Default},
-    {kLblMenu, L"Static", L"Menu #1:", kLabel, 0, 120, 1440, 975, 255, true, -1, Font::Default},
-    {kLblCommand, L"Static", L"Command #1:", kLabel, 0, 120, 1800, 1095, 255, true, -1, Font::Default},
-    {kLblClsid, L"Static", L"CLSID:", kLabel, 0, 120, 720, 975, 255, true, -1, Font::Default},
-    {kCancel, L"Button", L"&Cancel", kButton, 0, 2880, 2520, 1095, 375, false, 2, Font::Default},
-    {kMakeLink, L"Button", L"&Make Link", (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON, 0, 5280, 2520, 1095,
-     375, false, 0, Font::Default},
-    {kSystem, L"Button", L"&System", kOption, 0, 120, 480, 1215, 255, false, 5, Font::Default},
-    {kDesktop, L"Button", L"&Desktop", kOption | WS_GROUP | WS_TABSTOP, 0, 120, 120, 1215, 255, false, 4,
-     Font::Default},
-    {kLblVer, L"Static", L"v1.00.0000", kLabel, 0, 5640, 0, 735, 165, false, -1, Font::Small},
-    {kImgLogo, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, 0, 480, 1440, 480, 480,
-     false, -1, Font::Default},
-    {kLblThanks, L"Static", L"Thanks to our testers", kLabel, 0, 0, 2760, 1575, 165, false, -1, Font::Small},
+// Every control of the window, in twips at its place in the client area. The
+// rows stand in the order the window was designed in, each with its tab index;
+// CreateControls makes them in focus order.
+constexpr ControlRow kControls[] = {
+    {kManual, L"Button", L"&Manual", kOption, 0, {120, 840, 1215, 255}, 6, kDefaultFont},
+    {kRemoveLink, L"Button", L"&Remove Link", kButton, 0, {4080, 2520, 1095, 375}, 1, kDefaultFont},
+    {kAbout, L"Button", L"&About", kButton, 0, {1680, 2520, 1095, 375}, 3, kDefaultFont},
+    {kFrame, L"Button", L"Registry System Folder Definitions", kGroupBox, WS_EX_TRANSPARENT, kFrameBox, -1,
+     kDefaultFont},
+    {kTxtClsid, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, InFrame(1200, 720, 3615, 285), 12, kDefaultFont},
+    {kTxtCom, L"Edit", L"", kValueBox, WS_EX_CLIENTEDGE, InFrame(1200, 1800, 3615, 285), 16, kDefaultFont},
+    {kTxtIcon, L"Static", L"", kLabel, 0, InFrame(1200, 1080, 3615, 255), -1, kDefaultFont},
+    {kLblIcon, L"Static", L"Icon:", kLabel, 0, InFrame(120, 1080, 975, 255), -1, kDefaultFont},
+    {kTxtMenu, L"Static", L"", kLabel, 0, InFrame(1200, 1440, 3615, 255), -1, kDefaultFont},
+    {kTxtName, L"Static", L"", kLabel, 0, InFrame(1200, 360, 3615, 255), -1, kDefaultFont},
+    {kLblName, L"Static", L"Name:", kLabel, 0, InFrame(120, 360, 735, 255), -1, kDefaultFont},
+    {kLblMenu, L"Static", L"Menu #1:", kLabel, 0, InFrame(120, 1440, 975, 255), -1, kDefaultFont},
+    {kLblCommand, L"Static", L"Command #1:", kLabel, 0, InFrame(120, 1800, 1095, 255), -1, kDefaultFont},
+    {kLblClsid, L"Static", L"CLSID:", kLabel, 0, InFrame(120, 720, 975, 255), -1, kDefaultFont},
+    {kCancel, L"Button", L"&Cancel", kButton, 0, {2880, 2520, 1095, 375}, 2, kDefaultFont},
+    {kMakeLink, L"Button", L"&Make Link", kDefaultButton, 0, {5280, 2520, 1095, 375}, 0, kDefaultFont},
+    {kSystem, L"Button", L"&System", kOption, 0, {120, 480, 1215, 255}, 5, kDefaultFont},
+    {kDesktop, L"Button", L"&Desktop", kFirstOption, 0, {120, 120, 1215, 255}, 4, kDefaultFont},
+    {kLblVer, L"Static", L"v1.00.0000", kLabel, 0, {5640, 0, 735, 165}, -1, kSmallFont},
+    {kImgLogo, L"Static", L"", kIcon, 0, {480, 1440, 480, 480}, -1, kDefaultFont},
+    {kLblThanks, L"Static", L"Thanks to our testers", kLabel, 0, {0, 2760, 1575, 165}, -1, kSmallFont},
 };
 
-// The order in which the controls are created, which is the order the focus
-// takes: first the controls that take it by their tab index, then the rest,
-// with the frame last so that it lies beneath its contents.
-std::vector<const ControlSpec*> CreationOrder() {
-  std::vector<const ControlSpec*> order;
-  for (const ControlSpec& row : kControls) order.push_back(&row);
-  std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
-    auto rank = [](const ControlSpec* s) {
-      return s->tabIndex >= 0 ? s->tabIndex : s->id == kFrame ? 1000 : 500;
-    };
-    return rank(a) < rank(b);
-  });
-  return order;
-}
-
-// The system's message font, at the given DPI.
-UniqueFont MessageFont(UINT dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  LOGFONTW font = metrics.lfMessageFont;
-  font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-  return UniqueFont(CreateFontIndirectW(&font));
-}
-
-// "Small Fonts" at 6.75 points.
-UniqueFont SmallFont(UINT dpi) {
-  LOGFONTW font{};
-  font.lfHeight = -MulDiv(675, static_cast<int>(dpi), 7200);
-  font.lfWeight = FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  wcscpy_s(font.lfFaceName, L"Small Fonts");
-  return UniqueFont(CreateFontIndirectW(&font));
+// The fonts at a DPI: the system's message font, and "Small Fonts" at 6.75
+// points. Small Fonts is a raster face drawn for 96 DPI: where it has no size
+// that large, Arial stands in. Each is made small enough for its captions.
+UniqueFont MakeFont(Font font, UINT dpi) {
+  UniqueFont wanted = font == kSmallFont
+                          ? PointFontOrScalable(L"Small Fonts", L"Arial", 675, dpi, DEFAULT_CHARSET)
+                          : MessageFont(dpi);
+  return FitCaptions(std::move(wanted), kControls, font, dpi);
 }
 
 // One character in upper case, as the system's tables have it.
@@ -111,17 +85,9 @@ wchar_t UpperCase(wchar_t c) {
       reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
 }
 
-// Where a control goes, in pixels at the given DPI.
-RECT ControlRect(const ControlSpec& row, UINT dpi) {
-  const int left = row.left + (row.inFrame ? kFrameLeft : 0);
-  const int top = row.top + (row.inFrame ? kFrameTop : 0);
-  return RECT{Scale(left, dpi), Scale(top, dpi), Scale(left, dpi) + Scale(row.width, dpi),
-              Scale(top, dpi) + Scale(row.height, dpi)};
-}
-
-// The font of a control's row: the message font or the small one.
-HFONT FontOf(const ControlSpec& row, const UniqueFont& defaultFont, const UniqueFont& smallFont) {
-  return row.font == Font::Small ? smallFont.get() : defaultFont.get();
+const ControlRow& ControlRowOf(int id) {
+  return *std::find_if(std::begin(kControls), std::end(kControls),
+                       [id](const ControlRow& row) { return row.id == id; });
 }
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -156,7 +122,7 @@ bool FrmNW::Create(HINSTANCE instance) {
 
 LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE: CreateControls(); return 0;
+    case WM_CREATE: return CreateControls() ? 0 : -1;
     case DM_GETDEFID: return MAKELRESULT(defaultId_, DC_HASDEFID);
     case WM_ACTIVATE:
       // Activated again (after a message box, the about window or another
@@ -188,13 +154,10 @@ LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Labels and the read-only boxes sit on the button face.
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       ApplyLayout(HIWORD(wParam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      TakeSuggestedRect(hwnd_, lParam);
       return 0;
-    }
     case WM_CLOSE:
       // The close box does what Cancel does.
       btnCOM_Click(1);
@@ -208,56 +171,43 @@ LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-// Each control is created where it belongs and with its font, so nothing is
-// moved or redrawn before the window first shows.
-void FrmNW::CreateControls() {
+HFONT FrmNW::FontOf(const ControlRow& row) const {
+  return row.font == kSmallFont ? smallFont_.get() : defaultFont_.get();
+}
+
+bool FrmNW::CreateControls() {
   dpi_ = WindowDpi(hwnd_);
-  MakeFonts();
-  for (const ControlSpec* row : CreationOrder()) {
-    const RECT place = ControlRect(*row, dpi_);
-    HWND control =
-        CreateWindowExW(row->exStyle, row->className, row->text, row->style, place.left, place.top,
-                        place.right - place.left, place.bottom - place.top, hwnd_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance_, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*row, defaultFont_, smallFont_)),
-                 FALSE);
-  }
+  defaultFont_ = MakeFont(kDefaultFont, dpi_);
+  smallFont_ = MakeFont(kSmallFont, dpi_);
+  if (!nw::CreateControls(hwnd_, instance_, kControls, dpi_,
+                          [this](const ControlRow& row) { return FontOf(row); }))
+    return false;
   CheckRadioButton(hwnd_, kDesktop, kManual, kDesktop);
   ShowLogo();
+  return true;
 }
 
 // The controls get the new fonts before the old ones are deleted: a control
 // must never hold a deleted font, not even for a moment.
 void FrmNW::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
-  UniqueFont defaultFont = MessageFont(dpi), smallFont = SmallFont(dpi);
-  for (const ControlSpec& row : kControls) {
-    HWND control = Item(row.id);
-    const RECT place = ControlRect(row, dpi);
-    SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(row, defaultFont, smallFont)), TRUE);
-  }
-  defaultFont_ = std::move(defaultFont);
-  smallFont_ = std::move(smallFont);
+  UniqueFont oldDefault = std::exchange(defaultFont_, MakeFont(kDefaultFont, dpi));
+  UniqueFont oldSmall = std::exchange(smallFont_, MakeFont(kSmallFont, dpi));
+  LayoutControls(hwnd_, kControls, dpi, [this](const ControlRow& row) { return FontOf(row); });
   ShowLogo();
 }
 
-void FrmNW::MakeFonts() {
-  defaultFont_ = MessageFont(dpi_);
-  smallFont_ = SmallFont(dpi_);
-}
-
-// The logo is the program icon at its 32-pixel size, scaled with the window.
-// The old icon is destroyed only once the control shows the new one.
+// The logo is the program icon at the size of its box. The old icon is
+// destroyed only once the control shows the new one; the static sizes itself
+// to the icon it is given, so it goes back into its box afterwards.
 void FrmNW::ShowLogo() {
-  const int logoSize = Scale(480, dpi_);
-  UniqueIcon logo(static_cast<HICON>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_NOOKWAYER), IMAGE_ICON, logoSize, logoSize, 0)));
-  SendMessageW(Item(kImgLogo), STM_SETICON, reinterpret_cast<WPARAM>(logo.get()), 0);
+  HWND control = Item(kImgLogo);
+  const RECT box = ScaleBox(ControlRowOf(kImgLogo).box, dpi_);
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  UniqueIcon logo = LoadIconOfSize(instance_, MAKEINTRESOURCEW(IDI_NOOKWAYER), width);
+  SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(logo.get()), 0);
   logo_ = std::move(logo);
-  SetWindowPos(Item(kImgLogo), nullptr, Scale(480, dpi_), Scale(1440, dpi_), logoSize, logoSize,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(control, nullptr, box.left, box.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FrmNW::Form_Load() {

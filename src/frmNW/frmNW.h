@@ -10,6 +10,7 @@
 #include "NW_Core/NW_Core.h"
 #include "frmNW/ControlIds.h"
 #include "platform/Gdi.h"
+#include "platform/Window.h"
 #include "platform/WindowProc.h"
 
 namespace nw {
@@ -41,10 +42,11 @@ class FrmNW final : public MainWindowView {
   friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-  void CreateControls();
+  // Makes the controls in place for the window's DPI; false when one fails.
+  bool CreateControls();
   void ApplyLayout(UINT dpi);
-  void MakeFonts();
   void ShowLogo();
+  HFONT FontOf(const ControlRow& row) const;
   void FollowFocus(HWND control);
   void RestoreFocus();
   void btnCOM_Click(int index);

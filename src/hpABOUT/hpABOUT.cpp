@@ -5,25 +5,24 @@
 #include <windowsx.h>
 
 #include <array>
-#include <memory>
 #include <stdexcept>
 #include <string>
-#include <type_traits>
 #include <utility>
 
-#include "frmNW/resource.h"
 #include "hpABOUT/AboutControlIds.h"
 #include "hpABOUT/AboutLines.h"
+#include "hpABOUT/resource.h"
 #include "platform/AnsiText.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
 #include "platform/ShellOpen.h"
+#include "platform/Window.h"
 #include "platform/WindowProc.h"
 
 namespace nw {
 namespace {
 
-// Client area in twips (1/1440 inch).
+// The client area in twips (1/1440 inch).
 constexpr int kClientWidth = 4290, kClientHeight = 2475;
 
 constexpr COLORREF kGreen = RGB(0, 192, 0);
@@ -33,70 +32,45 @@ using about::kBtnEnd;
 using about::kImgHolpine;
 using about::kLblInfo;
 
-// Left, top, width, height in twips.
-struct Box {
-  int left, top, width, height;
+// The control identifier of lblINFO(index).
+constexpr int LblInfo(int index) {
+  return kLblInfo + index;
+}
+
+// The pictures are owner-drawn notify statics, so they take the mouse moves
+// over them (and do nothing with them) instead of leaving them to the window.
+constexpr DWORD kPicture = WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY;
+// The lines take the mouse too; their text is set once they exist.
+constexpr DWORD kInfo = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX;
+
+// Every control of the window, in twips at its place in the client area. None
+// takes the focus; all show their text in the one font, underlined or not.
+constexpr ControlRow kControls[] = {
+    {kImgHolpine, L"Static", L"", kPicture, 0, {120, 0, 1800, 960}, -1, 0},
+    {kBtnEnd, L"Static", L"", kPicture, 0, {3480, 0, 810, 795}, -1, 0},
+    {LblInfo(about::kAuthorLine), L"Static", L"", kInfo | SS_LEFT, 0, {120, 1200, 4095, 255}, -1, 0},
+    {LblInfo(about::kMailLine), L"Static", L"", kInfo | SS_LEFT, 0, {120, 1440, 4095, 255}, -1, 0},
+    {LblInfo(about::kWebLine), L"Static", L"", kInfo | SS_LEFT, 0, {120, 1680, 4095, 255}, -1, 0},
+    {LblInfo(about::kCopyrightLine), L"Static", L"", kInfo | SS_CENTER, 0, {120, 2160, 4095, 255}, -1, 0},
 };
 
-constexpr Box kImgHolpineBox{120, 0, 1800, 960};
-constexpr Box kBtnEndBox{3480, 0, 810, 795};
+// The colour of lblINFO(index).
+constexpr COLORREF kInfoColour[about::kInfoLines] = {kGreen, kLightGreen, kLightGreen, kGreen};
 
-// lnDIV: horizontal lines, from (left, y) to (right, y) in twips.
+// lnDIV: white lines from (left, y) to (right, y) in twips.
 struct Line {
   int left, right, y;
 };
 constexpr Line kLnDiv[] = {{120, 4200, 1080}, {120, 4200, 2040}};
 
-struct InfoLayout {
-  Box box;
-  COLORREF colour;
-  DWORD align;
-};
-constexpr InfoLayout kLblInfoLayout[about::kInfoLines] = {
-    {{120, 1200, 4095, 255}, kGreen, SS_LEFT},
-    {{120, 1440, 4095, 255}, kLightGreen, SS_LEFT},
-    {{120, 1680, 4095, 255}, kLightGreen, SS_LEFT},
-    {{120, 2160, 4095, 255}, kGreen, SS_CENTER},
-};
-
 // No title bar: a dialog frame without caption, system menu or boxes.
 constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME;
 
-// A box in pixels. Both edges are scaled, so boxes that meet in twips still
-// meet in pixels (the close image keeps to the window's right edge).
-RECT ScaleBox(const Box& box, UINT dpi) {
-  return {Scale(box.left, dpi), Scale(box.top, dpi), Scale(box.left + box.width, dpi),
-          Scale(box.top + box.height, dpi)};
-}
-
 // Arial at 8.25 points, regular.
 UniqueFont InfoFont(UINT dpi, bool underlined) {
-  LOGFONTW font{};
-  font.lfHeight = -MulDiv(825, static_cast<int>(dpi), 7200);
-  font.lfWeight = FW_NORMAL;
-  font.lfUnderline = underlined ? TRUE : FALSE;
-  font.lfCharSet = ANSI_CHARSET;
-  wcscpy_s(font.lfFaceName, L"Arial");
-  return UniqueFont(CreateFontIndirectW(&font));
+  return PointFont(L"Arial", 825, dpi, ANSI_CHARSET, underlined);
 }
-
-// A memory DC with one bitmap selected into it, for as long as it lives.
-// Keeps a window disabled for as long as it lives.
-class DisabledWhile {
- public:
-  explicit DisabledWhile(HWND window) : window_(window) {
-    if (window_ != nullptr) EnableWindow(window_, FALSE);
-  }
-  ~DisabledWhile() {
-    if (window_ != nullptr) EnableWindow(window_, TRUE);
-  }
-  DisabledWhile(const DisabledWhile&) = delete;
-  DisabledWhile& operator=(const DisabledWhile&) = delete;
-
- private:
-  HWND window_;
-};
 
 bool IsInfoId(int id) {
   return id >= kLblInfo && id < kLblInfo + about::kInfoLines;
@@ -123,9 +97,12 @@ class HpABOUT {
   LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
   void RegisterClassOnce() const;
-  void LoadResources();
+  // Loads the pictures and the hand for a DPI; false when one is missing.
+  bool LoadPictures(UINT dpi);
+  // Makes the controls in place for the window's DPI; false when one fails.
   bool CreateControls();
   void ApplyLayout(UINT dpi);
+  HFONT FontOf(const ControlRow& row) const;
   void Paint();
   void DrawPicture(const DRAWITEMSTRUCT& item) const;
   LRESULT ColourLabel(HDC dc, HWND control) const;
@@ -170,102 +147,86 @@ void HpABOUT::RegisterClassOnce() const {
     throw std::runtime_error("cannot register the about window's class");
 }
 
-void HpABOUT::LoadResources() {
-  logo_.reset(static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_HOLPINE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  closeImage_.reset(static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_END), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  // At the size it was drawn, so the hot spot stays on the fingertip.
-  hand_.reset(
-      static_cast<HCURSOR>(LoadImageW(instance_, MAKEINTRESOURCEW(IDC_LINK_HAND), IMAGE_CURSOR, 0, 0, 0)));
-  if (!logo_ || !closeImage_ || !hand_) throw std::runtime_error("cannot load the about window's pictures");
+// The pictures drawn for the DPI (100, 150 or 200 percent) or else for the
+// next one above it, which DrawBitmap scales down to their boxes; the hand at
+// the largest size drawn (32, 48 or 64 pixels) that is no larger than 32
+// pixels scaled to the DPI, loaded at that size so its hot spot stays on the
+// fingertip.
+bool HpABOUT::LoadPictures(UINT dpi) {
+  const bool large = dpi > 144, medium = dpi > 96 && !large;
+  auto bitmap = [this](int id) {
+    return UniqueBitmap(static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  };
+  UniqueBitmap logo = bitmap(large ? IDB_HOLPINE_200 : medium ? IDB_HOLPINE_150 : IDB_HOLPINE);
+  UniqueBitmap closeImage = bitmap(large ? IDB_END_200 : medium ? IDB_END_150 : IDB_END);
+  const int handSize = dpi >= 192 ? 64 : dpi >= 144 ? 48 : 32;
+  UniqueCursor hand(static_cast<HCURSOR>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDC_LINK_HAND), IMAGE_CURSOR, handSize, handSize, 0)));
+  if (!logo || !closeImage || !hand) return false;
+  logo_ = std::move(logo);
+  closeImage_ = std::move(closeImage);
+  // A cursor on show must not be destroyed: the new hand takes its place first.
+  if (hand_ && GetCursor() == hand_.get()) SetCursor(hand.get());
+  hand_ = std::move(hand);
+  return true;
 }
 
 void HpABOUT::ShowModal() {
   RegisterClassOnce();
-  LoadResources();
-  // Without an owner the window would get a task bar button of its own.
+  // Made on the owner's monitor, so that it is laid out for the DPI it has
+  // there; without an owner it would get a task bar button of its own.
+  const RECT monitor = MonitorRectOf(owner_);
   const DWORD exStyle = kWindowExStyle | (owner_ != nullptr ? 0 : WS_EX_TOOLWINDOW);
-  CreateWindowExW(exStyle, about::kWindowClass, L"", kWindowStyle, 0, 0, 0, 0, owner_, nullptr, instance_,
-                  this);
+  CreateWindowExW(exStyle, about::kWindowClass, L"", kWindowStyle, (monitor.left + monitor.right) / 2,
+                  (monitor.top + monitor.bottom) / 2, 0, 0, owner_, nullptr, instance_, this);
   if (hwnd_ == nullptr) throw std::runtime_error("cannot create the about window");
-  if (!CreateControls()) throw std::runtime_error("cannot create the about window's controls");
 
-  // Centred on the owner's monitor, laid out for the DPI it has there.
-  PlaceCentred(hwnd_, MonitorRectOf(owner_), kClientWidth, kClientHeight, kWindowStyle, exStyle,
-               [this](UINT dpi) { ApplyLayout(dpi); });
+  PlaceCentred(hwnd_, monitor, kClientWidth, kClientHeight, kWindowStyle, exStyle, [this](UINT dpi) {
+    if (dpi != dpi_) ApplyLayout(dpi);
+  });
+  RunModal(hwnd_, owner_);
+  Unload();
+}
 
-  // The owner takes no input until the window is gone; then the focus goes
-  // back where it was.
-  const HWND focus = GetFocus();
-  {
-    DisabledWhile ownerDisabled(owner_);
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    UpdateWindow(hwnd_);
-
-    MSG message;
-    while (hwnd_ != nullptr) {
-      const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-      if (got == -1) break;
-      if (got == 0) {
-        // The program is ending: leave the quit message to the main loop.
-        PostQuitMessage(static_cast<int>(message.wParam));
-        break;
-      }
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Unload();
-  }
-  if (owner_ != nullptr && IsWindow(focus) && (focus == owner_ || IsChild(owner_, focus))) SetFocus(focus);
+HFONT HpABOUT::FontOf(const ControlRow& row) const {
+  const int index = row.id - kLblInfo;
+  return IsInfoId(row.id) && shownUnderlined_[static_cast<std::size_t>(index)] ? underlinedFont_.get()
+                                                                               : plainFont_.get();
 }
 
 bool HpABOUT::CreateControls() {
-  // The pictures are notify statics, so they take the mouse moves over them
-  // (and do nothing with them) instead of leaving them to the window.
-  const DWORD picture = WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY;
-  CreateWindowExW(0, L"Static", L"", picture, 0, 0, 0, 0, hwnd_,
-                  reinterpret_cast<HMENU>(INT_PTR{kImgHolpine}), instance_, nullptr);
-  CreateWindowExW(0, L"Static", L"", picture, 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(INT_PTR{kBtnEnd}),
-                  instance_, nullptr);
-  for (int index = 0; index < about::kInfoLines; ++index) {
-    const DWORD style = WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX | kLblInfoLayout[index].align;
-    CreateWindowExW(0, L"Static", about::InfoText(index).c_str(), style, 0, 0, 0, 0, hwnd_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLblInfo + index)), instance_, nullptr);
-  }
+  dpi_ = WindowDpi(hwnd_);
+  plainFont_ = InfoFont(dpi_, false);
+  underlinedFont_ = InfoFont(dpi_, true);
+  if (!LoadPictures(dpi_)) return false;
+  if (!nw::CreateControls(hwnd_, instance_, kControls, dpi_,
+                          [this](const ControlRow& row) { return FontOf(row); }))
+    return false;
+  for (int index = 0; index < about::kInfoLines; ++index)
+    SetWindowTextW(Item(kLblInfo + index), about::InfoText(index).c_str());
+  // The close image and the lines tell clicks apart from presses.
   for (int id : {int{kBtnEnd}, kLblInfo + 0, kLblInfo + 1, kLblInfo + 2, kLblInfo + 3}) {
-    HWND control = Item(id);
-    if (control == nullptr || !SetWindowSubclass(control, &HpABOUT::ControlProc, static_cast<UINT_PTR>(id),
-                                                 reinterpret_cast<DWORD_PTR>(this)))
+    if (!SetWindowSubclass(Item(id), &HpABOUT::ControlProc, static_cast<UINT_PTR>(id),
+                           reinterpret_cast<DWORD_PTR>(this)))
       return false;
   }
-  return Item(kImgHolpine) != nullptr;
+  return true;
 }
 
+// The lines get the new fonts before the old ones are deleted.
 void HpABOUT::ApplyLayout(UINT dpi) {
   dpi_ = dpi;
-  // The lines get the new fonts before the old ones are deleted.
-  UniqueFont plainFont = InfoFont(dpi, false), underlinedFont = InfoFont(dpi, true);
-  auto place = [this, dpi](int id, const Box& box) {
-    const RECT r = ScaleBox(box, dpi);
-    SetWindowPos(Item(id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  };
-  place(kImgHolpine, kImgHolpineBox);
-  place(kBtnEnd, kBtnEndBox);
-  for (int index = 0; index < about::kInfoLines; ++index) {
-    place(kLblInfo + index, kLblInfoLayout[index].box);
-    const HFONT font =
-        shownUnderlined_[static_cast<std::size_t>(index)] ? underlinedFont.get() : plainFont.get();
-    SendMessageW(Item(kLblInfo + index), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  }
-  plainFont_ = std::move(plainFont);
-  underlinedFont_ = std::move(underlinedFont);
+  UniqueFont oldPlain = std::exchange(plainFont_, InfoFont(dpi, false));
+  UniqueFont oldUnderlined = std::exchange(underlinedFont_, InfoFont(dpi, true));
+  LoadPictures(dpi);  // where one is missing, the old ones are drawn scaled
+  LayoutControls(hwnd_, kControls, dpi, [this](const ControlRow& row) { return FontOf(row); });
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 LRESULT HpABOUT::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CREATE: return CreateControls() ? 0 : -1;
     case WM_PAINT: Paint(); return 0;
     case WM_DRAWITEM: DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_CTLCOLORSTATIC: return ColourLabel(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -281,13 +242,10 @@ LRESULT HpABOUT::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     // Alt+F4 arrives here through the default window procedure.
     case WM_CLOSE: Unload(); return 0;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       ApplyLayout(HIWORD(wParam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      TakeSuggestedRect(hwnd_, lParam);
       return 0;
-    }
     default: break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -356,7 +314,7 @@ void HpABOUT::DrawPicture(const DRAWITEMSTRUCT& item) const {
 // The lines show their colour on the black of the window.
 LRESULT HpABOUT::ColourLabel(HDC dc, HWND control) const {
   const int id = GetDlgCtrlID(control);
-  if (IsInfoId(id)) SetTextColor(dc, kLblInfoLayout[id - kLblInfo].colour);
+  if (IsInfoId(id)) SetTextColor(dc, kInfoColour[id - kLblInfo]);
   SetBkMode(dc, TRANSPARENT);
   SetBkColor(dc, RGB(0, 0, 0));
   return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));

@@ -1,5 +1,6 @@
 #include "platform/Dpi.h"
 
+#include "platform/Gdi.h"
 #include "platform/Module.h"
 
 namespace nw {
@@ -28,9 +29,8 @@ int Scale(int twips, UINT dpi) {
 }
 
 UINT SystemDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  const ScreenDc screen;
+  const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 

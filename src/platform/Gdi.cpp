@@ -1,6 +1,19 @@
 #include "platform/Gdi.h"
 
+#include "platform/Module.h"
+
 namespace nw {
+
+UniqueIcon LoadIconOfSize(HINSTANCE instance, const wchar_t* name, int size) {
+  // comctl32 is loaded by whoever shows windows (the program initialises its
+  // common controls); the function is looked for only there.
+  using ScaleDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  const auto scaleDown = FindFunction<ScaleDown>(GetModuleHandleW(L"comctl32.dll"), "LoadIconWithScaleDown");
+  HICON icon = nullptr;
+  if (scaleDown == nullptr || FAILED(scaleDown(instance, name, size, size, &icon)))
+    icon = static_cast<HICON>(LoadImageW(instance, name, IMAGE_ICON, size, size, 0));
+  return UniqueIcon(icon);
+}
 
 BitmapDc::BitmapDc(HDC compatible, HBITMAP bitmap) : dc_(CreateCompatibleDC(compatible)) {
   if (dc_ != nullptr) old_ = SelectObject(dc_, bitmap);

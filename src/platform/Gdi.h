@@ -25,6 +25,41 @@ struct CursorDeleter {
 };
 using UniqueCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
 
+// An icon of the resource `name` at size x size pixels. Where comctl32 has
+// LoadIconWithScaleDown (not every Windows 7 does), the nearest image of the
+// resource is scaled down to that size; otherwise the system picks an image
+// and stretches it. Null when there is no such icon.
+UniqueIcon LoadIconOfSize(HINSTANCE instance, const wchar_t* name, int size);
+
+// The screen's DC, released when it goes.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// An object selected into a DC for as long as this lives; the DC's own object
+// goes back in afterwards.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~Selection() { SelectObject(dc_, old_); }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
 // A memory DC with a bitmap selected into it, put back and deleted when it goes.
 class BitmapDc {
  public:

@@ -19,7 +19,6 @@
 
 #include "e2e/Driver.h"
 #include "frmNW/ControlIds.h"
-#include "frmNW/resource.h"
 #include "hpABOUT/AboutControlIds.h"
 
 namespace nw::e2e {
@@ -431,33 +430,6 @@ TEST_F(AboutWindow, LinksReachTheirHandlersExactlyAndTheWindowStaysOpen) {
   EXPECT_EQ(ReadFile(log), browsed);
 }
 
-// Sets the display's DPI for the programs started while it lives.
-class DisplayDpi {
- public:
-  explicit DisplayDpi(DWORD dpi) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
-                    KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_.handle, nullptr);
-    DWORD size = sizeof previous_;
-    had_ = RegQueryValueExW(key_.handle, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_),
-                            &size) == ERROR_SUCCESS;
-    RegSetValueExW(key_.handle, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-  }
-  ~DisplayDpi() {
-    if (had_)
-      RegSetValueExW(key_.handle, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_),
-                     sizeof previous_);
-    else
-      RegDeleteValueW(key_.handle, L"LogPixels");
-  }
-  DisplayDpi(const DisplayDpi&) = delete;
-  DisplayDpi& operator=(const DisplayDpi&) = delete;
-
- private:
-  Key key_;
-  DWORD previous_ = 0;
-  bool had_ = false;
-};
-
 // At 144 DPI every box grows by half, edge by edge, so the close image still
 // ends on the window's right edge, and the pictures are drawn at that size.
 TEST_F(AboutWindow, ScalesWithTheDisplayDpi) {
@@ -572,51 +544,6 @@ TEST_F(AboutWindow, TheLinkUnderThePointerIsUnderlinedAndPointedAtByAHand) {
   about = OpenAbout();
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(SteadyUnderlinedLinks(about, "none"), "none");
-}
-
-// The program's own resources, read from its file: the two pictures at their
-// sizes and depth, and the link pointer as the resource compiler stored it.
-TEST(AboutResources, PicturesAndLinkPointerAreInTheProgram) {
-  const std::wstring exe = WinePathOf(NW_PROGRAM_EXE);
-  const HMODULE program = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(program, nullptr);
-  const struct {
-    int id;
-    LONG width, height;
-  } pictures[] = {{IDB_HOLPINE, 120, 64}, {IDB_END, 54, 53}};
-  for (const auto& picture : pictures) {
-    SCOPED_TRACE(picture.id);
-    const HRSRC found =
-        FindResourceW(program, MAKEINTRESOURCEW(picture.id), MAKEINTRESOURCEW(2));  // RT_BITMAP
-    ASSERT_NE(found, nullptr);
-    const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(program, found)));
-    ASSERT_NE(header, nullptr);
-    EXPECT_EQ(header->biWidth, picture.width);
-    EXPECT_EQ(header->biHeight, picture.height);
-    EXPECT_EQ(header->biBitCount, 24);
-    EXPECT_EQ(header->biCompression, static_cast<DWORD>(BI_RGB));
-  }
-
-  // The cursor group names the one cursor image; that image starts with its hot spot.
-  const HRSRC group =
-      FindResourceW(program, MAKEINTRESOURCEW(IDC_LINK_HAND), MAKEINTRESOURCEW(12));  // RT_GROUP_CURSOR
-  ASSERT_NE(group, nullptr);
-  const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(program, group)));
-  ASSERT_NE(directory, nullptr);
-  auto word = [](const BYTE* at) { return static_cast<WORD>(at[0] | at[1] << 8); };
-  ASSERT_EQ(word(directory + 4), 1) << "images in the cursor group";
-  const WORD imageId = word(directory + 6 + 12);
-  const HRSRC image = FindResourceW(program, MAKEINTRESOURCEW(imageId), MAKEINTRESOURCEW(1));  // RT_CURSOR
-  ASSERT_NE(image, nullptr);
-  const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(program, image)));
-  ASSERT_NE(data, nullptr);
-  EXPECT_EQ(word(data), 12) << "hot spot x";
-  EXPECT_EQ(word(data + 2), 8) << "hot spot y";
-  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(data + 4);
-  EXPECT_EQ(header->biWidth, 32);
-  EXPECT_EQ(header->biHeight, 64) << "the picture and its mask";
-  EXPECT_EQ(header->biBitCount, 4) << "16 colours";
-  FreeLibrary(program);
 }
 
 }  // namespace

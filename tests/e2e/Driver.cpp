@@ -599,4 +599,23 @@ std::wstring WinePathOf(std::string_view unixPath) {
   return path;
 }
 
+DisplayDpi::DisplayDpi(DWORD dpi) {
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) != ERROR_SUCCESS)
+    Fail("cannot open the display settings");
+  DWORD size = sizeof previous_;
+  had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_), &size) ==
+         ERROR_SUCCESS;
+  RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+}
+
+DisplayDpi::~DisplayDpi() {
+  if (had_)
+    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_),
+                   sizeof previous_);
+  else
+    RegDeleteValueW(key_, L"LogPixels");
+  RegCloseKey(key_);
+}
+
 }  // namespace nw::e2e

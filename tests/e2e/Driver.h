@@ -185,4 +185,20 @@ std::wstring ReadClipboardText();
 // Unix root to drive Z:.
 std::wstring WinePathOf(std::string_view unixPath);
 
+// Sets the display's DPI (HKCU\Control Panel\Desktop, LogPixels) for the
+// programs started while it lives, and then puts the setting back as it was.
+// Wine reads it when a process starts: a running one keeps the DPI it had.
+class DisplayDpi {
+ public:
+  explicit DisplayDpi(DWORD dpi);
+  ~DisplayDpi();
+  DisplayDpi(const DisplayDpi&) = delete;
+  DisplayDpi& operator=(const DisplayDpi&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD previous_ = 0;
+  bool had_ = false;
+};
+
 }  // namespace nw::e2e

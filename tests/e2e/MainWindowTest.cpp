@@ -159,33 +159,6 @@ TEST_F(MainWindow, OpensCentredWithEveryControlInPlace) {
   EXPECT_TRUE(Ended(0));
 }
 
-// Sets the display's DPI for programs started from now on, and restores it.
-class DisplayDpi {
- public:
-  explicit DisplayDpi(DWORD dpi) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key_, nullptr);
-    DWORD size = sizeof old_;
-    had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
-           ERROR_SUCCESS;
-    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-  }
-  ~DisplayDpi() {
-    if (had_)
-      RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
-    else
-      RegDeleteValueW(key_, L"LogPixels");
-    RegCloseKey(key_);
-  }
-  DisplayDpi(const DisplayDpi&) = delete;
-  DisplayDpi& operator=(const DisplayDpi&) = delete;
-
- private:
-  HKEY key_ = nullptr;
-  DWORD old_ = 0;
-  bool had_ = false;
-};
-
 TEST_F(MainWindow, ScalesItsLayoutToTheDisplayDpi) {
   HWND window = nullptr;
   {
