@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "EasyReg/MemoryRegistry.h"
 #include "e2e/Driver.h"
 #include "frmNW/ControlIds.h"
 #include "frmNW/frmNW.h"
@@ -22,7 +23,6 @@
 #include "hpABOUT/resource.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
-#include "EasyReg/MemoryRegistry.h"
 #include "support/Fakes.h"
 
 namespace nw::test {
