@@ -90,10 +90,7 @@ class HostileDefinitions : public testing::TestWithParam<Backend> {
     Clean();
   }
   void TearDown() override { Clean(); }
-  void Clean() {
-    RemoveTree(*registry, kHkeyLocalMachine, ToAnsi(L"Software\\Classes\\CLSID\\" + Clsid()));
-    RemoveTree(*registry, kHkeyLocalMachine, ToAnsi(std::wstring(text::kDesktopNameSpace) + L"\\" + Clsid()));
-  }
+  void Clean() { RemoveFolderKeys(*registry, ToAnsi(Clsid())); }
   static std::wstring Clsid() { return text::kClsidPrefix + FromAnsi(kClsid5) + text::kClsidSuffix; }
 
   std::unique_ptr<Registry> registry;

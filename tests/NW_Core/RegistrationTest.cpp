@@ -72,11 +72,7 @@ class Registration : public testing::TestWithParam<Backend> {
     Clean();
   }
   void TearDown() override { Clean(); }
-  void Clean() {
-    RemoveTree(*registry, kHkeyLocalMachine, kClassKey);
-    RemoveTree(*registry, kHkeyLocalMachine, kDesktop);
-    RemoveTree(*registry, kHkeyLocalMachine, kMyComputer);
-  }
+  void Clean() { RemoveFolderKeys(*registry, kClsid); }
   std::string ClassDump() { return DumpTree(*registry, kHkeyLocalMachine, kClassKey); }
   std::string DesktopDump() { return DumpTree(*registry, kHkeyLocalMachine, kDesktop); }
   std::string MyComputerDump() { return DumpTree(*registry, kHkeyLocalMachine, kMyComputer); }

@@ -70,9 +70,7 @@ class NwkRegImport : public testing::Test {
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
   }
-  void Clean() {
-    for (const auto& [root, path] : kLocations) test::RemoveTree(registry_, root, path);
-  }
+  void Clean() { test::RemoveFolderKeys(registry_, kClsid); }
   std::string Dump() {
     std::string dump;
     for (const auto& [root, path] : kLocations) dump += test::DumpTree(registry_, root, path) + "|";

@@ -287,9 +287,7 @@ class NwkRegistry : public testing::TestWithParam<test::Backend> {
     Clean();
   }
   void TearDown() override { Clean(); }
-  void Clean() {
-    for (const auto& [root, path] : Locations()) test::RemoveTree(*registry_, root, path);
-  }
+  void Clean() { test::RemoveFolderKeys(*registry_, ToAnsi(kClsid)); }
   static std::vector<std::pair<RootKey, std::string>> Locations() { return test::FolderKeys(ToAnsi(kClsid)); }
   Result Nwk(std::vector<std::wstring> args) { return nwk::Nwk(std::move(args), registry_.get(), &shell_); }
 

@@ -180,10 +180,7 @@ FolderDefinition Definition() {
 }
 
 void Clean(Registry& registry) {
-  RemoveTree(registry, kHkeyLocalMachine, kClassKey);
-  for (const char* folder : {"Desktop", "MyComputer"})
-    RemoveTree(registry, kHkeyLocalMachine,
-               kExplorerKey + folder + "\\NameSpace\\{0000000D-CF0D-D10A-A240-0000005E7CF1}");
+  RemoveFolderKeys(registry, "{0000000D-CF0D-D10A-A240-0000005E7CF1}");
 }
 
 // The commands as the window runs them, over the real registry and the real
