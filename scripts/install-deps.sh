@@ -9,7 +9,7 @@ packages=(
   wine wine64 wine32:i386 fonts-wine fonts-liberation
   xvfb xauth x11-utils xdotool imagemagick
   clang-format clang libclang-rt-14-dev
-  wixl msitools osslsigncode openssl
+  wixl msitools osslsigncode openssl libssl-dev
 )
 
 # Locales for the code-page tests. Under Wine a process's ANSI code page

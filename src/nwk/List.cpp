@@ -93,7 +93,7 @@ bool Holds(const std::vector<std::wstring>& names, const std::wstring& name) {
 
 }  // namespace
 
-std::wstring ListText(Registry& registry, Scope scope, bool withRegistry) {
+std::wstring ListText(Registry& registry, Scope scope, bool withRegistry, Installer* installer) {
   const Places places = PlacesOf(scope);
   const std::vector<std::wstring> classes = FolderNames(registry, places.classes);
   const std::vector<std::wstring> desktop = FolderNames(registry, places.desktop);
@@ -124,6 +124,16 @@ std::wstring ListText(Registry& registry, Scope scope, bool withRegistry) {
     for (const std::wstring& place : where) placed += (placed.empty() ? L"" : L", ") + place;
     out += text::kListPlaced + (placed.empty() ? std::wstring(text::kListNowhere) : placed) + L"\n";
     if (!hasClass) out += std::wstring(text::kWarningPrefix) + text::kListNoClass + L"\n";
+    if (installer) {
+      std::vector<InstalledProduct> owners;
+      try {
+        owners = OwningPackages(*installer, clsid, scope);
+      } catch (const std::exception&) {
+        // No Windows Installer to ask: the listing is of the registry alone.
+      }
+      for (const InstalledProduct& owner : owners)
+        out += text::kListPackage + owner.name + L" " + owner.productCode + L"\n";
+    }
     if (withRegistry) {
       std::vector<KeyLocation> keys;
       if (hasClass) keys.push_back(classKey);

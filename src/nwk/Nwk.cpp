@@ -14,7 +14,7 @@
 namespace nw::nwk {
 namespace {
 
-enum class Command { Show, Export, Make, Remove, Status, New, List };
+enum class Command { Show, Export, Make, Remove, Status, New, List, Package };
 
 struct Options {
   Command command = Command::Show;
@@ -30,6 +30,9 @@ struct Options {
   bool force = false;
   // list
   bool registryLines = false;
+  // package
+  std::optional<Arch> arch;
+  std::wstring version = L"1.0.0";
 };
 
 struct UsageError {
@@ -40,9 +43,9 @@ Options Parse(const std::vector<std::wstring>& args) {
   static constexpr struct {
     const wchar_t* name;
     Command command;
-  } kCommands[] = {{L"show", Command::Show},     {L"export", Command::Export}, {L"make", Command::Make},
-                   {L"remove", Command::Remove}, {L"status", Command::Status}, {L"new", Command::New},
-                   {L"list", Command::List}};
+  } kCommands[] = {{L"show", Command::Show},     {L"export", Command::Export},  {L"make", Command::Make},
+                   {L"remove", Command::Remove}, {L"status", Command::Status},  {L"new", Command::New},
+                   {L"list", Command::List},     {L"package", Command::Package}};
   Options options;
   bool known = false;
   for (const auto& entry : kCommands)
@@ -61,7 +64,7 @@ Options Parse(const std::vector<std::wstring>& args) {
       return args[++i];
     };
     if (arg == L"--placement") {
-      allowed(arg, {Command::Export, Command::Make, Command::Status});
+      allowed(arg, {Command::Export, Command::Make, Command::Status, Command::Package});
       const std::wstring& where = value();
       if (where == L"desktop")
         options.placement = Placement::Desktop;
@@ -73,7 +76,8 @@ Options Parse(const std::vector<std::wstring>& args) {
         throw UsageError{text::kBadPlacement + where};
       options.placementGiven = true;
     } else if (arg == L"--user") {
-      allowed(arg, {Command::Export, Command::Make, Command::Remove, Command::Status, Command::List});
+      allowed(arg, {Command::Export, Command::Make, Command::Remove, Command::Status, Command::List,
+                    Command::Package});
       options.scope = Scope::User;
     } else if (arg == L"--reg") {
       allowed(arg, {Command::List});
@@ -82,7 +86,7 @@ Options Parse(const std::vector<std::wstring>& args) {
       allowed(arg, {Command::Export});
       options.removal = true;
     } else if (arg == L"-o") {
-      allowed(arg, {Command::Export, Command::New});
+      allowed(arg, {Command::Export, Command::New, Command::Package});
       options.outPath = value();
     } else if (arg == L"--icon") {
       allowed(arg, {Command::New});
@@ -91,8 +95,21 @@ Options Parse(const std::vector<std::wstring>& args) {
       allowed(arg, {Command::New});
       options.verbs.push_back(value());
     } else if (arg == L"--force") {
-      allowed(arg, {Command::New});
+      allowed(arg, {Command::New, Command::Remove});
       options.force = true;
+    } else if (arg == L"--arch") {
+      allowed(arg, {Command::Package});
+      const std::wstring& arch = value();
+      if (arch == L"x86")
+        options.arch = Arch::X86;
+      else if (arch == L"x64")
+        options.arch = Arch::X64;
+      else
+        throw UsageError{text::kBadArch + arch};
+    } else if (arg == L"--version") {
+      allowed(arg, {Command::Package});
+      options.version = value();
+      if (!IsProductVersion(options.version)) throw UsageError{text::kBadVersion + options.version};
     } else if (options.command != Command::List && options.file.empty() && !arg.empty() && arg[0] != L'-') {
       options.file = arg;
     } else {
@@ -101,6 +118,7 @@ Options Parse(const std::vector<std::wstring>& args) {
   }
   if (options.file.empty() && options.command != Command::List) throw UsageError{text::kMissingFile};
   if (options.command == Command::New && !options.outPath) throw UsageError{text::kNewMissingOutput};
+  if (options.command == Command::Package && !options.outPath) throw UsageError{text::kPackageMissingOutput};
   if (options.removal && options.placementGiven)
     throw UsageError{text::kOptionNotFor + std::wstring(L"--placement")};
   return options;
@@ -143,7 +161,51 @@ int Error(Output& output, int status, const std::wstring& message) {
   return status;
 }
 
-int Execute(const Options& options, Output& output, Registry* registry, ShellNotifier* shell) {
+int Package(const Options& options, const FolderDefinition& definition, Output& output, Registry* registry,
+            Installer* installer) {
+  if (!installer) return Error(output, kExitNoRegistry, text::kNoInstaller);
+  PackageOptions package{options.placement, options.scope, options.arch.value_or(Arch::X64), options.version};
+  PackagePlan plan;
+  try {
+    if (!options.arch) package.arch = installer->NativeArch();
+    const Sha1 sha1 = [&](const std::string& bytes) { return installer->Hash(bytes); };
+    plan = PlanPackage(definition, package, registry ? registry->AnsiCodePage() : CodePage{},
+                       installer->ProgramIcon(), sha1);
+  } catch (const PackageRefused& refused) {
+    return Error(output, kExitRefused,
+                 text::kPackageRefusedLine + std::to_wstring(refused.line) + text::kPackageRefusedOf +
+                     options.file + L": " + refused.reason);
+  }
+  try {
+    std::unique_ptr<InstallerDatabase> database = installer->Create(*options.outPath);
+    WritePackage(plan, *database);
+  } catch (const std::exception& failure) {
+    return Error(output, kExitCannotWrite,
+                 text::kCannotWrite + *options.outPath + L" (" + FromAnsi(failure.what()) + L")");
+  }
+  output.err += Utf8(text::kPackageWritten + *options.outPath) + "\n";
+  output.out += Utf8(text::kProductCode + plan.productCode) + "\n";
+  output.out += Utf8(text::kUpgradeCode + plan.upgradeCode) + "\n";
+  return kExitDone;
+}
+
+// The installed packages that own the folder, for status and remove; none
+// where there is no Windows Installer to ask.
+std::vector<InstalledProduct> Owners(Installer* installer, const FolderDefinition& definition, Scope scope) {
+  if (!installer) return {};
+  try {
+    return OwningPackages(*installer, definition.FolderClsid, scope);
+  } catch (const std::exception&) {
+    return {};  // no Windows Installer to ask: nothing is known to own it
+  }
+}
+
+std::wstring Owner(const InstalledProduct& product) {
+  return product.name + L" " + product.productCode;
+}
+
+int Execute(const Options& options, Output& output, Registry* registry, ShellNotifier* shell,
+            Installer* installer) {
   if (options.command == Command::New) {
     const NewFile file{options.file, options.icon.value_or(text::kNewDefaultIcon), options.verbs};
     return WriteNewFile(file, *options.outPath, options.force, output, registry);
@@ -151,7 +213,7 @@ int Execute(const Options& options, Output& output, Registry* registry, ShellNot
   if (options.command == Command::List) {
     if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
     try {
-      output.out += Utf8(ListText(*registry, options.scope, options.registryLines));
+      output.out += Utf8(ListText(*registry, options.scope, options.registryLines, installer));
     } catch (const RegistryReadError& failure) {
       return Error(output, kExitRegistryUnreadable,
                    text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
@@ -201,7 +263,10 @@ int Execute(const Options& options, Output& output, Registry* registry, ShellNot
     return kExitDone;
   }
 
+  if (options.command == Command::Package) return Package(options, definition, output, registry, installer);
+
   if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
+  const std::vector<InstalledProduct> owners = Owners(installer, definition, options.scope);
   if (options.command == Command::Status) {
     std::vector<std::wstring> differences;
     try {
@@ -212,9 +277,19 @@ int Execute(const Options& options, Output& output, Registry* registry, ShellNot
     }
     for (const std::wstring& other : others)
       output.err += Utf8(text::kWarningPrefix + std::wstring(text::kWarnOtherFolder) + other) + "\n";
+    for (const InstalledProduct& owner : owners)
+      output.err += Utf8(text::kNotePrefix + std::wstring(text::kOwnedBy) + Owner(owner)) + "\n";
     for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
     if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";
     return differences.empty() ? kExitDone : kExitDiffers;
+  }
+
+  if (options.command == Command::Remove && !owners.empty() && !options.force) {
+    for (const InstalledProduct& owner : owners) {
+      Error(output, kExitOwned, text::kOwnedBy + Owner(owner));
+      Error(output, kExitOwned, text::kOwnedRemoveHint + owner.productCode + L" /qn");
+    }
+    return Error(output, kExitOwned, text::kOwnedForce);
   }
 
   PrintedPlacement manual(output);
@@ -262,7 +337,8 @@ int Deliver(int status, const Output& output, OutputStream& out, OutputStream& e
   return status;
 }
 
-int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry, ShellNotifier* shell) {
+int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry, ShellNotifier* shell,
+        Installer* installer) {
   if (args.empty()) {
     output.err += Utf8(text::kUsage);
     return kExitUsage;
@@ -276,7 +352,7 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
     return kExitDone;
   }
   try {
-    return Execute(Parse(args), output, registry, shell);
+    return Execute(Parse(args), output, registry, shell, installer);
   } catch (const UsageError& error) {
     Error(output, kExitUsage, error.message);
     output.err += Utf8(text::kTryHelp) + "\n";

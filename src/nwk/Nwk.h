@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "NW_Core/NW_Core.h"
+#include "nwk/Package.h"
 
 namespace nw::nwk {
 
@@ -28,6 +29,8 @@ inline constexpr int kExitRegistryUnreadable = 7;
 inline constexpr int kExitCannotWrite = 8;
 // make or remove failed, and putting the registry back as it was failed too.
 inline constexpr int kExitNotRestored = 9;
+// remove: an installed package owns the folder (and --force was not given).
+inline constexpr int kExitOwned = 10;
 
 // How the bytes of standard output encode their text: UTF-8, or UTF-16LE
 // for an exported .reg file.
@@ -60,9 +63,10 @@ class FileStream final : public OutputStream {
 
 // Runs one command line (without the program's name). `registry` is null
 // where there is no registry, `shell` where there is no shell to tell of a
-// change that make or remove completed.
+// change that make or remove completed, `installer` where there is no Windows
+// Installer.
 int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry,
-        ShellNotifier* shell = nullptr);
+        ShellNotifier* shell = nullptr, Installer* installer = nullptr);
 
 // Writes what a run printed to the two streams and returns the exit status.
 // When standard output cannot take it all (a full disk, a closed pipe), the
@@ -139,8 +143,9 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::vector<std::wstring> RegistryLines(Registry& registry, RootKey root, const std::wstring& path);
 
 // The list command's report: every folder of this layout in the scope, with its
-// name, icon, verbs and placements, and with `withRegistry` its keys and values.
-std::wstring ListText(Registry& registry, Scope scope, bool withRegistry);
+// name, icon, verbs and placements, the installed packages that own it, and
+// with `withRegistry` its keys and values.
+std::wstring ListText(Registry& registry, Scope scope, bool withRegistry, Installer* installer = nullptr);
 // The registrations of the definition's CLSID, in either scope, under another
 // name than the definition's: "NAME" (key), one each.
 std::vector<std::wstring> OtherRegistrations(Registry& registry, const FolderDefinition& definition);

@@ -7,6 +7,7 @@ inline constexpr wchar_t kUsage[] =
     L"Usage: nwk COMMAND FILE [OPTIONS]\n"
     L"       nwk list [--user] [--reg]\n"
     L"       nwk new NAME -o FILE.nwk [--icon ICON] [--verb \"MENU;COMMAND;\"]... [--force]\n"
+    L"       nwk package FILE -o OUT.msi [--placement P] [--user] [--arch x86|x64] [--version X.Y.Z]\n"
     L"\n"
     L"Commands:\n"
     L"  new NAME       write a new settings file with a CLSID of its own (random, not yet registered)\n"
@@ -16,32 +17,37 @@ inline constexpr wchar_t kUsage[] =
     L"  make FILE      register the folder and place it, as \"Make Link\" does\n"
     L"  remove FILE    delete the class key and both namespace entries, as \"Remove Link\" does\n"
     L"  status FILE    compare the registry with the definition; exit 0 only when they match\n"
+    L"  package FILE   write a Windows Installer package that installs the folder as make does\n"
     L"\n"
     L"Options:\n"
     L"  --placement desktop|system|manual   where the folder goes (default: desktop)\n"
     L"  --user         the current user's registration (HKEY_CURRENT_USER), no administrator rights\n"
     L"  --remove       export: the .reg file that deletes the registration\n"
-    L"  -o OUT.reg     export: write to this file; new: the settings file to write\n"
+    L"  -o OUT         export: the .reg file to write; new: the settings file; package: the .msi file\n"
     L"  --icon ICON    new: the folder's icon (default: the shell's folder icon)\n"
     L"  --verb \"MENU;COMMAND;\"   new: a menu line, up to 20\n"
-    L"  --force        new: replace an existing file\n"
+    L"  --force        new: replace an existing file; remove: remove a folder an installed package owns\n"
+    L"  --arch x86|x64 package: the platform (default: that of this Windows)\n"
+    L"  --version X.Y.Z  package: its version (default 1.0.0); a later package replaces an earlier one\n"
     L"  --reg          list: the keys and values of each folder, as status reads them\n"
     L"  --help, --version\n"
     L"\n"
     L"Exit status: 0 done (status: the registry matches), 1 status: the registry differs,\n"
     L"2 wrong command line, 3 the file cannot be read, 4 the file is refused by the reader\n"
-    L"(new: the parts would not read back as given),\n"
+    L"(new: the parts would not read back as given; package: a text a package cannot install exactly),\n"
     L"5 the registry refused a change (make and remove then leave it as it was),\n"
-    L"6 no registry in this build,\n"
+    L"6 no registry (or, for package, no Windows Installer) in this build,\n"
     L"7 status: the registry cannot be read (access denied, for one),\n"
     L"8 the output cannot be written (-o, or standard output: a full disk, a closed pipe;\n"
     L"  new: the file exists and --force was not given),\n"
-    L"9 make or remove failed and the registry could not be put back either.\n";
+    L"9 make or remove failed and the registry could not be put back either,\n"
+    L"10 remove: an installed package owns the folder (uninstall it, or add --force).\n";
 
 inline constexpr wchar_t kVersionPrefix[] = L"nwk ";
 
 inline constexpr wchar_t kErrorPrefix[] = L"nwk: ";
 inline constexpr wchar_t kWarningPrefix[] = L"warning: ";
+inline constexpr wchar_t kNotePrefix[] = L"note: ";
 inline constexpr wchar_t kTryHelp[] = L"Try \"nwk --help\".";
 inline constexpr wchar_t kUnknownCommand[] = L"unknown command: ";
 inline constexpr wchar_t kUnknownOption[] = L"unknown option or extra argument: ";
@@ -105,6 +111,39 @@ inline constexpr wchar_t kRemoved[] = L"removed: ";
 inline constexpr wchar_t kManualHint[] =
     L"The CLSID is printed on standard output: name a new folder \"anything.{CLSID}\" to make the folder by "
     L"hand.";
+
+// package
+inline constexpr wchar_t kPackageManufacturer[] = L"Nookwayer";
+inline constexpr wchar_t kPackageTitle[] = L"Installation Database";
+inline constexpr wchar_t kPackageKeywords[] = L"Installer, Nookwayer, folder";
+inline constexpr wchar_t kPackageComments[] =
+    L"Registers a Nookwayer folder: its class, its verbs and its placement.";
+inline constexpr wchar_t kPackageNewerInstalled[] =
+    L"A newer package of this folder is installed already. Uninstall it first, or build this package with a "
+    L"higher --version.";
+inline constexpr wchar_t kPackageNeeds32Bit[] =
+    L"This package is for 32-bit Windows. On 64-bit Windows, install the x64 package of the folder "
+    L"(nwk package --arch x64).";
+inline constexpr wchar_t kPackageMissingOutput[] = L"package writes a file: give it with -o OUT.msi";
+inline constexpr wchar_t kBadArch[] = L"arch must be x86 or x64, not ";
+inline constexpr wchar_t kBadVersion[] = L"version must be X.Y.Z (X and Y up to 255, Z up to 65535), not ";
+inline constexpr wchar_t kNoInstaller[] =
+    L"this build has no Windows Installer: package runs only on Windows";
+inline constexpr wchar_t kPackageRefusedLine[] = L"a package cannot install line ";
+inline constexpr wchar_t kPackageRefusedOf[] = L" of ";
+inline constexpr wchar_t kPackageEmptyValue[] =
+    L"an empty text, which Windows Installer would leave out instead of writing it as an empty value";
+inline constexpr wchar_t kPackageEmptyName[] = L"an empty menu name, which would name the Shell key itself";
+inline constexpr wchar_t kPackageCodePage[] =
+    L"text outside ASCII that no code page of Windows Installer holds: this system's code page is ";
+inline constexpr wchar_t kPackageWritten[] = L"written: ";
+inline constexpr wchar_t kProductCode[] = L"ProductCode ";
+inline constexpr wchar_t kUpgradeCode[] = L"UpgradeCode ";
+inline constexpr wchar_t kOwnedBy[] = L"an installed package owns this folder: ";
+inline constexpr wchar_t kOwnedRemoveHint[] =
+    L"uninstall the package instead (a repair of it would bring the keys back): msiexec /x ";
+inline constexpr wchar_t kOwnedForce[] = L"nothing was changed; add --force to remove the keys all the same";
+inline constexpr wchar_t kListPackage[] = L"  package ";
 
 // status
 inline constexpr wchar_t kMatches[] = L"the registry holds exactly the definition's layout";

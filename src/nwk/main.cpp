@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "EasyReg/Win32Registry.h"
+#include "nwk/Win32Installer.h"
 #include "platform/DllSearch.h"
 #include "platform/Win32ShellNotifier.h"
 
@@ -68,8 +69,9 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<std::wstring> args(argv + 1, argv + argc);
   nw::Win32Registry registry;
   nw::Win32ShellNotifier shell;
+  nw::nwk::Win32Installer installer;
   nw::nwk::Output output;
-  const int status = nw::nwk::Run(args, output, &registry, &shell);
+  const int status = nw::nwk::Run(args, output, &registry, &shell, &installer);
   // To a console, text; to a file or a pipe, the bytes: UTF-8 text, or the
   // .reg file's UTF-16LE.
   nw::nwk::FileStream outFile(stdout), errFile(stderr);
