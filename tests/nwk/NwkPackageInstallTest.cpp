@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -232,6 +233,24 @@ TEST_F(NwkPackageInstall, TextsTheInstallerWouldReadAsFormattingArriveLiterally)
   EXPECT_EQ(Dump(), made);
   ASSERT_EQ(Uninstall(msi), 0u);
   EXPECT_EQ(Dump(), "||||||");
+}
+
+// A package that cannot be put where -o says is not left anywhere, half
+// written or whole, and an older file there stays as it was.
+TEST_F(NwkPackageInstall, AnUnwritablePackageLeavesNoFileBehind) {
+  const std::wstring file = Write("folder.nwk", Settings("Tools", "i.ico", kClsid5, "Open;a.exe;\r\n"));
+  fs::create_directories(dir_ / "taken.msi");
+  const std::wstring targets[] = {(dir_ / "missing" / "out.msi").wstring(), (dir_ / "taken.msi").wstring()};
+  for (const std::wstring& target : targets) {
+    SCOPED_TRACE(ToAnsi(target));
+    EXPECT_NE(Nwk({L"package", file, L"-o", target}, kExitCannotWrite).err.find("cannot write"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "taken.msi"));
+  std::vector<std::wstring> left;
+  for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().wstring());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::wstring>{L"folder.nwk", L"taken.msi"}));
 }
 
 TEST_F(NwkPackageInstall, AThirtyTwoBitPackageRefusesSixtyFourBitWindows) {
