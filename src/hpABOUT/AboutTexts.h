@@ -19,4 +19,11 @@ inline constexpr wchar_t kMailScheme[] = L"mailto:";
 inline constexpr wchar_t kMailSubjectField[] = L"?subject=";
 inline constexpr wchar_t kMailSubject[] = L"Program About Mail";
 
+// When a link cannot be opened: the message, and the link after it, which
+// the user can copy from the message (Ctrl+C copies its text).
+inline constexpr wchar_t kMessageTitle[] = L"Nookwayer";
+inline constexpr wchar_t kLinkNotOpened[] =
+    L"The link could not be opened. To follow it yourself, copy it from here (Ctrl+C copies this "
+    L"message):\r\n\r\n";
+
 }  // namespace nw::about::text

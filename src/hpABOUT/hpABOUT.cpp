@@ -16,6 +16,7 @@
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
 #include "platform/ShellOpen.h"
+#include "platform/Win32Services.h"
 #include "platform/Window.h"
 #include "platform/WindowProc.h"
 
@@ -375,12 +376,15 @@ void HpABOUT::lblINFO_MouseMove(int index) {
 }
 
 // The link goes to the shell as ANSI text, with no owner, verb, parameters or
-// directory. Whether the shell could open it is not looked at: the window
-// stays as it is either way.
+// directory. Where it cannot be opened, a message says so and shows the link,
+// to be copied; the window stays as it is either way.
 void HpABOUT::lblINFO_Click(int index) {
   const std::wstring target = about::LinkTarget(index);
   if (target.empty()) return;
-  ShellOpen(ToAnsi(target));
+  if (ShellOpen(ToAnsi(target))) return;
+  Win32MessageBox message;
+  message.SetOwner(hwnd_);
+  message.Show(about::text::kLinkNotOpened + target, about::text::kMessageTitle, kStyleInformation);
 }
 
 }  // namespace

@@ -142,18 +142,21 @@ bool Got(HRESULT result, const ComPtr<Interface>& reference) {
 // The desktop's shell opens the target in its own process: the desktop window
 // of the shell windows object, its browser, its view, the view's automation
 // object and that object's application, whose ShellExecute runs in the shell.
-bool OpenThroughDesktop(const std::string& ansiTarget) {
+// Up to the desktop's window, a failure means the shell could not be reached;
+// after it, that the shell was reached and did not do it.
+DesktopOpen OpenThroughDesktop(const std::string& ansiTarget) {
   using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+  constexpr DesktopOpen kUnreachable = DesktopOpen::Unreachable, kRefused = DesktopOpen::Refused;
   const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
   const auto coCreateInstance = FindFunction<CoCreateInstanceFn>(ole32, "CoCreateInstance");
   const Automation automation(LoadSystemLibrary(L"oleaut32.dll"));
-  if (coCreateInstance == nullptr || !automation.Complete()) return false;
+  if (coCreateInstance == nullptr || !automation.Complete()) return kUnreachable;
   std::wstring target;
   try {
     // As ShellExecuteA reads it: in the system's ANSI code page.
     target = FromAnsi(ansiTarget);
   } catch (const std::invalid_argument&) {
-    return false;
+    return kRefused;
   }
 
   // Declared first, so every reference below is released before COM goes.
@@ -162,7 +165,7 @@ bool OpenThroughDesktop(const std::string& ansiTarget) {
   if (!Got(coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                             windows.ReceiveVoid()),
            windows))
-    return false;
+    return kUnreachable;
   Variant location(automation);
   location->vt = VT_I4;
   location->lVal = CSIDL_DESKTOP;
@@ -173,24 +176,24 @@ bool OpenThroughDesktop(const std::string& ansiTarget) {
   if (windows->FindWindowSW(location.get(), root.get(), SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH,
                             desktop.Receive()) != S_OK ||
       !desktop)
-    return false;
+    return kUnreachable;
   ComPtr<IServiceProvider> services;
-  if (!Got(desktop->QueryInterface(IID_IServiceProvider, services.ReceiveVoid()), services)) return false;
+  if (!Got(desktop->QueryInterface(IID_IServiceProvider, services.ReceiveVoid()), services)) return kRefused;
   ComPtr<IShellBrowser> browser;
   if (!Got(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.ReceiveVoid()), browser))
-    return false;
+    return kRefused;
   ComPtr<IShellView> view;
-  if (!Got(browser->QueryActiveShellView(view.Receive()), view)) return false;
+  if (!Got(browser->QueryActiveShellView(view.Receive()), view)) return kRefused;
   ComPtr<IDispatch> background;
   if (!Got(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.ReceiveVoid()), background))
-    return false;
+    return kRefused;
   ComPtr<IShellFolderViewDual> folderView;
   if (!Got(background->QueryInterface(IID_IShellFolderViewDual, folderView.ReceiveVoid()), folderView))
-    return false;
+    return kRefused;
   ComPtr<IDispatch> application;
-  if (!Got(folderView->get_Application(application.Receive()), application)) return false;
+  if (!Got(folderView->get_Application(application.Receive()), application)) return kRefused;
   ComPtr<IShellDispatch2> shell;
-  if (!Got(application->QueryInterface(IID_IShellDispatch2, shell.ReceiveVoid()), shell)) return false;
+  if (!Got(application->QueryInterface(IID_IShellDispatch2, shell.ReceiveVoid()), shell)) return kRefused;
 
   const UniqueBstr file(automation.sysAllocString(target.c_str()), BstrFree{automation.sysFreeString});
   // No parameters, directory or verb (the default one): empty strings.
@@ -200,11 +203,16 @@ bool OpenThroughDesktop(const std::string& ansiTarget) {
   Variant show(automation);
   show->vt = VT_I4;
   show->lVal = SW_SHOWNORMAL;
-  if (!file || none->bstrVal == nullptr) return false;
+  if (!file || none->bstrVal == nullptr) return kRefused;
   // The variants go in by value and stay this program's to clear, so one
   // serves for all three empty arguments. Anything but S_OK is taken for a
-  // refusal (Wine answers S_FALSE where the shell could not open the target).
-  return shell->ShellExecute(file.get(), *none, *none, *none, *show) == S_OK;
+  // refusal (Wine answers S_FALSE where the shell could not open the target;
+  // a shell that goes away meanwhile, an RPC error).
+  return shell->ShellExecute(file.get(), *none, *none, *none, *show) == S_OK ? DesktopOpen::Opened : kRefused;
+}
+
+void AllowForeground() {
+  AllowSetForegroundWindow(ASFW_ANY);
 }
 
 }  // namespace
@@ -214,14 +222,23 @@ ShellOpenFunctions SystemShellOpenFunctions() {
   functions.elevated = ProcessIsElevated;
   functions.openThroughDesktop = OpenThroughDesktop;
   functions.openHere = OpenHere;
+  functions.allowForeground = AllowForeground;
   return functions;
 }
 
 bool ShellOpen(const std::string& ansiTarget, const ShellOpenFunctions& functions) {
-  if (functions.elevated != nullptr && functions.elevated() && functions.openThroughDesktop != nullptr &&
-      functions.openThroughDesktop(ansiTarget))
-    return true;
-  return functions.openHere != nullptr && functions.openHere(ansiTarget);
+  // Whoever opens it, the program it starts is not this process's child and
+  // would otherwise open behind this window.
+  if (functions.allowForeground != nullptr) functions.allowForeground();
+  const DesktopOpen desktop = functions.openThroughDesktop != nullptr
+                                  ? functions.openThroughDesktop(ansiTarget)
+                                  : DesktopOpen::Unreachable;
+  if (desktop == DesktopOpen::Opened) return true;
+  // A refusal stands: the shell that refused may have got as far as starting
+  // something, and this process would only try the same again.
+  if (desktop == DesktopOpen::Refused) return false;
+  const bool elevated = functions.elevated == nullptr || functions.elevated();
+  return !elevated && functions.openHere != nullptr && functions.openHere(ansiTarget);
 }
 
 }  // namespace nw

@@ -3,9 +3,9 @@
 // that imports them pays for loading them on every start. Once loaded, they
 // stay loaded until the program ends.
 //
-// The program runs with administrator rights, and a program it starts (the
-// browser or the mail program a link opens) would run with them too. So where
-// it runs elevated, the link goes to the desktop's shell, which runs with the
+// A program this one starts (the browser or the mail program a link opens)
+// would run with this program's rights, administrator's ones where it runs
+// elevated. So the link goes to the desktop's shell, which runs with the
 // user's own rights in a process of its own and starts that program itself.
 #pragma once
 
@@ -13,15 +13,29 @@
 
 namespace nw {
 
+// How far the desktop's shell got with a target.
+enum class DesktopOpen {
+  Opened,
+  // Reached, but it did not open the target: its handler failed, or the
+  // shell went away in the middle of the call (Explorer restarting).
+  Refused,
+  // There is no desktop shell to reach (a replacement shell, a crashed
+  // Explorer, no desktop in this session), or COM cannot reach it.
+  Unreachable,
+};
+
 // What opening a link takes: how to tell whether this process runs elevated,
-// and the two ways to open a target, each telling whether the shell took it.
+// the two ways to open a target, and letting the program the link starts come
+// to the foreground.
 struct ShellOpenFunctions {
   bool (*elevated)() = nullptr;
-  // Through the desktop's shell, in its process: false also where there is no
-  // such shell or any step of reaching it fails.
-  bool (*openThroughDesktop)(const std::string& ansiTarget) = nullptr;
-  // ShellExecuteA in this process.
+  // Through the desktop's shell, in its process.
+  DesktopOpen (*openThroughDesktop)(const std::string& ansiTarget) = nullptr;
+  // ShellExecuteA in this process: whether the shell took it.
   bool (*openHere)(const std::string& ansiTarget) = nullptr;
+  // AllowSetForegroundWindow(ASFW_ANY): the browser or mail program the link
+  // starts may then come to the front.
+  void (*allowForeground)() = nullptr;
 };
 // Those of this system: elevated per the process token (TokenElevation), the
 // desktop reached through its automation object (the ShellWindows object),
@@ -29,10 +43,12 @@ struct ShellOpenFunctions {
 ShellOpenFunctions SystemShellOpenFunctions();
 
 // Opens the target with its default action, as ShellExecuteA does with no
-// owner, verb, parameters or directory, shown normally: through the desktop's
-// shell where this process runs elevated, and here where it does not or the
-// desktop's shell cannot be reached or does not take it. Returns whether the
-// shell took it.
+// owner, verb, parameters or directory, shown normally. The desktop's shell
+// opens it, with the user's own rights; this process opens it itself only
+// where that shell cannot be reached at all and this process is not elevated
+// (what it starts would be elevated too). A process that cannot tell counts
+// as elevated. Returns whether the link was opened; the caller tells the user
+// when it was not.
 bool ShellOpen(const std::string& ansiTarget,
                const ShellOpenFunctions& functions = SystemShellOpenFunctions());
 

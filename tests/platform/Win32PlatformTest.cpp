@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -148,11 +149,13 @@ TEST(Win32Platform, TheShellLibrariesStayLoadedAfterALinkIsFollowed) {
   const ShellOpenFunctions system = SystemShellOpenFunctions();
   const struct {
     const char* way;
-    bool (*open)(const std::string&);
+    std::function<bool(const std::string&)> open;
     std::vector<const wchar_t*> libraries;
   } ways[] = {
       {"here", system.openHere, {L"shell32.dll", L"ole32.dll"}},
-      {"through the desktop", system.openThroughDesktop, {L"ole32.dll", L"oleaut32.dll"}},
+      {"through the desktop",
+       [&](const std::string& target) { return system.openThroughDesktop(target) == DesktopOpen::Opened; },
+       {L"ole32.dll", L"oleaut32.dll"}},
   };
   for (const auto& way : ways) {
     SCOPED_TRACE(way.way);
@@ -168,7 +171,8 @@ TEST(Win32Platform, TheShellLibrariesStayLoadedAfterALinkIsFollowed) {
   }
 }
 
-// What each way was asked to open, in order; and whether the process counts as elevated.
+// What each way was asked to open, in order, and whether the foreground was
+// given away first; and whether the process counts as elevated.
 std::vector<std::string> opened;
 bool Elevated() {
   return true;
@@ -176,13 +180,17 @@ bool Elevated() {
 bool NotElevated() {
   return false;
 }
-bool DesktopTakes(const std::string& target) {
+DesktopOpen DesktopTakes(const std::string& target) {
   opened.push_back("desktop " + target);
-  return true;
+  return DesktopOpen::Opened;
 }
-bool DesktopFails(const std::string& target) {
+DesktopOpen DesktopRefuses(const std::string& target) {
   opened.push_back("desktop " + target);
-  return false;
+  return DesktopOpen::Refused;
+}
+DesktopOpen NoDesktop(const std::string& target) {
+  opened.push_back("desktop " + target);
+  return DesktopOpen::Unreachable;
 }
 bool HereTakes(const std::string& target) {
   opened.push_back("here " + target);
@@ -192,12 +200,19 @@ bool HereFails(const std::string& target) {
   opened.push_back("here " + target);
   return false;
 }
+void AllowForeground() {
+  opened.push_back("foreground");
+}
 
-// An elevated program hands the link to the desktop's shell, and opens it
-// itself only where that fails; a program that is not elevated opens it
-// itself. Either way gets the target exactly as given.
-TEST(Win32Platform, AnElevatedProgramOpensLinksThroughTheDesktopAndFallsBackToItself) {
+// The desktop's shell opens every link; this program opens one itself only
+// where that shell cannot be reached at all and the program is not elevated,
+// so nothing it starts runs elevated. A refusal of the shell (a failed
+// handler, Explorer restarting mid-call) is never tried again here. The
+// foreground is given away before anything is opened, and each way gets the
+// target exactly as given.
+TEST(Win32Platform, LinksOpenThroughTheDesktopAndHereOnlyWhereThatIsSafe) {
   const std::string target = "mailto:someone@nookwayer.example?subject=Program About Mail \"%1\" \xE9";
+  const std::string desktop = "desktop " + target, here = "here " + target;
   struct Case {
     const char* what;
     ShellOpenFunctions functions;
@@ -205,23 +220,43 @@ TEST(Win32Platform, AnElevatedProgramOpensLinksThroughTheDesktopAndFallsBackToIt
     std::vector<std::string> opened;
   };
   const Case cases[] = {
-      {"elevated, the desktop takes it", {Elevated, DesktopTakes, HereTakes}, true, {"desktop " + target}},
-      {"elevated, the desktop cannot",
-       {Elevated, DesktopFails, HereTakes},
+      {"elevated, the desktop takes it",
+       {Elevated, DesktopTakes, HereTakes, AllowForeground},
        true,
-       {"desktop " + target, "here " + target}},
-      {"elevated, neither takes it",
-       {Elevated, DesktopFails, HereFails},
+       {desktop}},
+      {"elevated, the desktop refuses",
+       {Elevated, DesktopRefuses, HereTakes, AllowForeground},
        false,
-       {"desktop " + target, "here " + target}},
-      {"not elevated", {NotElevated, DesktopTakes, HereTakes}, true, {"here " + target}},
-      {"not elevated, the shell refuses", {NotElevated, DesktopTakes, HereFails}, false, {"here " + target}},
+       {desktop}},
+      {"elevated, no desktop", {Elevated, NoDesktop, HereTakes, AllowForeground}, false, {desktop}},
+      {"not elevated, the desktop takes it",
+       {NotElevated, DesktopTakes, HereTakes, AllowForeground},
+       true,
+       {desktop}},
+      {"not elevated, the desktop refuses",
+       {NotElevated, DesktopRefuses, HereTakes, AllowForeground},
+       false,
+       {desktop}},
+      {"not elevated, no desktop",
+       {NotElevated, NoDesktop, HereTakes, AllowForeground},
+       true,
+       {desktop, here}},
+      {"not elevated, no desktop, here fails",
+       {NotElevated, NoDesktop, HereFails, AllowForeground},
+       false,
+       {desktop, here}},
+      {"cannot tell whether elevated, no desktop",
+       {nullptr, NoDesktop, HereTakes, AllowForeground},
+       false,
+       {desktop}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     opened.clear();
     EXPECT_EQ(ShellOpen(target, c.functions), c.taken);
-    EXPECT_EQ(opened, c.opened);
+    std::vector<std::string> expected = {"foreground"};
+    expected.insert(expected.end(), c.opened.begin(), c.opened.end());
+    EXPECT_EQ(opened, expected);
   }
 }
 
@@ -258,10 +293,12 @@ TEST(Win32Platform, TheDesktopsShellStartsTheProgramOfALinkThroughTheDesktop) {
   const ShellOpenFunctions system = SystemShellOpenFunctions();
   const struct {
     const char* way;
-    bool (*open)(const std::string&);
+    std::function<bool(const std::string&)> open;
     std::wstring parent;
   } ways[] = {
-      {"through the desktop", system.openThroughDesktop, L"explorer.exe"},
+      {"through the desktop",
+       [&](const std::string& target) { return system.openThroughDesktop(target) == DesktopOpen::Opened; },
+       L"explorer.exe"},
       {"here", system.openHere, ThisProgram()},
   };
   for (const auto& way : ways) {
