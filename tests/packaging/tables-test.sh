@@ -12,10 +12,19 @@ expect Property $'^ProductName\tNookwayer$'
 expect Property $'^ProductVersion\t'"${version//./\\.}"'$'
 # The upgrade code never changes: a newer package finds and replaces an older one.
 expect Property $'^UpgradeCode\t\\{6E0F5B1C-2C7A-4D55-9A41-0B5A7C3E4D21\\}$'
-expect Upgrade $'^\\{6E0F5B1C-2C7A-4D55-9A41-0B5A7C3E4D21\\}\t\t'"${version//./\\.}"$'\t'
+# Up to this version, that one included (513: migrate features, maximum
+# included), so the other platform's package of the same version is replaced
+# too, not installed beside this one.
+expect Upgrade $'^\\{6E0F5B1C-2C7A-4D55-9A41-0B5A7C3E4D21\\}\t\t'"${version//./\\.}"$'\t\t513\t\tWIX_UPGRADE_DETECTED$'
+# Newer versions are only found, and stop the install.
+expect Upgrade $'^\\{6E0F5B1C-2C7A-4D55-9A41-0B5A7C3E4D21\\}\t'"${version//./\\.}"$'\t\t\t2\t\tWIX_DOWNGRADE_DETECTED$'
+expect LaunchCondition $'^NOT WIX_DOWNGRADE_DETECTED\t'
 expect InstallExecuteSequence $'^RemoveExistingProducts\t'
 # Per machine, into the Program Files folder of its bitness.
 expect Property $'^ALLUSERS\t1$'
+# Programs and Features shows the program's icon.
+expect Property $'^ARPPRODUCTICON\tnookwayer\.ico$'
+expect Icon $'^nookwayer\.ico\t'
 if [ "$arch" = x64 ]; then
   expect Directory $'^ProgramFiles64Folder\t'
   template="x64;1033"
