@@ -49,6 +49,48 @@ class ConsoleStream final : public nw::nwk::OutputStream {
   HANDLE console_;
 };
 
+// A file or a pipe gets text as Windows tools read it: lines ending in CR LF,
+// in the console's output code page (which "chcp" sets: "chcp 65001" makes it
+// UTF-8), or the OEM code page a console would have where there is none. A
+// character the code page lacks becomes "?", never a look-alike. A .reg file
+// (export without -o) goes as its own bytes.
+class RedirectedStream final : public nw::nwk::OutputStream {
+ public:
+  explicit RedirectedStream(std::FILE* file) : bytes_(file) {}
+  bool Write(const std::string& bytes, nw::nwk::Encoding encoding) override {
+    if (encoding == nw::nwk::Encoding::Utf16Le) return bytes_.Write(bytes, encoding);
+    return bytes_.Write(Encode(WithCrLf(nw::FromAnsi(bytes, nw::kUtf8))), encoding);
+  }
+
+ private:
+  static std::wstring WithCrLf(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) out += L'\r';
+      out += text[i];
+    }
+    return out;
+  }
+  static std::string Encode(const std::wstring& text) {
+    if (text.empty()) return {};
+    UINT codePage = GetConsoleOutputCP();
+    if (codePage == 0) codePage = GetOEMCP();
+    // UTF-8 and its kin take no flags and hold every character.
+    const DWORD flags = codePage == CP_UTF8 || codePage == CP_UTF7 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* substitute = flags == 0 ? nullptr : "?";
+    const int size = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(codePage, flags, text.data(), size, nullptr, 0, substitute, nullptr);
+    if (length <= 0) return nw::Utf8(text);  // a code page Windows cannot write: UTF-8 then
+    std::string out(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, flags, text.data(), size, out.data(), length, substitute, nullptr);
+    return out;
+  }
+
+  nw::nwk::FileStream bytes_;
+};
+
 // The console behind a standard handle, or null when it is a file or a pipe.
 HANDLE ConsoleOf(DWORD standardHandle) {
   HANDLE handle = GetStdHandle(standardHandle);
@@ -72,9 +114,9 @@ int wmain(int argc, wchar_t** argv) {
   nw::nwk::Win32Installer installer;
   nw::nwk::Output output;
   const int status = nw::nwk::Run(args, output, &registry, &shell, &installer);
-  // To a console, text; to a file or a pipe, the bytes: UTF-8 text, or the
-  // .reg file's UTF-16LE.
-  nw::nwk::FileStream outFile(stdout), errFile(stderr);
+  // To a console, text; to a file or a pipe, text in the console's code page,
+  // or the .reg file's UTF-16LE.
+  RedirectedStream outFile(stdout), errFile(stderr);
   std::unique_ptr<ConsoleStream> outConsole, errConsole;
   if (HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE)) outConsole = std::make_unique<ConsoleStream>(console);
   if (HANDLE console = ConsoleOf(STD_ERROR_HANDLE)) errConsole = std::make_unique<ConsoleStream>(console);

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -128,6 +129,79 @@ INSTANTIATE_TEST_SUITE_P(
         // Папка
         ConsoleCase{"Cp1251", 1251, "\xCF\xE0\xEF\xEA\xE0", L"\u041F\u0430\u043F\u043A\u0430"}),
     [](const testing::TestParamInfo<ConsoleCase>& info) { return std::string(info.param.name); });
+
+// Text to a file or a pipe: what Windows tools read there, CR LF line ends in
+// the console's output code page (the OEM one where there is no console),
+// with a character the code page lacks shown as "?", never as a look-alike.
+// The name is "Café €" in the settings file's code page 1252.
+TEST(NwkRedirected, TextGoesInTheConsolesCodePageWithCrLf) {
+  if (GetACP() != 1252)
+    GTEST_SKIP() << "the settings file here is in code page 1252, this process's is " << GetACP();
+  const fs::path dir =
+      fs::temp_directory_path() / ("nwk-redirected-" + std::to_string(GetCurrentProcessId()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "folder.nwk", std::ios::binary)
+      << "Hollowpine's Nookway v1_[A1]\r\nname=Caf\xE9 \x80\r\nicon=i\r\nclsid5=0000E2E0C0C1\r\nOpen;x;\r\n";
+  const struct {
+    const char* what;
+    UINT codePage;  // 0: no console at all
+    std::string name;
+  } cases[] = {
+      {"437", 437, "Caf\x82 ?"},
+      {"932", 932, "Caf? ?"},
+      {"65001", 65001, "Caf\xC3\xA9 \xE2\x82\xAC"},
+      {"no console: the OEM code page", 0, GetOEMCP() == 437 ? "Caf\x82 ?" : ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.name.empty()) continue;  // an OEM code page this table does not know
+    std::string out, err;
+    {
+      const OwnConsole console;
+      ASSERT_TRUE(console.ok());
+      if (c.codePage != 0) {
+        ASSERT_TRUE(SetConsoleOutputCP(c.codePage));
+      }
+      SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+      const fs::path outFile = dir / "out.txt", errFile = dir / "err.txt";
+      {
+        const UniqueHandle outHandle(CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                                 CREATE_ALWAYS, 0, nullptr));
+        const UniqueHandle errHandle(CreateFileW(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                                 CREATE_ALWAYS, 0, nullptr));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = outHandle.get();
+        startup.hStdError = errHandle.get();
+        // show prints the name; the refused placement is echoed on standard error.
+        std::wstring commandLine =
+            L"\"" + WindowsPathOf(NWK_EXE) + L"\" show \"" + (dir / "folder.nwk").wstring() + L"\"";
+        for (int run = 0; run < 2; ++run) {
+          if (run == 1)
+            commandLine = L"\"" + WindowsPathOf(NWK_EXE) + L"\" export \"" + (dir / "folder.nwk").wstring() +
+                          L"\" --placement \"Caf\u00E9 \u20AC\"";
+          PROCESS_INFORMATION process{};
+          ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                     c.codePage == 0 ? DETACHED_PROCESS : 0, nullptr, nullptr, &startup,
+                                     &process));
+          const UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
+          ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+        }
+      }
+      std::ifstream outIn(outFile, std::ios::binary), errIn(errFile, std::ios::binary);
+      out.assign(std::istreambuf_iterator<char>(outIn), {});
+      err.assign(std::istreambuf_iterator<char>(errIn), {});
+    }
+    EXPECT_NE(out.find("Name:    " + c.name + "\r\n"), std::string::npos) << testing::PrintToString(out);
+    EXPECT_NE(err.find("not " + c.name + "\r\n"), std::string::npos) << testing::PrintToString(err);
+    for (const std::string* text : {&out, &err})
+      for (std::size_t at = text->find('\n'); at != std::string::npos; at = text->find('\n', at + 1))
+        EXPECT_TRUE(at > 0 && (*text)[at - 1] == '\r') << "a bare line feed at " << at;
+  }
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+}
 
 }  // namespace
 }  // namespace nw::nwk
