@@ -15,6 +15,7 @@
 #include "nwk/Win32Installer.h"
 #include "platform/AnsiText.h"
 #include "support/Kit.h"
+#include "support/Processes.h"
 #include "support/RegistryDump.h"
 
 namespace nw::nwk {
@@ -27,29 +28,10 @@ const std::string kClsid = "{0000000D-CF0D-D10A-A240-" + kClsid5 + "}";
 const std::string kNeighbour5 = "0000E2E0A0D2";
 const std::string kNeighbour = "{0000000D-CF0D-D10A-A240-" + kNeighbour5 + "}";
 
-// The msiexec of the system's own architecture: a 64-bit package is the
-// 64-bit installer's to write.
-const wchar_t* Msiexec() {
-  BOOL wow64 = FALSE;
-  IsWow64Process(GetCurrentProcess(), &wow64);
-  return wow64 ? L"C:\\windows\\sysnative\\msiexec.exe" : L"C:\\windows\\system32\\msiexec.exe";
-}
-
-// Runs msiexec with the arguments and returns its exit code.
+// Runs msiexec of the system's own architecture (a 64-bit package is the
+// 64-bit installer's to write) and returns its exit code.
 DWORD RunMsiexec(const std::wstring& arguments) {
-  std::wstring command = L"msiexec.exe " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(Msiexec(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return GetLastError() | 0x80000000u;
-  WaitForSingleObject(process.hProcess, 120000);
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
+  return test::RunAndWait(test::NativeSystemProgram(L"msiexec.exe"), L"msiexec.exe " + arguments, 120000);
 }
 
 std::string Settings(const std::string& name, const std::string& icon, const std::string& clsid5,
@@ -243,7 +225,8 @@ TEST_F(NwkPackageInstall, AnUnwritablePackageLeavesNoFileBehind) {
   const std::wstring targets[] = {(dir_ / "missing" / "out.msi").wstring(), (dir_ / "taken.msi").wstring()};
   for (const std::wstring& target : targets) {
     SCOPED_TRACE(ToAnsi(target));
-    EXPECT_NE(Nwk({L"package", file, L"-o", target}, kExitCannotWrite).err.find("cannot write"), std::string::npos);
+    EXPECT_NE(Nwk({L"package", file, L"-o", target}, kExitCannotWrite).err.find("cannot write"),
+              std::string::npos);
   }
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   EXPECT_TRUE(fs::is_directory(dir_ / "taken.msi"));

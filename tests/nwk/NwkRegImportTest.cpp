@@ -15,6 +15,7 @@
 #include "nwk/Nwk.h"
 #include "platform/AnsiText.h"
 #include "support/Kit.h"
+#include "support/Processes.h"
 #include "support/RegReader.h"
 #include "support/RegistryDump.h"
 
@@ -30,27 +31,13 @@ const std::vector<std::pair<RootKey, std::string>> kLocations = test::FolderKeys
 // reg.exe deletes "[-KEY]" sections in its own view whatever /reg:64 says, so
 // the removal file goes through the 64-bit program).
 const wchar_t kOwnReg[] = L"C:\\windows\\system32\\reg.exe";
-const wchar_t* Reg64() {
-  BOOL wow64 = FALSE;
-  IsWow64Process(GetCurrentProcess(), &wow64);
-  return wow64 ? L"C:\\windows\\sysnative\\reg.exe" : kOwnReg;
+std::wstring Reg64() {
+  return test::NativeSystemProgram(L"reg.exe");
 }
 
 // Runs "reg import FILE /reg:64" and returns its exit code.
-DWORD RegImport(const wchar_t* program, const fs::path& file) {
-  std::wstring command = L"reg.exe import \"" + file.wstring() + L"\" /reg:64";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return GetLastError() | 0x80000000u;
-  WaitForSingleObject(process.hProcess, 30000);
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
+DWORD RegImport(const std::wstring& program, const fs::path& file) {
+  return test::RunAndWait(program, L"reg.exe import \"" + file.wstring() + L"\" /reg:64");
 }
 
 class NwkRegImport : public testing::Test {

@@ -8,23 +8,17 @@ set -uo pipefail
 prefix="$1" msi="$2" older="$3" version="$4" arch="$5" probe="$6" build_nwk="$7"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../../cmake/wine-env.sh" "$prefix"
+. "$here/programs.sh"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-# Wine's tools end their lines in CR LF.
-win() { nw_wine "$@" 2>/dev/null | tr -d '\r'; }
-query() { win reg query "$@" /reg:64; }
-has_key() { nw_wine reg query "$1" /reg:64 >/dev/null 2>&1; }
 
 if [ "$arch" = x64 ]; then folder='C:\Program Files\Nookwayer'; else folder='C:\Program Files (x86)\Nookwayer'; fi
 unix_folder="$(nw_wine winepath -u "$folder" 2>/dev/null | tr -d '\r')"
-environment='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
-uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 scratch="$(mktemp -d)"
 mkdir -p "$scratch/with blank"
 probe_file="$scratch/with blank/probe folder.nwk"
 printf "Hollowpine's Nookway v1_[A1]\r\nname=Opened Through The Shell\r\nicon=shell32.dll,3\r\nclsid5=0000D0C1A7E5\r\nOpen;notepad.exe;\r\n" >"$probe_file"
 probe_class='HKLM\Software\Classes\CLSID\{0000000D-CF0D-D10A-A240-0000D0C1A7E5}'
-path_before="$(query "$environment" /v PATH | sed -n 's/^ *PATH *REG_EXPAND_SZ *//p')"
 
 cleanup() {
   nw_wine msiexec /x "$(nw_winpath "$msi")" /qn >/dev/null 2>&1
@@ -34,22 +28,6 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
-
-# Our entries in Programs and Features, which lists the products of both
-# registry views: "VERSION" lines, one per product.
-entries() {
-  local view key
-  for view in 64 32; do
-    for key in $(win reg query "$uninstall" /reg:$view | grep -o '{[0-9A-F-]*}$'); do
-      win reg query "$uninstall\\$key" /v DisplayName /reg:$view | grep -q 'REG_SZ *Nookwayer$' &&
-        win reg query "$uninstall\\$key" /v DisplayVersion /reg:$view | sed -n 's/^ *DisplayVersion *REG_SZ *//p'
-    done
-  done
-}
-
-restore_path() {
-  nw_wine reg add "$environment" /v PATH /t REG_EXPAND_SZ /d "$path_before" /f >/dev/null 2>&1
-}
 
 nw_wine msiexec /i "$(nw_winpath "$msi")" /qn || fail "installing the package failed"
 [ "$(entries)" = "$version" ] || fail "after the install, Programs and Features lists: $(entries | tr '\n' ' ')"
@@ -96,9 +74,7 @@ query "$environment" /v PATH | grep -qi 'Nookwayer' && fail "the PATH still name
 [ -z "$(entries)" ] || fail "Programs and Features still lists: $(entries | tr '\n' ' ')"
 has_key "$probe_class" || fail "removal took the folder a user registered: $(query "$probe_class" 2>&1)"
 
-# Wine's msiexec takes the folder out of the PATH but leaves its separator,
-# and Wine then searches no further than an empty entry: the value found is
-# put back before the next install.
+# The PATH value found is put back before the next install.
 restore_path
 
 # An older version first; the package then replaces it: one entry, and

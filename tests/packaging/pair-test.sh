@@ -9,39 +9,20 @@ set -uo pipefail
 prefix="$1" x64="$2" x86="$3" version="$4"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/../../cmake/wine-env.sh" "$prefix"
+. "$here/programs.sh"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-win() { nw_wine "$@" 2>/dev/null | tr -d '\r'; }
-query() { win reg query "$@" /reg:64; }
-has_key() { nw_wine reg query "$1" /reg:64 >/dev/null 2>&1; }
 
 [ -f "$x86" ] || { echo "FAIL: no x86 package at $x86: build the i686 preset first" >&2; exit 1; }
-environment='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
-uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-path_before="$(query "$environment" /v PATH | sed -n 's/^ *PATH *REG_EXPAND_SZ *//p')"
 folder64="$(win winepath -u 'C:\Program Files\Nookwayer')"
 folder32="$(win winepath -u 'C:\Program Files (x86)\Nookwayer')"
 
-# Wine's msiexec takes the folder out of the PATH but leaves its separator,
-# after which Wine searches no further: the value found is put back.
-restore_path() { nw_wine reg add "$environment" /v PATH /t REG_EXPAND_SZ /d "$path_before" /f >/dev/null 2>&1; }
 cleanup() {
   nw_wine msiexec /x "$(nw_winpath "$x64")" /qn >/dev/null 2>&1
   nw_wine msiexec /x "$(nw_winpath "$x86")" /qn >/dev/null 2>&1
   restore_path
 }
 trap cleanup EXIT
-
-# Our entries in Programs and Features, of both registry views: "VERSION" lines.
-entries() {
-  local view key
-  for view in 64 32; do
-    for key in $(win reg query "$uninstall" /reg:$view | grep -o '{[0-9A-F-]*}$'); do
-      win reg query "$uninstall\\$key" /v DisplayName /reg:$view | grep -q 'REG_SZ *Nookwayer$' &&
-        win reg query "$uninstall\\$key" /v DisplayVersion /reg:$view | sed -n 's/^ *DisplayVersion *REG_SZ *//p'
-    done
-  done
-}
 
 # installed FIRST SECOND: SECOND installed over FIRST leaves SECOND alone.
 installed() {
