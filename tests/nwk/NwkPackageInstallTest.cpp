@@ -205,6 +205,9 @@ TEST_F(NwkPackageInstall, TextsTheInstallerWouldReadAsFormattingArriveLiterally)
   for (const std::string& text : hostile) verbs += text + ";" + text + ";\r\n";
   // A backslash belongs in commands only: in a menu name it would nest keys.
   verbs += "Escaped;[\\[] [\\]];\r\n";
+  // A menu name that makes the longest key path the registry's ANSI functions
+  // take (259 characters), over the 255 of the Registry table's usual Key column.
+  verbs += std::string(184, 'v') + ";long;\r\n";
   const std::wstring file =
       Write("hostile.nwk", Settings("[ProductName] {x} #1", "#%SystemRoot%\\x.ico", kClsid5, verbs));
   const std::string made = Made(file, {});
