@@ -266,7 +266,11 @@ int Execute(const Options& options, Output& output, Registry* registry, ShellNot
   if (options.command == Command::Package) return Package(options, definition, output, registry, installer);
 
   if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
-  const std::vector<InstalledProduct> owners = Owners(installer, definition, options.scope);
+  // Only status and remove ask Windows Installer, which is slow to load: make
+  // does not need to know.
+  const std::vector<InstalledProduct> owners = options.command == Command::Make
+                                                   ? std::vector<InstalledProduct>{}
+                                                   : Owners(installer, definition, options.scope);
   if (options.command == Command::Status) {
     std::vector<std::wstring> differences;
     try {

@@ -239,6 +239,17 @@ TEST_F(NwkPackageInstall, AnUnwritablePackageLeavesNoFileBehind) {
   EXPECT_EQ(left, (std::vector<std::wstring>{L"folder.nwk", L"taken.msi"}));
 }
 
+// Windows Installer is slow to load, and make has nothing to ask it: only
+// package, status, remove and list load it.
+TEST_F(NwkPackageInstall, MakeLeavesWindowsInstallerUnloaded) {
+  if (GetModuleHandleW(L"msi.dll") != nullptr) GTEST_SKIP() << "another test of this process loaded it";
+  const std::wstring file = Write("folder.nwk", Settings("Tools", "i.ico", kClsid5, "Open;a.exe;\r\n"));
+  Nwk({L"make", file});
+  EXPECT_EQ(GetModuleHandleW(L"msi.dll"), nullptr);
+  Nwk({L"status", file});
+  EXPECT_NE(GetModuleHandleW(L"msi.dll"), nullptr);
+}
+
 TEST_F(NwkPackageInstall, AThirtyTwoBitPackageRefusesSixtyFourBitWindows) {
   const std::wstring file = Write("folder.nwk", Settings("Tools", "i.ico", kClsid5, "Open;a.exe;\r\n"));
   const std::wstring msi = Package(file, "x86.msi", {L"--arch", L"x86"});
