@@ -116,7 +116,7 @@ std::wstring FreeDrive() {
 // A drive made as `subst` makes one (DefineDosDeviceW): its target is the
 // folder, and a path on it becomes the path in that folder, which opens.
 // Wine's files do not follow such a drive, so the file is reached through the
-// folder only.
+// folder only (and Wine 8's own subst.exe makes no drive at all).
 TEST(Win32Elevation, ASubstDriveBecomesTheFolderItStandsFor) {
   const CurrentFolder folder;
   const std::wstring target = folder.path().wstring();
@@ -152,14 +152,16 @@ TEST(Win32Elevation, TheElevatedStartAsksTheShellForRunasAndEndsAsTheProgramEnds
   struct Case {
     const char* name;
     DWORD shellError;
-    DWORD exitCode;  // of the started process, where one is started
+    bool process;    // the shell hands back a process
+    DWORD exitCode;  // with which it ends
     ElevatedRun expected;
   };
   const Case cases[] = {
-      {"it ends well", ERROR_SUCCESS, 0, {ElevatedRun::Outcome::Exited, 0}},
-      {"it ends with a status", ERROR_SUCCESS, 42, {ElevatedRun::Outcome::Exited, 42}},
-      {"the prompt declined", ERROR_CANCELLED, 0, {ElevatedRun::Outcome::Declined, 0}},
-      {"the program missing", ERROR_FILE_NOT_FOUND, 0, {ElevatedRun::Outcome::NotStarted, 0}},
+      {"it ends well", ERROR_SUCCESS, true, 0, {ElevatedRun::Outcome::Exited, 0}},
+      {"it ends with a status", ERROR_SUCCESS, true, 42, {ElevatedRun::Outcome::Exited, 42}},
+      {"started with no process to wait for", ERROR_SUCCESS, false, 0, {ElevatedRun::Outcome::Exited, 0}},
+      {"the prompt declined", ERROR_CANCELLED, false, 0, {ElevatedRun::Outcome::Declined, 0}},
+      {"the program missing", ERROR_FILE_NOT_FOUND, false, 0, {ElevatedRun::Outcome::NotStarted, 0}},
   };
   const std::wstring file = L"C:\\Program Files\\Nookwayer\\nookwayer.exe";
   const std::wstring parameters = L"--elevated \"\\\\fileserver\\tools\\my tools.nwk\"";
@@ -167,8 +169,8 @@ TEST(Win32Elevation, TheElevatedStartAsksTheShellForRunasAndEndsAsTheProgramEnds
     SCOPED_TRACE(c.name);
     g_shellCalls.clear();
     g_shellError = c.shellError;
-    g_startedProcess = c.shellError == ERROR_SUCCESS ? StartProcessEndingWith(c.exitCode) : nullptr;
-    if (c.shellError == ERROR_SUCCESS) {
+    g_startedProcess = c.process ? StartProcessEndingWith(c.exitCode) : nullptr;
+    if (c.process) {
       ASSERT_NE(g_startedProcess, nullptr);
     }
     const ElevatedRun run = Win32Elevation(RecordingShellExecuteEx).RunElevated(file, parameters);
