@@ -154,6 +154,8 @@ LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Labels and the read-only boxes sit on the button face.
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case kWmGetDpiScaledSize:
+      return AnswerDpiScaledSize(wParam, lParam, kClientWidth, kClientHeight, kWindowStyle, 0);
     case WM_DPICHANGED:
       ApplyLayout(HIWORD(wParam));
       TakeSuggestedRect(hwnd_, lParam);

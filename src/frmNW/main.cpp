@@ -8,6 +8,7 @@
 #include "EasyReg/Win32Registry.h"
 #include "frmNW/frmNW.h"
 #include "platform/DllSearch.h"
+#include "platform/Win32Elevation.h"
 #include "platform/Win32Services.h"
 #include "platform/Win32ShellNotifier.h"
 
@@ -22,10 +23,17 @@ void __verbose_terminate_handler() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   nw::RestrictDllSearch();
+  // Started without administrator rights by a user who can have them, the
+  // program runs as an elevated copy of itself and ends as that copy ends.
+  nw::Win32Elevation elevation;
+  const nw::Start start =
+      nw::StartWithRights(nw::Win32CommandLine().ArgumentText(), elevation, nw::SettingsPath);
+  if (start.exitStatus) return *start.exitStatus;
+
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  nw::Win32CommandLine commandLine;
+  nw::FixedCommandLine commandLine(start.argumentText);
   nw::Win32MessageBox messageBox;
   nw::Win32Clipboard clipboard;
   nw::Win32Program program;

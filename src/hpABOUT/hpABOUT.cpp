@@ -118,6 +118,8 @@ class HpABOUT {
   void lblINFO_Click(int index);
 
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  // Without an owner it would get a task bar button of its own.
+  DWORD ExStyle() const { return kWindowExStyle | (owner_ != nullptr ? 0 : WS_EX_TOOLWINDOW); }
 
   HINSTANCE instance_;
   HWND owner_;
@@ -175,10 +177,9 @@ bool HpABOUT::LoadPictures(UINT dpi) {
 
 void HpABOUT::ShowModal() {
   RegisterClassOnce();
-  // Made on the owner's monitor, so that it is laid out for the DPI it has
-  // there; without an owner it would get a task bar button of its own.
+  // Made on the owner's monitor, so that it is laid out for the DPI it has there.
   const RECT monitor = MonitorRectOf(owner_);
-  const DWORD exStyle = kWindowExStyle | (owner_ != nullptr ? 0 : WS_EX_TOOLWINDOW);
+  const DWORD exStyle = ExStyle();
   CreateWindowExW(exStyle, about::kWindowClass, L"", kWindowStyle, (monitor.left + monitor.right) / 2,
                   (monitor.top + monitor.bottom) / 2, 0, 0, owner_, nullptr, instance_, this);
   if (hwnd_ == nullptr) throw std::runtime_error("cannot create the about window");
@@ -243,6 +244,8 @@ LRESULT HpABOUT::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     // Alt+F4 arrives here through the default window procedure.
     case WM_CLOSE: Unload(); return 0;
+    case kWmGetDpiScaledSize:
+      return AnswerDpiScaledSize(wParam, lParam, kClientWidth, kClientHeight, kWindowStyle, ExStyle());
     case WM_DPICHANGED:
       ApplyLayout(HIWORD(wParam));
       TakeSuggestedRect(hwnd_, lParam);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace nw {
 
@@ -16,6 +17,16 @@ class CommandLine {
   virtual ~CommandLine() = default;
   // Everything after the program's own name, as one string; empty when nothing was given.
   virtual std::wstring ArgumentText() = 0;
+};
+
+// A command line read before: its text as it was then.
+class FixedCommandLine final : public CommandLine {
+ public:
+  explicit FixedCommandLine(std::wstring text) : text_(std::move(text)) {}
+  std::wstring ArgumentText() override { return text_; }
+
+ private:
+  std::wstring text_;
 };
 
 class MessageBoxService {

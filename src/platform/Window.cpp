@@ -63,6 +63,13 @@ void TakeSuggestedRect(HWND window, LPARAM suggested) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+LRESULT AnswerDpiScaledSize(WPARAM dpi, LPARAM size, int widthTwips, int heightTwips, DWORD style,
+                            DWORD exStyle) {
+  const RECT frame = WindowRectFor(widthTwips, heightTwips, static_cast<UINT>(dpi), style, exStyle);
+  *reinterpret_cast<SIZE*>(size) = SIZE{frame.right - frame.left, frame.bottom - frame.top};
+  return TRUE;
+}
+
 UniqueFont MessageFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;

@@ -51,6 +51,18 @@ void LayoutControls(HWND parent, std::span<const ControlRow> rows, UINT dpi,
 // For WM_DPICHANGED: takes the window rectangle Windows suggests for the new DPI.
 void TakeSuggestedRect(HWND window, LPARAM suggested);
 
+// WM_GETDPISCALEDSIZE, sent on Windows 10 1703 and later (the headers for
+// Windows 7 leave it out).
+inline constexpr UINT kWmGetDpiScaledSize = 0x02E4;
+// Answers WM_GETDPISCALEDSIZE for a window whose client area measures
+// widthTwips x heightTwips: the size of the whole window at the new DPI (wParam)
+// goes into the SIZE at lParam, and WM_DPICHANGED then suggests that size.
+// Windows' own answer scales the old size, frame and all, and misses the client
+// area by a pixel or two, as captions and frames do not grow with the DPI
+// exactly. Returns TRUE: the size was given.
+LRESULT AnswerDpiScaledSize(WPARAM dpi, LPARAM size, int widthTwips, int heightTwips, DWORD style,
+                            DWORD exStyle);
+
 // The system's message font at a DPI.
 UniqueFont MessageFont(UINT dpi);
 // A font of a face at a size in hundredths of a point, at a DPI.

@@ -340,6 +340,21 @@ TEST_F(MainWindow, EmptyCommandLineShowsOnlyTheGuardMessageAndEnds) {
   EXPECT_TRUE(Ended(2));
 }
 
+// Under Wine the program runs elevated, as from an administrator's prompt: it
+// opens its own window at once. Started as the elevated copy it would start
+// otherwise, it reads the quoted path after the copy's mark.
+TEST_F(MainWindow, ElevatedItRunsAtOnceAndAsTheElevatedCopyItReadsThePathAfterTheMark) {
+  const std::wstring file = WriteFile(kHeader + kVerbs);
+  for (const std::wstring& arguments : {L"\"" + file + L"\"", L"--elevated \"" + file + L"\""}) {
+    HWND window = StartWith(arguments);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(TextOf(Item(window, kTxtName)), L"Tools & More");
+    EXPECT_TRUE(MessageBoxesOf(process_->Id()).empty());
+    PressKey(window, VK_ESCAPE);
+    EXPECT_TRUE(Ended(0));
+  }
+}
+
 // The names of a key's subkeys, or "(missing)".
 std::string SubkeyNames(Registry& registry, RootKey root, const std::string& path) {
   UniqueKey key(registry);

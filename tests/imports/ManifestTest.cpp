@@ -20,8 +20,7 @@ struct Program {
 
 std::vector<Program> Programs() {
   return {
-      {"nookwayer.exe", L"Z:" NW_NOOKWAYER_EXE, "requireAdministrator",
-       L"Creates a registry link (desktop/system)"},
+      {"nookwayer.exe", L"Z:" NW_NOOKWAYER_EXE, "asInvoker", L"Creates a registry link (desktop/system)"},
       {"nwk.exe", L"Z:" NW_NWK_EXE, "asInvoker",
        L"Shows, exports, makes and removes Nookwayer folder definitions"},
   };

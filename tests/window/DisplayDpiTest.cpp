@@ -1,6 +1,8 @@
 // Both windows at 96, 120, 144 and 192 DPI, in this program's own process:
 // every fixed caption fits its control in the font the control holds, the
-// fonts grow with the DPI, and every picture is drawn at the size of its box.
+// fonts grow with the DPI, every picture is drawn at the size of its box, and
+// the size each window asks for at a DPI (WM_GETDPISCALEDSIZE, which Wine 8
+// never sends itself) is the size it has when shown at that DPI.
 //
 // Wine takes the display's DPI when a process starts, so each DPI runs this
 // program again (the tests of DISABLED_AtTheDisplayDpi, which an ordinary run
@@ -23,6 +25,7 @@
 #include "hpABOUT/resource.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
+#include "platform/Window.h"
 #include "support/Fakes.h"
 
 namespace nw::test {
@@ -171,6 +174,21 @@ SIZE PictureSizeOf(HICON icon) {
   return ShapeOf(icon).size;
 }
 
+// The window as shown at the display DPI: its client area is its table's size
+// in twips at that DPI, and WM_GETDPISCALEDSIZE for that DPI gives exactly its
+// size, which a move to a monitor of that DPI then gives it (WM_DPICHANGED).
+void ExpectScaledSizeIsTheShownSize(HWND window, UINT dpi, int widthTwips, int heightTwips) {
+  RECT client, frame;
+  GetClientRect(window, &client);
+  GetWindowRect(window, &frame);
+  EXPECT_EQ(client.right, Scale(widthTwips, dpi));
+  EXPECT_EQ(client.bottom, Scale(heightTwips, dpi));
+  SIZE answered{-1, -1};
+  EXPECT_EQ(SendMessageW(window, kWmGetDpiScaledSize, dpi, reinterpret_cast<LPARAM>(&answered)), TRUE);
+  EXPECT_EQ(answered.cx, frame.right - frame.left);
+  EXPECT_EQ(answered.cy, frame.bottom - frame.top);
+}
+
 // Seven eighths of a height: a font made smaller so that its captions fit may
 // lose a pixel or two, one that kept its 96-DPI size loses more.
 int MostOf(int pixels) {
@@ -219,6 +237,9 @@ TEST(DISABLED_AtTheDisplayDpi, MainWindowCaptionsFitAndItsLogoFillsItsBox) {
   EXPECT_EQ(box.right, Scale(480, dpi));
   EXPECT_EQ(picture.cx, box.right);
   EXPECT_EQ(picture.cy, box.bottom);
+
+  form.Show();
+  ExpectScaledSizeIsTheShownSize(form.hwnd(), dpi, 6495, 3000);
   form.Unload();
   // The window's end asks the thread to quit: this thread has more to show.
   MSG quit;
@@ -272,6 +293,7 @@ bool Green(DWORD pixel) {
 
 // What the about window shows at the display DPI, looked at once it is open.
 void LookAtTheAboutWindow(HWND about, UINT dpi) {
+  ExpectScaledSizeIsTheShownSize(about, dpi, 4290, 2475);
   ExpectCaptionsFit(about, dpi, [dpi](HWND) { return MostOf(MulDiv(825, static_cast<int>(dpi), 7200)); });
 
   // Each picture fills its box: the close image's bright corner is the box's
