@@ -1,5 +1,6 @@
 #include "platform/AnsiText.h"
 
+#include <cstdint>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -275,6 +276,28 @@ std::string Utf16Le(std::wstring_view text) {
     }
   });
   return out;
+}
+
+std::wstring FromUtf16Le(std::string_view bytes) {
+  std::wstring text;
+  auto unit = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                      (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+  };
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t c = unit(i);
+    if constexpr (sizeof(wchar_t) == 4) {
+      if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+        const std::uint32_t low = unit(i + 2);
+        if (low >= 0xDC00 && low < 0xE000) {
+          c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+          i += 2;
+        }
+      }
+    }
+    text += static_cast<wchar_t>(c);
+  }
+  return text;
 }
 
 }  // namespace nw

@@ -53,5 +53,8 @@ std::size_t Utf16Length(std::wstring_view text);
 // Windows and UTF-32 elsewhere; both give the same bytes.
 std::string Utf8(std::wstring_view text);
 std::string Utf16Le(std::wstring_view text);
+// UTF-16LE bytes as Unicode text: a pair of surrogates is one character, a
+// lone surrogate stays as it is, an odd last byte is no character.
+std::wstring FromUtf16Le(std::string_view bytes);
 
 }  // namespace nw
