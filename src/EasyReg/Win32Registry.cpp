@@ -236,11 +236,15 @@ class WideKey {
   HKEY key_ = nullptr;
 };
 
-// Deletes the key a handle (opened with DELETE) stands for, as ZwDeleteKey
-// does in ntdll: the one documented call that deletes a key by its handle.
-// RegDeleteKeyEx and RegDeleteTree open the key by its name, without
-// REG_OPTION_OPEN_LINK, and so act on the key a link names, never on the
-// link. Looked up at run time, so the programs import nothing from ntdll.
+// Deletes the key a handle (opened with DELETE) stands for: NtDeleteKey, the
+// user-mode name of ZwDeleteKey, the one documented call that deletes a key by
+// its handle. RegDeleteKeyEx "opens the subkey with the DELETE access right",
+// without REG_OPTION_OPEN_LINK, and an open of a link without that option
+// gets the key the link names; so RegDeleteKeyEx on a link deletes that key
+// (when it has no subkeys) and leaves the link, and RegDeleteTree deletes that
+// key with its whole tree (both measured so under Wine 8). Looked up at run
+// time, so the programs import nothing from ntdll, which every process has
+// loaded.
 long DeleteOpenKey(HKEY key) {
   using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
   using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(LONG);
