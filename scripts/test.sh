@@ -56,9 +56,16 @@ full_suites() {
 }
 nw_wine_display "$prefix" full_suites "$prefix"
 
-# The code-page cases again, in the locales whose ANSI code pages are 932 and
-# 1251: under Wine a process's code page follows LANG. Each locale gets a
-# wineserver of its own, so no Wine process of one locale serves the next.
+# The code-page cases again, in locales whose ANSI code pages are 932, 1251 and
+# UTF-8 (65001): under Wine 8 a process's code page follows its locale (LANG).
+# Wine writes it into the prefix's Nls\CodePage values when a session starts
+# in another locale than the last, and takes no code page from them (an ACP of
+# 65001 written there leaves GetACP at 1252). hi_IN has no ANSI code page of its own, so Wine
+# gives it UTF-8, as Windows 10 (1903 and later) does with "Use Unicode UTF-8
+# for worldwide language support"; that locale is built into the build folder
+# (LOCPATH) and the system's locales stay as they are. Each locale gets a
+# wineserver of its own, so no Wine process of one locale serves the next, and
+# the prefix gets its code-page values back afterwards.
 code_page_cases() {
   local codepage="$1" status=0
   for preset in $(nw_runnable_arches); do
@@ -67,14 +74,49 @@ code_page_cases() {
   return $status
 }
 
-for run in "ja_JP.UTF-8 932" "ru_RU.UTF-8 1251"; do
-  read -r locale codepage <<<"$run"
+# The prefix's code-page values ("NAME VALUE" lines on standard output), and
+# putting such lines back.
+nls='HKLM\System\CurrentControlSet\Control\Nls\CodePage'
+code_page_values() {
+  (
+    . cmake/wine-env.sh "$prefix"
+    for name in ACP OEMCP MACCP; do
+      env -u DISPLAY "${NW_WINE[@]}" reg query "$nls" /v "$name" /reg:64 2>/dev/null |
+        tr -d '\r' | awk -v name="$name" '$1 == name { print name, $3 }'
+    done
+    timeout 30 wineserver -w || wineserver -k
+  )
+}
+put_code_page_values() {
+  (
+    . cmake/wine-env.sh "$prefix"
+    while read -r name value; do
+      env -u DISPLAY "${NW_WINE[@]}" reg add "$nls" /v "$name" /t REG_SZ /d "$value" /f /reg:64 </dev/null >/dev/null 2>&1
+    done
+    timeout 30 wineserver -w || wineserver -k
+  )
+}
+
+locales="$root/build/locale"
+if [ ! -d "$locales/hi_IN.UTF-8" ]; then
+  mkdir -p "$locales"
+  localedef -i hi_IN -f UTF-8 "$locales/hi_IN.UTF-8" >/dev/null ||
+    { echo "test: cannot build the hi_IN.UTF-8 locale (localedef, package locales)" >&2; exit 1; }
+fi
+
+saved_code_pages="$(code_page_values)"
+code_page_status=0
+for run in "ja_JP.UTF-8 932" "ru_RU.UTF-8 1251" "hi_IN.UTF-8 65001 $locales"; do
+  read -r locale codepage locpath <<<"$run"
   (
     unset LC_ALL
     export LANG="$locale" NW_EXPECTED_ACP="$codepage"
+    [ -z "$locpath" ] || export LOCPATH="$locpath"
     nw_wine_display "$prefix" code_page_cases "$codepage"
-  )
+  ) || code_page_status=1
 done
+put_code_page_values <<<"$saved_code_pages"
+[ "$code_page_status" -eq 0 ] || exit 1
 
 # Said last, where it is seen.
 [ "$NW_RUNS_32BIT" = yes ] || echo "$NW_I686_SKIPPED"

@@ -112,22 +112,23 @@ void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,
   const std::string parent = ToAnsi(parentPath, registry.AnsiCodePage());
   const std::string subkey = ToAnsi(subkeyName, registry.AnsiCodePage());
   UniqueKey key(registry);
-  long rc = registry.OpenKey(RootHandle(root), parent, kAccess, key.put());
+  long rc = registry.OpenKeyWide(RootHandle(root), parentPath, 0, kAccess, key.put());
   if (rc == kErrorFileNotFound) return;  // no parent, so nothing below it either
   if (rc != kErrorSuccess) throw RegistryError(Describe("open", parent), rc);
   {
+    // As itself: a link by that name is there even when the key it names is not.
     UniqueKey existing(registry);
-    rc = registry.OpenKey(key.get(), subkey, kAccess, existing.put());
+    rc = registry.OpenKeyWide(key.get(), subkeyName, kRegOptionOpenLink, kAccess, existing.put());
     if (rc == kErrorFileNotFound) return;  // already gone
     if (rc != kErrorSuccess) throw RegistryError(Describe("open", parent + "\\" + subkey), rc);
   }
   // From here on the key exists, so every refusal, "not found" included, is a failure.
-  if (rc = DeleteTree(registry, key.get(), subkey, kAccess); rc != kErrorSuccess)
+  if (rc = registry.DeleteTree(key.get(), subkeyName, kAccess); rc != kErrorSuccess)
     throw RegistryError(Describe("delete", parent + "\\" + subkey), rc);
 }
 
 long DeleteTree(Registry& registry, KeyHandle parent, std::string_view subkey, std::uint32_t access) {
-  return registry.DeleteTree(parent, subkey, access);
+  return registry.DeleteTree(parent, FromAnsi(subkey, registry.AnsiCodePage()), access);
 }
 
 }  // namespace nw

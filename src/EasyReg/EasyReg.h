@@ -53,12 +53,15 @@ std::vector<std::uint8_t> ValueBytes(long type, const ValueData& data, CodePage 
 // ValueBytes does before any registry call.
 long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& valueName, long type,
                     const ValueData& data);
-// Deletes the named subkey of the parent with everything below it. A subkey or
-// parent that does not exist is already gone; an empty subkey name is refused.
+// Deletes the named subkey of the parent with everything below it, through
+// the wide-character entry points. A subkey or parent that does not exist is
+// already gone; an empty subkey name is refused. A link by that name, or in
+// the tree, is deleted; the key it names stays.
 void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,
                const std::wstring& subkeyName);
 
-// Deletes subkey of parent and everything below it, deepest keys first.
+// Deletes subkey of parent (named in the code page) and everything below it,
+// deepest keys first; a link in the tree is deleted, not followed.
 long DeleteTree(Registry& registry, KeyHandle parent, std::string_view subkey, std::uint32_t access);
 
 }  // namespace nw

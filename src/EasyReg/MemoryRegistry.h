@@ -1,10 +1,15 @@
-// A registry held in memory that answers like the Windows registry: names come
-// in an ANSI code page and are held, split and compared as Unicode text, so a
-// double-byte character never counts as two or splits at a trail byte; key
-// names match in any letter case and keep the case they were created with, a create
-// makes every missing key on its path, a key with subkeys cannot be deleted,
-// values keep their type and exact bytes, no lasting key is created below a
-// volatile one, and handles to deleted keys stop working.
+// A registry held in memory that answers like the Windows registry: names and
+// text are held as Windows holds them, in Unicode, and the ANSI entry points
+// convert them with the code page as Windows does (names are split and
+// compared as Unicode text, so a double-byte character never counts as two or
+// splits at a trail byte; text values are UTF-16LE, read and written through
+// the ANSI calls in the code page, so both kinds of call agree on every
+// value); key names match in any letter case and keep the case they were
+// created with, a create makes every missing key on its path, a key with
+// subkeys cannot be deleted, values keep their type and exact bytes, no
+// lasting key is created below a volatile one, a link is followed on the way
+// (links name keys of the machine's hive, \Registry\Machine\...; any other
+// target is not found), and handles to deleted keys stop working.
 //
 // It has no HKEY_CLASSES_ROOT. That root is a view: Windows merges the user's
 // classes over the machine's and may write to either, Wine shows the
@@ -46,11 +51,24 @@ class MemoryRegistry final : public Registry {
   long EnumKey(KeyHandle key, std::uint32_t index, std::string& name) override;
   long EnumValue(KeyHandle key, std::uint32_t index, std::string& name) override;
   long DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
-  long DeleteTree(KeyHandle parent, std::string_view subkey, std::uint32_t access) override;
   long CloseKey(KeyHandle key) override;
   CodePage AnsiCodePage() const override { return codePage_; }
 
-  // Every call made so far that changes or opens a key (reads are not journaled).
+  long CreateKeyWide(KeyHandle base, std::wstring_view path, std::uint32_t options, std::uint32_t access,
+                     KeyHandle& key) override;
+  long OpenKeyWide(KeyHandle base, std::wstring_view path, std::uint32_t options, std::uint32_t access,
+                   KeyHandle& key) override;
+  long SetValueWide(KeyHandle key, std::wstring_view name, long type,
+                    const std::vector<std::uint8_t>& data) override;
+  long DeleteValueWide(KeyHandle key, std::wstring_view name) override;
+  long QueryValueWide(KeyHandle key, std::wstring_view name, long& type,
+                      std::vector<std::uint8_t>& data) override;
+  long EnumKeyWide(KeyHandle key, std::uint32_t index, std::wstring& name) override;
+  long EnumValueWide(KeyHandle key, std::uint32_t index, std::wstring& name) override;
+  long DeleteTree(KeyHandle parent, std::wstring_view subkey, std::uint32_t access) override;
+
+  // Every call made so far that changes or opens a key (reads are not
+  // journaled), through either kind of entry point; names in the code page.
   const std::vector<Call>& Journal() const { return journal_; }
   void ClearJournal() { journal_.clear(); }
   // Called before each journaled call; a non-zero answer makes that call fail
@@ -70,7 +88,7 @@ class MemoryRegistry final : public Registry {
   struct Value {
     std::wstring name;
     long type;
-    std::vector<std::uint8_t> data;
+    std::vector<std::uint8_t> data;  // text as UTF-16LE
   };
   // Names in the order the registry lists them: by their lower-case UTF-16 units.
   using Folded = std::u16string;
@@ -80,6 +98,7 @@ class MemoryRegistry final : public Registry {
     Node* parent = nullptr;
     bool deleted = false;
     bool isVolatile = false;
+    bool isLink = false;
     std::map<Folded, std::shared_ptr<Node>> children;  // by folded name
     std::vector<Value> values;                         // by folded name
   };
@@ -88,9 +107,30 @@ class MemoryRegistry final : public Registry {
     std::uint32_t access;
   };
 
-  long Create(KeyHandle base, std::string_view path, std::uint32_t access, bool isVolatile, KeyHandle& key);
+  // How a path is walked: whether missing keys are made, and what the last
+  // key is made as or opened as.
+  struct Walk {
+    bool create = false;
+    std::uint32_t options = 0;
+  };
+  // A path as the ANSI entry points take it (at most 260 characters), or as the wide ones do.
+  enum class Entry { Ansi, Wide };
+
+  long CreateAt(KeyHandle base, std::wstring_view path, Entry entry, std::uint32_t options,
+                std::uint32_t access, KeyHandle& key);
+  long OpenAt(KeyHandle base, std::wstring_view path, Entry entry, std::uint32_t options,
+              std::uint32_t access, KeyHandle& key);
+  long Find(std::shared_ptr<Node> node, std::vector<std::wstring> parts, const Walk& walk,
+            std::shared_ptr<Node>& found);
+  bool LinkTarget(const Node& link, std::vector<std::wstring>& parts) const;
+  long SetValueOf(KeyHandle key, std::wstring_view name, long type, const std::vector<std::uint8_t>& data);
+  long DeleteValueOf(KeyHandle key, std::wstring_view name);
+  long QueryValueOf(KeyHandle key, std::wstring_view name, long& type, std::vector<std::uint8_t>& data);
+  long EnumKeyOf(KeyHandle key, std::uint32_t index, std::wstring& name);
+  long EnumValueOf(KeyHandle key, std::uint32_t index, std::wstring& name);
   long Resolve(KeyHandle base, std::shared_ptr<Node>& node, std::uint32_t need) const;
-  long SplitPath(std::string_view path, std::vector<std::wstring>& parts) const;
+  long SplitPath(std::wstring_view path, Entry entry, std::vector<std::wstring>& parts) const;
+  std::string Ansi(std::wstring_view text) const { return ToAnsi(text, codePage_); }
   static Folded Fold(std::wstring_view name);
   long Journaled(const Call& call);
   long Read(const Call& call) const { return injectRead ? injectRead(call) : kErrorSuccess; }

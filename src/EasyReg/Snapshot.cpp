@@ -5,15 +5,15 @@
 namespace nw {
 namespace {
 
-std::string Join(const std::string& path, const std::string& name) {
-  return path.empty() ? name : path + "\\" + name;
+std::wstring Join(const std::wstring& path, const std::wstring& name) {
+  return path.empty() ? name : path + L"\\" + name;
 }
 
-// Lists a key's value or subkey names with `list` (EnumValue or EnumKey).
+// Lists a key's value or subkey names with `list` (EnumValueWide or EnumKeyWide).
 template <typename List>
-long Names(KeyHandle key, List list, std::vector<std::string>& names) {
+long Names(KeyHandle key, List list, std::vector<std::wstring>& names) {
   for (std::uint32_t index = 0;; ++index) {
-    std::string name;
+    std::wstring name;
     const long rc = list(key, index, name);
     if (rc == kErrorNoMoreItems) return kErrorSuccess;
     if (rc != kErrorSuccess) return rc;
@@ -21,40 +21,72 @@ long Names(KeyHandle key, List list, std::vector<std::string>& names) {
   }
 }
 
-long ValueNames(Registry& registry, KeyHandle key, std::vector<std::string>& names) {
+long ValueNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
   return Names(
-      key, [&](KeyHandle k, std::uint32_t i, std::string& n) { return registry.EnumValue(k, i, n); }, names);
+      key, [&](KeyHandle k, std::uint32_t i, std::wstring& n) { return registry.EnumValueWide(k, i, n); },
+      names);
 }
 
-long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::string>& names) {
+long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
   return Names(
-      key, [&](KeyHandle k, std::uint32_t i, std::string& n) { return registry.EnumKey(k, i, n); }, names);
+      key, [&](KeyHandle k, std::uint32_t i, std::wstring& n) { return registry.EnumKeyWide(k, i, n); },
+      names);
 }
 
-// Reads the open key `key`, named `path` from the root, with all below it.
-KeySnapshot ReadKey(Registry& registry, KeyHandle key, const std::string& name, const std::string& path) {
-  auto refuse = [&](long rc) { return RegistryError("read " + path, rc); };
-  KeySnapshot snapshot{name, {}, {}};
-  std::vector<std::string> names;
-  if (long rc = ValueNames(registry, key, names); rc != kErrorSuccess) throw refuse(rc);
-  for (std::string& valueName : names) {
+// Whether the key `name` below `parent`, open as itself in `key`, is a
+// registry link. A link holds a kSymbolicLinkValue of type kRegLink (which an
+// ordinary key may hold as well), and an open by its name reaches not the
+// link but the key that value names, or nothing where that is gone.
+long IsLink(Registry& registry, KeyHandle parent, const std::wstring& name, KeyHandle key, bool& link) {
+  link = false;
+  long type = 0;
+  std::vector<std::uint8_t> target;
+  long rc = registry.QueryValueWide(key, kSymbolicLinkValue, type, target);
+  if (rc == kErrorFileNotFound || (rc == kErrorSuccess && type != kRegLink)) return kErrorSuccess;
+  if (rc != kErrorSuccess) return rc;
+  UniqueKey reached(registry);
+  rc = registry.OpenKeyWide(parent, name, 0, kReadRights, reached.put());
+  if (rc == kErrorFileNotFound) {
+    link = true;
+    return kErrorSuccess;
+  }
+  if (rc != kErrorSuccess) return rc;
+  long reachedType = 0;
+  std::vector<std::uint8_t> reachedTarget;
+  rc = registry.QueryValueWide(reached.get(), kSymbolicLinkValue, reachedType, reachedTarget);
+  if (rc != kErrorSuccess && rc != kErrorFileNotFound) return rc;
+  link = rc == kErrorFileNotFound || reachedType != type || reachedTarget != target;
+  return kErrorSuccess;
+}
+
+// Reads the key `name` below the open key `parent`, open as itself in `key`
+// and named `path` from the root, with all below it.
+KeySnapshot ReadKey(Registry& registry, KeyHandle parent, KeyHandle key, const std::wstring& name,
+                    const std::wstring& path) {
+  const CodePage codePage = registry.AnsiCodePage();
+  auto refuse = [&](const std::wstring& where, long rc) {
+    return RegistryError("read " + ToAnsi(where, codePage), rc);
+  };
+  KeySnapshot snapshot{name, false, {}, {}};
+  if (long rc = IsLink(registry, parent, name, key, snapshot.link); rc != kErrorSuccess)
+    throw refuse(path, rc);
+  std::vector<std::wstring> names;
+  if (long rc = ValueNames(registry, key, names); rc != kErrorSuccess) throw refuse(path, rc);
+  for (std::wstring& valueName : names) {
     ValueSnapshot value{std::move(valueName), 0, {}};
-    if (long rc = registry.QueryValue(key, value.name, value.type, value.data); rc != kErrorSuccess)
-      throw refuse(rc);
+    if (long rc = registry.QueryValueWide(key, value.name, value.type, value.data); rc != kErrorSuccess)
+      throw refuse(path, rc);
     snapshot.values.push_back(std::move(value));
   }
   names.clear();
-  if (long rc = SubkeyNames(registry, key, names); rc != kErrorSuccess) throw refuse(rc);
-  for (const std::string& subkeyName : names) {
+  if (long rc = SubkeyNames(registry, key, names); rc != kErrorSuccess) throw refuse(path, rc);
+  for (const std::wstring& subkeyName : names) {
     UniqueKey subkey(registry);
-    const std::string subkeyPath = Join(path, subkeyName);
-    const long rc = registry.OpenKey(key, subkeyName, kAccess, subkey.put());
-    if (rc == kErrorFileNotFound) {
-      snapshot.subkeys.push_back({subkeyName, {}, {}, true});
-      continue;
-    }
-    if (rc != kErrorSuccess) throw RegistryError("read " + subkeyPath, rc);
-    snapshot.subkeys.push_back(ReadKey(registry, subkey.get(), subkeyName, subkeyPath));
+    const std::wstring subkeyPath = Join(path, subkeyName);
+    if (long rc = registry.OpenKeyWide(key, subkeyName, kRegOptionOpenLink, kAccess, subkey.put());
+        rc != kErrorSuccess)
+      throw refuse(subkeyPath, rc);
+    snapshot.subkeys.push_back(ReadKey(registry, key, subkey.get(), subkeyName, subkeyPath));
   }
   return snapshot;
 }
@@ -62,17 +94,14 @@ KeySnapshot ReadKey(Registry& registry, KeyHandle key, const std::string& name, 
 // Compares names as the registry does: in any letter case.
 class SameName {
  public:
-  SameName(const Registry& registry, const std::string& name)
-      : codePage_(registry.AnsiCodePage()), folded_(Fold(name)) {}
-  bool operator()(const std::string& other) const { return Fold(other) == folded_; }
+  explicit SameName(const std::wstring& name) : folded_(FoldCase(name)) {}
+  bool operator()(const std::wstring& other) const { return FoldCase(other) == folded_; }
   template <typename Named>
   bool operator()(const Named& other) const {
     return (*this)(other.name);
   }
 
  private:
-  std::wstring Fold(const std::string& name) const { return FoldCase(FromAnsi(name, codePage_)); }
-  CodePage codePage_;
   std::wstring folded_;
 };
 
@@ -81,51 +110,60 @@ class Restorer {
   Restorer(Registry& registry, RootKey root) : registry_(registry), root_(root) {}
 
   // Puts back the key `snapshot` below the open key `parent`.
-  void Key(KeyHandle parent, const KeySnapshot& snapshot, const std::string& path) {
+  void Key(KeyHandle parent, const KeySnapshot& snapshot, const std::wstring& path) {
     UniqueKey key(registry_);
-    if (registry_.CreateKey(parent, snapshot.name, kAccess, key.put()) != kErrorSuccess) return Left(path);
+    // What stands there now, opened as itself: a key of the other kind (a link
+    // where a key was, or a key where a link was) goes first.
+    long rc = registry_.OpenKeyWide(parent, snapshot.name, kRegOptionOpenLink, kAccess, key.put());
+    if (rc == kErrorSuccess) {
+      bool link = false;
+      if (IsLink(registry_, parent, snapshot.name, key.get(), link) != kErrorSuccess) return Left(path);
+      if (link != snapshot.link) {
+        key.reset();
+        if (registry_.DeleteTree(parent, snapshot.name, kAccess) != kErrorSuccess) return Left(path);
+        rc = kErrorFileNotFound;
+      }
+    }
+    if (rc == kErrorFileNotFound)
+      rc = registry_.CreateKeyWide(parent, snapshot.name, snapshot.link ? kRegOptionCreateLink : 0, kAccess,
+                                   key.put());
+    if (rc != kErrorSuccess) return Left(path);
 
-    std::vector<std::string> names;
+    std::vector<std::wstring> names;
     if (ValueNames(registry_, key.get(), names) != kErrorSuccess) {
       Left(path);
     } else {
-      for (const std::string& name : names)
-        if (std::none_of(snapshot.values.begin(), snapshot.values.end(), SameName(registry_, name)) &&
-            registry_.DeleteValue(key.get(), name) != kErrorSuccess)
+      for (const std::wstring& name : names)
+        if (std::none_of(snapshot.values.begin(), snapshot.values.end(), SameName(name)) &&
+            registry_.DeleteValueWide(key.get(), name) != kErrorSuccess)
           Left(Join(path, name));
     }
     for (const ValueSnapshot& value : snapshot.values)
-      if (registry_.SetValue(key.get(), value.name, value.type, value.data) != kErrorSuccess)
+      if (registry_.SetValueWide(key.get(), value.name, value.type, value.data) != kErrorSuccess)
         Left(Join(path, value.name));
 
     names.clear();
     if (SubkeyNames(registry_, key.get(), names) != kErrorSuccess) {
       Left(path);
     } else {
-      for (const std::string& name : names)
-        if (std::none_of(snapshot.subkeys.begin(), snapshot.subkeys.end(), SameName(registry_, name)))
+      for (const std::wstring& name : names)
+        if (std::none_of(snapshot.subkeys.begin(), snapshot.subkeys.end(), SameName(name)))
           Gone(key.get(), name, Join(path, name));
     }
-    for (const KeySnapshot& subkey : snapshot.subkeys) {
-      if (!subkey.unreadable) {
-        Key(key.get(), subkey, Join(path, subkey.name));
-      } else if (std::none_of(names.begin(), names.end(), SameName(registry_, subkey.name))) {
-        Left(Join(path, subkey.name));  // gone, and what it held is not known
-      }
-    }
+    for (const KeySnapshot& subkey : snapshot.subkeys) Key(key.get(), subkey, Join(path, subkey.name));
   }
 
   // Deletes the key `name` below the open key `parent`; one already gone is done.
-  void Gone(KeyHandle parent, const std::string& name, const std::string& path) {
-    const long rc = DeleteTree(registry_, parent, name, kAccess);
+  void Gone(KeyHandle parent, const std::wstring& name, const std::wstring& path) {
+    const long rc = registry_.DeleteTree(parent, name, kAccess);
     if (rc != kErrorSuccess && rc != kErrorFileNotFound) Left(path);
   }
+
+  void Left(const std::wstring& path) { left.push_back({root_, ToAnsi(path, registry_.AnsiCodePage())}); }
 
   std::vector<Unrestored> left;
 
  private:
-  void Left(const std::string& path) { left.push_back({root_, path}); }
-
   Registry& registry_;
   RootKey root_;
 };
@@ -134,34 +172,41 @@ class Restorer {
 
 TreeSnapshot TakeSnapshot(Registry& registry, RootKey root, const std::wstring& parentPath,
                           const std::wstring& name) {
-  const CodePage codePage = registry.AnsiCodePage();
-  TreeSnapshot snapshot{root, ToAnsi(parentPath, codePage), ToAnsi(name, codePage), std::nullopt};
-  const std::string path = Join(snapshot.parent, snapshot.name);
-  // The parent first, then the key by its name, as deleting it does: the two
-  // paths may each be within the registry's limits where the whole is not.
+  TreeSnapshot snapshot{root, parentPath, name, std::nullopt};
+  const std::wstring path = Join(parentPath, name);
+  // The parent first, then the key by its name, as deleting it does; the key
+  // as itself, so a link there is read as the link it is.
   UniqueKey parent(registry), key(registry);
-  long rc = registry.OpenKey(RootHandle(root), snapshot.parent, kAccess, parent.put());
-  if (rc == kErrorSuccess) rc = registry.OpenKey(parent.get(), snapshot.name, kAccess, key.put());
+  long rc = registry.OpenKeyWide(RootHandle(root), parentPath, 0, kAccess, parent.put());
+  if (rc == kErrorSuccess)
+    rc = registry.OpenKeyWide(parent.get(), name, kRegOptionOpenLink, kAccess, key.put());
   if (rc == kErrorFileNotFound) return snapshot;
-  if (rc != kErrorSuccess) throw RegistryError("read " + path, rc);
-  snapshot.key = ReadKey(registry, key.get(), snapshot.name, path);
+  if (rc != kErrorSuccess) throw RegistryError("read " + ToAnsi(path, registry.AnsiCodePage()), rc);
+  snapshot.key = ReadKey(registry, parent.get(), key.get(), name, path);
   return snapshot;
 }
 
 std::vector<Unrestored> RestoreSnapshot(Registry& registry, const TreeSnapshot& snapshot) {
   Restorer restore(registry, snapshot.root);
-  const std::string path = Join(snapshot.parent, snapshot.name);
+  const std::wstring path = Join(snapshot.parent, snapshot.name);
   UniqueKey parent(registry);
   if (!snapshot.key) {
     // It was not there: whatever is there now goes.
-    const long rc = registry.OpenKey(RootHandle(snapshot.root), snapshot.parent, kAccess, parent.put());
+    const long rc =
+        registry.OpenKeyWide(RootHandle(snapshot.root), snapshot.parent, 0, kAccess, parent.put());
     if (rc == kErrorFileNotFound) return {};
-    if (rc != kErrorSuccess) return {{snapshot.root, path}};
+    if (rc != kErrorSuccess) {
+      restore.Left(path);
+      return restore.left;
+    }
     restore.Gone(parent.get(), snapshot.name, path);
     return restore.left;
   }
-  if (registry.CreateKey(RootHandle(snapshot.root), snapshot.parent, kAccess, parent.put()) != kErrorSuccess)
-    return {{snapshot.root, path}};
+  if (registry.CreateKeyWide(RootHandle(snapshot.root), snapshot.parent, 0, kAccess, parent.put()) !=
+      kErrorSuccess) {
+    restore.Left(path);
+    return restore.left;
+  }
   restore.Key(parent.get(), *snapshot.key, path);
   return restore.left;
 }

@@ -1,6 +1,10 @@
 // A registry tree read before a command changes it, and put back exactly when
 // the command fails: keys that were not there are deleted, keys that were get
-// back their values (type and bytes) and subkeys, and nothing else stays.
+// back their values (type and bytes) and subkeys, and nothing else stays. It
+// is read and written through the wide-character entry points, so every name
+// and every value comes back as it was, whatever its characters; each key is
+// read as itself, so a registry link in the tree is kept, and put back, as a
+// link, and the key it names is no part of the tree.
 #pragma once
 
 #include <optional>
@@ -12,25 +16,24 @@
 
 namespace nw {
 
-// Names are as the registry lists them, in its ANSI code page.
+// Names are as the registry holds them; text values as their UTF-16LE bytes.
 struct ValueSnapshot {
-  std::string name;
+  std::wstring name;
   long type = 0;
   std::vector<std::uint8_t> data;
 };
 struct KeySnapshot {
-  std::string name;
+  std::wstring name;
+  // A registry link: its values (its kSymbolicLinkValue among them) are its own.
+  bool link = false;
   std::vector<ValueSnapshot> values;
   std::vector<KeySnapshot> subkeys;
-  // A subkey another program named in characters this code page lacks: it is
-  // listed, but cannot be opened by that name, so only its presence is known.
-  bool unreadable = false;
 };
 // The key `name` below `parent` under `root`, or no key at all.
 struct TreeSnapshot {
   RootKey root = 0;
-  std::string parent;
-  std::string name;
+  std::wstring parent;
+  std::wstring name;
   std::optional<KeySnapshot> key;
 };
 
@@ -39,7 +42,8 @@ struct TreeSnapshot {
 TreeSnapshot TakeSnapshot(Registry& registry, RootKey root, const std::wstring& parentPath,
                           const std::wstring& name);
 
-// A key, or a value (its key's path, a backslash and its name), that could not be put back.
+// A key, or a value (its key's path, a backslash and its name), that could not
+// be put back; named in the registry's ANSI code page.
 struct Unrestored {
   RootKey root = 0;
   std::string path;

@@ -36,10 +36,12 @@ bool IsClsidGroup(std::wstring_view value) {
 }
 
 // A menu name is registered as the name of one key: without a backslash, which
-// would nest keys, and no longer than the registry takes a key name.
+// would nest keys, and no longer than the registry takes a key name, counted
+// as Windows counts it, in UTF-16 units (a character beyond U+FFFF, which
+// UTF-8 text may hold, takes two).
 bool IsVerbName(std::wstring_view name) {
   constexpr std::size_t kMaxKeyName = 255;
-  return name.find(L'\\') == std::wstring_view::npos && name.size() <= kMaxKeyName;
+  return name.find(L'\\') == std::wstring_view::npos && Utf16Length(name) <= kMaxKeyName;
 }
 
 // The longest line the reader takes. No name, icon, verb or command of more

@@ -1,5 +1,6 @@
 #include "platform/AnsiText.h"
 
+#include <cstdint>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -101,7 +102,6 @@ class Converter {
 };
 
 std::string IconvName(unsigned number) {
-  if (number == 65001) return "UTF-8";
   char name[16];
   std::snprintf(name, sizeof name, "CP%u", number);
   return name;
@@ -126,6 +126,67 @@ ByteKind KindOf(const std::string& name, unsigned char byte) {
   }
 }
 
+// A UTF-8 sequence that starts with this byte: its length (0 for a byte that
+// starts none) and the range of its second byte, which rules out overlong
+// forms, surrogates and points above U+10FFFF.
+struct Utf8Sequence {
+  std::size_t length;
+  unsigned char low, high;
+};
+Utf8Sequence SequenceOf(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return {2, 0x80, 0xBF};
+  if (lead == 0xE0) return {3, 0xA0, 0xBF};
+  if (lead == 0xED) return {3, 0x80, 0x9F};
+  if (lead >= 0xE1 && lead <= 0xEF) return {3, 0x80, 0xBF};
+  if (lead == 0xF0) return {4, 0x90, 0xBF};
+  if (lead >= 0xF1 && lead <= 0xF3) return {4, 0x80, 0xBF};
+  if (lead == 0xF4) return {4, 0x80, 0x8F};
+  return {0, 0, 0};
+}
+
+// UTF-8 as Windows reads it: a sequence that is no character becomes U+FFFD,
+// one for each longest start of a character that breaks off (a lead byte and
+// the continuation bytes that could still follow it), one for each byte that
+// starts none.
+std::wstring FromUtf8(std::string_view bytes) {
+  std::wstring text;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      text += static_cast<wchar_t>(lead);
+      ++i;
+      continue;
+    }
+    const Utf8Sequence sequence = SequenceOf(lead);
+    std::uint32_t point = lead & (0x7F >> sequence.length);
+    std::size_t next = i + 1, taken = 1;
+    for (; taken < sequence.length && next < bytes.size(); ++taken, ++next) {
+      const auto c = static_cast<unsigned char>(bytes[next]);
+      if (c < (taken == 1 ? sequence.low : 0x80) || c > (taken == 1 ? sequence.high : 0xBF)) break;
+      point = (point << 6) | (c & 0x3F);
+    }
+    text += sequence.length != 0 && taken == sequence.length ? static_cast<wchar_t>(point) : L'\uFFFD';
+    i = next;
+  }
+  return text;
+}
+
+// Unicode text as UTF-8, as Windows writes it: a lone surrogate becomes U+FFFD.
+std::string ToUtf8(std::wstring_view text) {
+  std::wstring whole;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<std::uint32_t>(text[i]);
+    const bool high = c >= 0xD800 && c < 0xDC00, low = c >= 0xDC00 && c < 0xE000;
+    if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      whole += text.substr(i++, 2);
+    } else {
+      whole += high || low ? L'\uFFFD' : text[i];
+    }
+  }
+  return Utf8(whole);
+}
+
 }  // namespace
 
 unsigned CodePage::Number() const {
@@ -133,6 +194,7 @@ unsigned CodePage::Number() const {
 }
 
 std::wstring FromAnsi(std::string_view ansi, CodePage codePage) {
+  if (codePage.Number() == kUtf8.Requested()) return FromUtf8(ansi);
   const std::string name = IconvName(codePage.Number());
   Converter converter("WCHAR_T", name);
   std::wstring text;
@@ -162,6 +224,7 @@ std::wstring FromAnsi(std::string_view ansi, CodePage codePage) {
 }
 
 std::string ToAnsi(std::wstring_view text, CodePage codePage) {
+  if (codePage.Number() == kUtf8.Requested()) return ToUtf8(text);
   const std::string name = IconvName(codePage.Number());
   Converter converter(name, "WCHAR_T");
   std::string ansi;
@@ -275,6 +338,28 @@ std::string Utf16Le(std::wstring_view text) {
     }
   });
   return out;
+}
+
+std::wstring FromUtf16Le(std::string_view bytes) {
+  std::wstring text;
+  auto unit = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                      (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+  };
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t c = unit(i);
+    if constexpr (sizeof(wchar_t) == 4) {
+      if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+        const std::uint32_t low = unit(i + 2);
+        if (low >= 0xDC00 && low < 0xE000) {
+          c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+          i += 2;
+        }
+      }
+    }
+    text += static_cast<wchar_t>(c);
+  }
+  return text;
 }
 
 }  // namespace nw

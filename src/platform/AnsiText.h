@@ -34,12 +34,15 @@ inline constexpr CodePage kUtf8{65001};
 
 // Undecodable bytes become characters as Windows makes them: a byte that is no
 // character of its own the character of that number, a lead byte together with
-// the byte after it the code page's substitute. Throws std::invalid_argument
-// for a code page the platform does not know.
+// the byte after it the code page's substitute; in UTF-8 (65001, which Windows
+// 10 1903 and later may use as the ANSI code page) a sequence that is no
+// character U+FFFD. Throws std::invalid_argument for a code page the platform
+// does not know.
 std::wstring FromAnsi(std::string_view ansi, CodePage codePage = {});
 // Characters the code page cannot represent become its substitute character.
 // (Windows first tries a similar-looking character of the code page, such as
-// "e" for "é" in 932; elsewhere every such character becomes "?".)
+// "e" for "é" in 932; elsewhere every such character becomes "?".) UTF-8
+// represents every character; a lone surrogate becomes U+FFFD.
 std::string ToAnsi(std::wstring_view text, CodePage codePage = {});
 
 // The lower-case form of Unicode text, for comparing names without regard to
@@ -53,5 +56,8 @@ std::size_t Utf16Length(std::wstring_view text);
 // Windows and UTF-32 elsewhere; both give the same bytes.
 std::string Utf8(std::wstring_view text);
 std::string Utf16Le(std::wstring_view text);
+// UTF-16LE bytes as Unicode text: a pair of surrogates is one character, a
+// lone surrogate stays as it is, an odd last byte is no character.
+std::wstring FromUtf16Le(std::string_view bytes);
 
 }  // namespace nw

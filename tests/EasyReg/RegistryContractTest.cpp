@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "EasyReg/MemoryRegistry.h"
+#include "platform/AnsiText.h"
 #include "support/Backends.h"
 #include "support/RegistryDump.h"
 
@@ -195,6 +196,158 @@ TEST_P(RegistryContract, NoLastingKeyIsCreatedBelowAVolatileOne) {
   { UniqueKey key = Create("Lasting\\Passing\\Also"); }
   { UniqueKey key = Create("Lasting\\Beside"); }
   EXPECT_EQ(Dump(), "[]\n[Lasting]\n[Lasting\\Beside]\n[Lasting\\Passing]\n[Lasting\\Passing\\Also]\n");
+}
+
+// --- The wide-character calls ------------------------------------------------
+
+std::vector<std::uint8_t> Data(std::string_view bytes) {
+  return {bytes.begin(), bytes.end()};
+}
+std::vector<std::uint8_t> Wide(std::wstring_view text) {
+  return Data(Utf16Le(text));
+}
+
+// The registry holds names and text in Unicode: the ANSI calls convert both
+// with the code page, the wide calls take and give them as they are. A name or
+// text of characters the code page lacks is exact through the wide calls and
+// comes back through the ANSI ones with "?" in their place (no ANSI name then
+// reaches it); bytes of the other types pass either way unchanged.
+TEST_P(RegistryContract, AnsiAndWideCallsAgreeOnNamesAndText) {
+  if (registry->AnsiCodePage().Number() != 1252) GTEST_SKIP() << "the bytes below are of code page 1252";
+  UniqueKey key = Create("Both");
+  // Through the ANSI calls: é is E9 in 1252.
+  ASSERT_EQ(registry->SetValue(key.get(), "Caf\xE9", kRegSz, Data(std::string_view("\xE9t\xE9", 4))),
+            kErrorSuccess);
+  ASSERT_EQ(registry->SetValue(key.get(), "Expand", kRegExpandSz, Data(std::string_view("%\xE9%", 4))),
+            kErrorSuccess);
+  ASSERT_EQ(registry->SetValue(key.get(), "Multi", kRegMultiSz, Data(std::string_view("a\0\xE9\0", 5))),
+            kErrorSuccess);
+  ASSERT_EQ(registry->SetValue(key.get(), "Raw", kRegBinary, {0xE9, 0x00}), kErrorSuccess);
+  { UniqueKey sub = Create("Both\\Caf\xE9"); }
+  // Through the wide calls, with Devanagari, which no ANSI code page holds.
+  ASSERT_EQ(registry->SetValueWide(key.get(), L"Mixed", kRegSz, Wide(std::wstring(L"\u0915 \u00E9\0", 4))),
+            kErrorSuccess);
+  ASSERT_EQ(registry->SetValueWide(key.get(), L"\u0917", kRegSz, Wide(std::wstring(L"x\0", 2))),
+            kErrorSuccess);
+  {
+    UniqueKey sub(*registry);
+    ASSERT_EQ(registry->CreateKeyWide(key.get(), L"\u0915\u0916", 0, kAll, sub.put()), kErrorSuccess);
+  }
+  EXPECT_EQ(Dump(),
+            "[]\n[Both]\n"
+            "Caf\xE9=1:e9,74,e9,00\n"
+            "Expand=2:25,e9,25,00\n"
+            "Mixed=1:3f,20,e9,00\n"
+            "Multi=7:61,00,e9,00,00\n"
+            "Raw=3:e9,00\n"
+            "?=0:\n"  // listed as "?", which names no value
+            "[Both\\Caf\xE9]\n"
+            "[Both\\??] (cannot open)\n");
+  EXPECT_EQ(DumpTreeWide(*registry, kHkeyCurrentUser, L"Software\\NookwayerTests\\Contract\\Both"),
+            "[]\n"
+            "Caf\xC3\xA9=1:e9,00,74,00,e9,00,00,00\n"
+            "Expand=2:25,00,e9,00,25,00,00,00\n"
+            "Mixed=1:15,09,20,00,e9,00,00,00\n"
+            "Multi=7:61,00,00,00,e9,00,00,00,00,00\n"
+            "Raw=3:e9,00\n"
+            "\xE0\xA4\x97=1:78,00,00,00\n"
+            "[Caf\xC3\xA9]\n"
+            "[\xE0\xA4\x95\xE0\xA4\x96]\n");
+}
+
+// The wide calls write a value's bytes as given: text without its NUL, or of
+// an odd length, stays so (Windows adds a NUL to text data that lacks one
+// when the unit after it happens to be zero).
+TEST_P(RegistryContract, WideCallsWriteTheBytesGiven) {
+  UniqueKey key = Create("Exact");
+  const struct {
+    const wchar_t* name;
+    long type;
+    std::string bytes;
+  } values[] = {
+      {L"Unterminated", kRegSz, std::string("a\0b\0c\0", 6)},
+      {L"Odd", kRegSz, std::string("a\0b\0c", 5)},
+      {L"Empty", kRegExpandSz, ""},
+      {L"Link", kRegLink, std::string("\\\0x\0", 4)},
+  };
+  for (const auto& value : values) {
+    ASSERT_EQ(registry->SetValueWide(key.get(), value.name, value.type, Data(value.bytes)), kErrorSuccess);
+    long type = 0;
+    std::vector<std::uint8_t> data{1, 2, 3};
+    ASSERT_EQ(registry->QueryValueWide(key.get(), value.name, type, data), kErrorSuccess);
+    EXPECT_EQ(type, value.type);
+    EXPECT_EQ(data, Data(value.bytes)) << Utf8(value.name);
+  }
+  EXPECT_EQ(registry->DeleteValueWide(key.get(), L"ODD"), kErrorSuccess);
+  EXPECT_EQ(registry->DeleteValueWide(key.get(), L"Odd"), kErrorFileNotFound);
+  long type = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(registry->QueryValueWide(key.get(), L"Odd", type, data), kErrorFileNotFound);
+}
+
+// Only the ANSI calls stop at paths of 260 characters; a name has up to 256
+// either way.
+TEST_P(RegistryContract, WidePathsAreNotLimitedTo260Characters) {
+  std::wstring path = L"Software\\NookwayerTests\\Contract";
+  while (path.size() <= 300) path += L"\\Level" + std::to_wstring(path.size());
+  UniqueKey key(*registry);
+  EXPECT_EQ(registry->CreateKeyWide(RootHandle(kHkeyCurrentUser), path, 0, kAll, key.put()), kErrorSuccess);
+  EXPECT_EQ(registry->OpenKeyWide(RootHandle(kHkeyCurrentUser), path, 0, kAll, key.put()), kErrorSuccess);
+  UniqueKey ansi(*registry);
+  EXPECT_EQ(registry->OpenKey(RootHandle(kHkeyCurrentUser), ToAnsi(path), kAll, ansi.put()), kErrorMoreData);
+  UniqueKey longest(*registry);
+  EXPECT_EQ(registry->CreateKeyWide(key.get(), std::wstring(256, L'\u0915'), 0, kAll, longest.put()),
+            kErrorSuccess);
+  EXPECT_EQ(registry->CreateKeyWide(RootHandle(kHkeyCurrentUser), path + L"\\" + std::wstring(257, L'k'), 0,
+                                    kAll, key.put()),
+            kErrorInvalidParameter);
+  std::wstring name;
+  UniqueKey parent(*registry);
+  ASSERT_EQ(registry->OpenKeyWide(RootHandle(kHkeyCurrentUser), path, 0, kAll, parent.put()), kErrorSuccess);
+  ASSERT_EQ(registry->EnumKeyWide(parent.get(), 0, name), kErrorSuccess);
+  EXPECT_EQ(name, std::wstring(256, L'\u0915'));
+}
+
+// A registry link (created with kRegOptionCreateLink, its kSymbolicLinkValue
+// the full name of another key) stands for that key: every open through it,
+// and by its own name, reaches that key; only an open with kRegOptionOpenLink
+// reaches the link. A delete by name (RegDeleteKeyEx) so acts on the key it
+// names; DeleteTree opens each key as itself and deletes the link alone.
+TEST_P(RegistryContract, ALinkStandsForTheKeyItNamesUntilOpenedAsItself) {
+  const std::string target = "Software\\NookwayerTests\\LinkTarget";
+  RemoveTree(*registry, kHkeyLocalMachine, target);
+  {
+    UniqueKey key(*registry);
+    ASSERT_EQ(registry->CreateKey(RootHandle(kHkeyLocalMachine), target + "\\Child", kAll, key.put()),
+              kErrorSuccess);
+    ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyLocalMachine), target, kAll, key.put()), kErrorSuccess);
+    ASSERT_EQ(registry->SetValue(key.get(), "v", kRegSz, {'t', 0}), kErrorSuccess);
+  }
+  const std::string targetBefore = DumpTree(*registry, kHkeyLocalMachine, target);
+  UniqueKey sandbox = Create("Links");
+  {
+    UniqueKey link(*registry);
+    ASSERT_EQ(registry->CreateKeyWide(sandbox.get(), L"Link", kRegOptionCreateLink, kAll, link.put()),
+              kErrorSuccess);
+    ASSERT_EQ(registry->SetValueWide(link.get(), kSymbolicLinkValue, kRegLink,
+                                     Wide(L"\\Registry\\Machine\\Software\\NookwayerTests\\LinkTarget")),
+              kErrorSuccess);
+  }
+  UniqueKey key(*registry);
+  EXPECT_EQ(registry->CreateKeyWide(sandbox.get(), L"Link", kRegOptionCreateLink, kAll, key.put()),
+            kErrorAlreadyExists);
+  EXPECT_EQ(Open("Links\\Link\\Child"), kErrorSuccess);
+  // Through the link, the target's values and subkeys; as itself, its own.
+  EXPECT_EQ(Dump(), "[]\n[Links]\n[Links\\Link]\nv=1:74,00\n[Links\\Link\\Child]\n");
+  EXPECT_EQ(DumpTreeWide(*registry, kHkeyCurrentUser, L"Software\\NookwayerTests\\Contract\\Links"),
+            "[]\n[Link]\nSymbolicLinkValue=6:" +
+                HexBytes(Utf16Le(L"\\Registry\\Machine\\Software\\NookwayerTests\\LinkTarget")) + "\n");
+  // By its name: the target, which has a subkey, cannot be deleted.
+  EXPECT_EQ(registry->DeleteKey(sandbox.get(), "Link", kAll), kErrorAccessDenied);
+  EXPECT_EQ(registry->DeleteTree(sandbox.get(), L"Link", kAll), kErrorSuccess);
+  EXPECT_EQ(Dump(), "[]\n[Links]\n");
+  EXPECT_EQ(DumpTree(*registry, kHkeyLocalMachine, target), targetBefore);
+  RemoveTree(*registry, kHkeyLocalMachine, target);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, testing::ValuesIn(AllBackends()), BackendName);

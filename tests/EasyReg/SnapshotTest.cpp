@@ -5,6 +5,7 @@
 
 #include "EasyReg/MemoryRegistry.h"
 #include "EasyReg/Snapshot.h"
+#include "platform/AnsiText.h"
 #include "support/Backends.h"
 #include "support/RegistryDump.h"
 
@@ -13,17 +14,33 @@ namespace {
 
 const std::string kParent = "Software\\NookwayerTests\\Snapshot";
 const std::string kTree = kParent + "\\Tree";
+// A key outside the tree, in the machine's hive, for links in the tree to name.
+const std::string kOutside = "Software\\NookwayerTests\\SnapshotOutside";
+const std::wstring kOutsideTarget = L"\\Registry\\Machine\\Software\\NookwayerTests\\SnapshotOutside";
 constexpr std::uint32_t kAll = kKeyRights | kKeyWow64_64Key;
+
+std::vector<std::uint8_t> Text(std::wstring_view text) {
+  const std::string bytes = Utf16Le(text);
+  return {bytes.begin(), bytes.end()};
+}
 
 class SnapshotTest : public testing::TestWithParam<Backend> {
  public:
   void SetUp() override {
     registry = GetParam().make();
     RemoveTree(*registry, kHkeyCurrentUser, kParent);
+    RemoveTree(*registry, kHkeyLocalMachine, kOutside);
   }
-  void TearDown() override { RemoveTree(*registry, kHkeyCurrentUser, kParent); }
+  void TearDown() override {
+    RemoveTree(*registry, kHkeyCurrentUser, kParent);
+    RemoveTree(*registry, kHkeyLocalMachine, kOutside);
+  }
 
-  std::string Dump() { return DumpTree(*registry, kHkeyCurrentUser, kParent); }
+  // Every name and byte, through the wide calls, with links as themselves; and the key outside.
+  std::string Dump() {
+    return DumpTreeWide(*registry, kHkeyCurrentUser, FromAnsi(kParent)) + "|" +
+           DumpTree(*registry, kHkeyLocalMachine, kOutside);
+  }
   TreeSnapshot Take() {
     return TakeSnapshot(*registry, kHkeyCurrentUser, L"Software\\NookwayerTests\\Snapshot", L"Tree");
   }
@@ -37,6 +54,23 @@ class SnapshotTest : public testing::TestWithParam<Backend> {
     if (name != nullptr) {
       ASSERT_EQ(registry->SetValue(key.get(), name, type, data), kErrorSuccess);
     }
+  }
+  // The same through the wide calls, as a program that writes Unicode does.
+  void PutWide(const std::wstring& path, const std::wstring& name, long type,
+               std::vector<std::uint8_t> data) {
+    UniqueKey key(*registry);
+    ASSERT_EQ(registry->CreateKeyWide(RootHandle(kHkeyCurrentUser), FromAnsi(kParent) + L"\\" + path, 0, kAll,
+                                      key.put()),
+              kErrorSuccess);
+    ASSERT_EQ(registry->SetValueWide(key.get(), name, type, data), kErrorSuccess);
+  }
+  // A registry link (below the parent) to the key outside the tree, or to `target`.
+  void PutLink(const std::wstring& path, const std::wstring& target = kOutsideTarget) {
+    UniqueKey key(*registry);
+    ASSERT_EQ(registry->CreateKeyWide(RootHandle(kHkeyCurrentUser), FromAnsi(kParent) + L"\\" + path,
+                                      kRegOptionCreateLink, kAll, key.put()),
+              kErrorSuccess);
+    ASSERT_EQ(registry->SetValueWide(key.get(), kSymbolicLinkValue, kRegLink, Text(target)), kErrorSuccess);
   }
   void Drop(const std::string& path) { RemoveTree(*registry, kHkeyCurrentUser, kParent + "\\" + path); }
   void DropValue(const std::string& path, const char* name) {
@@ -57,6 +91,21 @@ void OlderTree(SnapshotTest& t) {
   t.Put("Tree", "Raw", kRegBinary, {0x00, 0xFF, 0x5C});
   t.Put("Tree\\Shell\\Mine\\Command", "", kRegSz, {'m', 0});
   t.Put("Tree\\Empty");
+}
+
+// An older tree another program wrote in Unicode: a verb and a value named in
+// Devanagari (no ANSI code page has it), text in it, text without its NUL.
+void UnicodeTree(SnapshotTest& t) {
+  t.PutWide(L"Tree", L"", kRegSz, Text(std::wstring(L"\u092B\u094B\u0932\u094D\u0921\u0930\0", 7)));
+  t.PutWide(L"Tree", L"\u0928\u093E\u092E", kRegExpandSz, Text(L"%\u0915%"));
+  t.PutWide(L"Tree\\Shell\\\u0916\u094B\u0932\u0947\u0902\\Command", L"", kRegSz,
+            Text(std::wstring(L"\u0915.exe\0", 6)));
+}
+
+// A tree with a registry link in it, to a key outside the tree.
+void LinkedTree(SnapshotTest& t) {
+  t.Put("Tree", "", kRegSz, {'L', 0});
+  t.PutLink(L"Tree\\Link");
 }
 
 TEST_P(SnapshotTest, PutsBackExactlyWhatWasThereWhateverChanged) {
@@ -88,11 +137,48 @@ TEST_P(SnapshotTest, PutsBackExactlyWhatWasThereWhateverChanged) {
          t.Drop("Tree\\Shell\\Mine");
        }},
       {"a deleted tree comes back whole", OlderTree, [](SnapshotTest& t) { t.Drop("Tree"); }},
+      {"names and text in any characters come back as they were", UnicodeTree,
+       [](SnapshotTest& t) {
+         t.Put("Tree", "", kRegSz, {'N', 'e', 'w', 0});
+         t.Put("Tree\\Shell\\Open\\Command", "", kRegSz, {'o', 0});
+         t.PutWide(L"Tree", L"\u0928\u093E\u092E", kRegSz, Text(L"x"));
+       }},
+      {"a deleted tree in any characters comes back whole", UnicodeTree,
+       [](SnapshotTest& t) { t.Drop("Tree"); }},
+      {"a deleted link comes back as a link", LinkedTree, [](SnapshotTest& t) { t.Drop("Tree"); }},
+      {"a link replaced by a key comes back", LinkedTree,
+       [](SnapshotTest& t) {
+         t.Drop("Tree\\Link");
+         t.Put("Tree\\Link\\Sub", "v", kRegSz, {'k', 0});
+       }},
+      {"a link pointed elsewhere points back", LinkedTree,
+       [](SnapshotTest& t) {
+         UniqueKey link(*t.registry);
+         ASSERT_EQ(t.registry->OpenKeyWide(RootHandle(kHkeyCurrentUser), FromAnsi(kTree) + L"\\Link",
+                                           kRegOptionOpenLink, kAll, link.put()),
+                   kErrorSuccess);
+         ASSERT_EQ(t.registry->SetValueWide(link.get(), kSymbolicLinkValue, kRegLink,
+                                            Text(L"\\Registry\\Machine\\Software")),
+                   kErrorSuccess);
+       }},
+      {"a key replaced by a link comes back", OlderTree,
+       [](SnapshotTest& t) {
+         t.Drop("Tree\\Shell");
+         t.PutLink(L"Tree\\Shell");
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RemoveTree(*registry, kHkeyCurrentUser, kParent);
+    RemoveTree(*registry, kHkeyLocalMachine, kOutside);
     Put("");  // the parent, which stays
+    {
+      // What links in the tree name: through them, it looks like part of the tree.
+      UniqueKey outside(*registry);
+      ASSERT_EQ(registry->CreateKey(RootHandle(kHkeyLocalMachine), kOutside + "\\Child", kAll, outside.put()),
+                kErrorSuccess);
+      ASSERT_EQ(registry->SetValue(outside.get(), "o", kRegSz, {'o', 0}), kErrorSuccess);
+    }
     c.before(*this);
     const std::string before = Dump();
     const TreeSnapshot snapshot = Take();

@@ -1,7 +1,9 @@
 // Text in ANSI code pages other than the Western one: the conversions, the
 // settings reader, the registry backends and the registration, with the
 // double-byte code page 932 (where the second byte of a character can be a
-// backslash or an ASCII letter) and the Cyrillic 1251.
+// backslash or an ASCII letter), the Cyrillic 1251, and UTF-8 (65001), which
+// Windows 10 1903 and later may use as the ANSI code page (three bytes a
+// character for Devanagari, four and two UTF-16 units beyond U+FFFF).
 //
 // Byte strings are split where a hex escape would otherwise run on into the
 // next character ("\x83\x41" "b").
@@ -34,6 +36,8 @@ namespace fs = std::filesystem;
 // Characters of 932 used below: 表 95 5C, 示 8E A6, ソ 83 5C, フ 83 74, ト 83 67,
 // 能 94 5C, ア 83 41, ヂ 83 61, Ａ 82 60, ａ 82 81, 亜 88 9F, halfwidth ｸ B8.
 // Of 1251: А C0, Ё A8, Ч D7, Я DF, ё B8, ч F7, я FF.
+// Of 65001: क E0 A4 95, ख E0 A4 96, ग E0 A4 97, Я D0 AF, я D1 8F, 😀 F0 9F 98 80
+// (U+1F600, two UTF-16 units).
 
 // --- Conversions -----------------------------------------------------------
 
@@ -79,13 +83,31 @@ INSTANTIATE_TEST_SUITE_P(
                     ConversionCase{"Cp1252_Western", 1252, "Caf\xE9 \x80", L"Caf\u00E9 \u20AC"},
                     ConversionCase{"Cp1252_BytesWithoutCharacter", 1252, "\x81\x8D\x8F\x90\x9D",
                                    L"\u0081\u008D\u008F\u0090\u009D"},
-                    ConversionCase{"Cp1252_Unrepresentable", 1252, "?", L"\u4E9C", Direction::ToBytes}),
+                    ConversionCase{"Cp1252_Unrepresentable", 1252, "?", L"\u4E9C", Direction::ToBytes},
+                    ConversionCase{"Cp65001_ThreeAndFourBytes", 65001,
+                                   "\xE0\xA4\x95"
+                                   "a\xF0\x9F\x98\x80",
+                                   L"\u0915a\U0001F600"},
+                    // A broken-off sequence, a byte that starts none, a lone
+                    // continuation byte, an overlong lead: each one U+FFFD.
+                    ConversionCase{"Cp65001_BrokenSequences", 65001,
+                                   "a\xE3\x81"
+                                   "x\xFF"
+                                   "\x80"
+                                   "\xC0\x80"
+                                   "\xF0\x9F\x98"
+                                   "b",
+                                   L"a\uFFFDx\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDb", Direction::ToText},
+                    ConversionCase{"Cp65001_LoneSurrogate", 65001,
+                                   "\xEF\xBF\xBD"
+                                   "a",
+                                   std::wstring{static_cast<wchar_t>(0xD800), L'a'}, Direction::ToBytes}),
     [](const testing::TestParamInfo<ConversionCase>& info) { return std::string(info.param.name); });
 
 #ifdef _WIN32
 // The test script's runs in other locales name the code page they set up: a
 // run whose processes did not get it would only skip the cases written for it.
-TEST(CodePageProcess, Cp932AndCp1251RunsGetTheirCodePage) {
+TEST(CodePageProcess, Cp932Cp1251AndCp65001RunsGetTheirCodePage) {
   const char* expected = std::getenv("NW_EXPECTED_ACP");
   if (expected == nullptr) GTEST_SKIP() << "not one of the test script's code-page runs";
   EXPECT_EQ(GetACP(), std::strtoul(expected, nullptr, 10));
@@ -123,6 +145,17 @@ Read ReadFile(const std::string& bytes, CodePage codePage) {
 // Skips a row written for the Western code page where the system has another.
 bool SystemIsNot1252(unsigned codePage) {
   return codePage == 0 && CodePage{}.Number() != 1252;
+}
+
+std::string Repeat(const std::string& bytes, std::size_t times) {
+  std::string out;
+  for (std::size_t i = 0; i < times; ++i) out += bytes;
+  return out;
+}
+std::wstring RepeatText(const std::wstring& text, std::size_t times) {
+  std::wstring out;
+  for (std::size_t i = 0; i < times; ++i) out += text;
+  return out;
 }
 
 struct ReaderCase {
@@ -191,10 +224,43 @@ INSTANTIATE_TEST_SUITE_P(
                    "\xCE\xF2\xEA\xF0\xFB\xF2\xFC;\xD7\\\xFF.exe;\r\n",
                    false, L"\u041F\u0430\u043F\u043A\u0430", L"I", Clsid(L"00000000000C"), 1,
                    L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C", L"\u0427\\\u044F.exe"},
+        // फ़ोल्डर, खोलें
+        ReaderCase{
+            "Cp65001_Devanagari", 65001,
+            "name=\xE0\xA4\xAB\xE0\xA4\xBC\xE0\xA5\x8B\xE0\xA4\xB2\xE0\xA5\x8D\xE0\xA4\xA1\xE0\xA4\xB0\r\n"
+            "icon=I\r\nclsid5=00000000000C\r\n"
+            "\xE0\xA4\x96\xE0\xA5\x8B\xE0\xA4\xB2\xE0\xA5\x87\xE0\xA4\x82;\xE0\xA4\x95.exe;\r\n",
+            false, L"\u092B\u093C\u094B\u0932\u094D\u0921\u0930", L"I", Clsid(L"00000000000C"), 1,
+            L"\u0916\u094B\u0932\u0947\u0902", L"\u0915.exe"},
+        // A key name holds 255 UTF-16 units: 127 characters beyond U+FFFF and one more.
+        ReaderCase{
+            "Cp65001_VerbNameOf255Units", 65001,
+            "name=A\r\nicon=I\r\nclsid5=00000000000C\r\n" + Repeat("\xF0\x9F\x98\x80", 127) + "a;x;\r\n",
+            false, L"A", L"I", Clsid(L"00000000000C"), 1, RepeatText(L"\U0001F600", 127) + L"a", L"x"},
+        ReaderCase{
+            "Cp65001_VerbNameOf256UnitsIsRefused", 65001,
+            "name=A\r\nicon=I\r\nclsid5=00000000000C\r\n" + Repeat("\xF0\x9F\x98\x80", 128) + ";x;\r\n", true,
+            L"A", L"I", Clsid(L"00000000000C"), 0},
+        // Broken sequences are read as Windows reads them, and the file is still read.
+        ReaderCase{"Cp65001_BrokenSequence", 65001, "name=a\xE0\xA4\r\nicon=I\r\nclsid5=00000000000C\r\n",
+                   false, L"a\uFFFD", L"I", Clsid(L"00000000000C"), 0},
         ReaderCase{"Default_SystemCodePage", 0,
                    "name=Caf\xE9\r\nicon=I\r\nclsid5=00000000000C\r\n\x80;x;\r\n", false, L"Caf\u00E9", L"I",
                    Clsid(L"00000000000C"), 1, L"\u20AC", L"x"}),
     [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
+
+// A byte-order mark in front of the magic line refuses the file in UTF-8 too,
+// where it is one character (U+FEFF) and Notepad may write it.
+TEST(CodePageReaderMark, Cp65001_AByteOrderMarkBeforeTheMagicLineRefusesTheFile) {
+  const std::string rest = "name=A\r\nicon=I\r\nclsid5=00000000000C\r\n";
+  std::vector<CodePage> readings{kUtf8};
+  if (CodePage{}.Number() == kUtf8.Requested()) readings.push_back(CodePage{});
+  for (const CodePage codePage : readings) {
+    SCOPED_TRACE(codePage.IsSystem() ? "the system's code page" : "UTF-8");
+    EXPECT_EQ(ReadFile(kMagicLine + rest, codePage).read, SettingsRead::Complete);
+    EXPECT_EQ(ReadFile("\xEF\xBB\xBF" + kMagicLine + rest, codePage).read, SettingsRead::Incomplete);
+  }
+}
 
 #ifndef _WIN32
 // Names of files and the arguments of nwk are UTF-8 on Linux, whatever the
@@ -313,52 +379,91 @@ INSTANTIATE_TEST_SUITE_P(
                                    1252,
                                    {"\xD7", "\xF7", "\xDF", "\xFF", "\xC9", "\xE9\\Sub"},
                                    {},
-                                   "[]\n[\xD7]\n[\xDF]\n[\xC9]\n[\xC9\\Sub]\n[\xF7]\n[\xFF]\n"})),
+                                   "[]\n[\xD7]\n[\xDF]\n[\xC9]\n[\xC9\\Sub]\n[\xF7]\n[\xFF]\n"},
+                         NamesCase{"Cp65001_NamesOfThreeBytesACharacter",
+                                   65001,
+                                   {"\xE0\xA4\x95\xE0\xA4\x96\\Sub", "\xE0\xA4\x97"},
+                                   {"\xE0\xA4\x95"},
+                                   "[]\n\xE0\xA4\x95=1:00\n[\xE0\xA4\x95\xE0\xA4\x96]\n"
+                                   "[\xE0\xA4\x95\xE0\xA4\x96\\Sub]\n[\xE0\xA4\x97]\n"},
+                         NamesCase{"Cp65001_CyrillicMatchesInAnyCase",
+                                   65001,
+                                   {"\xD0\xAF", "\xD1\x8F\\Sub"},
+                                   {"\xD0\xAF", "\xD1\x8F"},
+                                   "[]\n\xD0\xAF=1:00\n[\xD0\xAF]\n[\xD0\xAF\\Sub]\n"},
+                         // By UTF-16 units: 😀 (D83D DE00) before ａ (FF41), where code points
+                         // would put U+1F600 last.
+                         NamesCase{"Cp65001_ListedByUtf16Units",
+                                   65001,
+                                   {"\xF0\x9F\x98\x80", "\xEF\xBC\xA1", "b"},
+                                   {},
+                                   "[]\n[b]\n[\xF0\x9F\x98\x80]\n[\xEF\xBC\xA1]\n"})),
     NamesCaseName);
 
-class CodePageLimits : public testing::TestWithParam<CodePageBackend> {
+// One character of the code page that takes more than one byte.
+struct LimitsCase {
+  const char* name;
+  unsigned codePage;
+  std::string character;
+};
+
+void PrintTo(const LimitsCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+using LimitsParam = std::tuple<CodePageBackend, LimitsCase>;
+
+class CodePageLimits : public testing::TestWithParam<LimitsParam> {
  protected:
   void SetUp() override {
-    NW_OPEN_REGISTRY(GetParam(), 932);
+    NW_OPEN_REGISTRY(std::get<0>(GetParam()), std::get<1>(GetParam()).codePage);
     RemoveTree(*registry, kHkeyCurrentUser, kSandbox);
   }
   void TearDown() override {
     if (registry) RemoveTree(*registry, kHkeyCurrentUser, kSandbox);
   }
+  std::string Characters(std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += std::get<1>(GetParam()).character;
+    return text;
+  }
   std::unique_ptr<Registry> registry;
 };
 
-std::string Dbcs(std::size_t characters) {
-  std::string text;
-  for (std::size_t i = 0; i < characters; ++i) text += "\x88\x9F";
-  return text;
-}
-
-TEST_P(CodePageLimits, Cp932_NamesAndPathsAreMeasuredInCharacters) {
+TEST_P(CodePageLimits, NamesAndPathsAreMeasuredInCharacters) {
   UniqueKey key(*registry);
-  // A name of 200 characters in 400 bytes, and a path of 260 characters in more bytes.
+  // A name of 200 characters in more bytes, and a path of 260 characters in more bytes.
   const std::size_t room = 260 - kSandbox.size() - 1;
-  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Dbcs(200), kAll, key.put()),
-            kErrorSuccess);
-  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Dbcs(room), kAll, key.put()),
-            kErrorSuccess);
   EXPECT_EQ(
-      registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Dbcs(room + 1), kAll, key.put()),
-      kErrorMoreData);
+      registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Characters(200), kAll, key.put()),
+      kErrorSuccess);
+  EXPECT_EQ(
+      registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Characters(room), kAll, key.put()),
+      kErrorSuccess);
+  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), kSandbox + "\\" + Characters(room + 1), kAll,
+                                key.put()),
+            kErrorMoreData);
+  // One name of 256 characters, not one more, and the ANSI calls list it whole.
+  UniqueKey sandbox(*registry);
+  ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyCurrentUser), kSandbox, kAll, sandbox.put()), kErrorSuccess);
+  EXPECT_EQ(registry->CreateKey(sandbox.get(), Characters(256), kAll, key.put()), kErrorSuccess);
+  EXPECT_EQ(registry->CreateKey(sandbox.get(), Characters(257), kAll, key.put()), kErrorInvalidParameter);
   key.reset();
   EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, kSandbox),
-            "[]\n[" + Dbcs(200) + "]\n[" + Dbcs(room) + "]\n");
-  // One name of 256 characters (512 bytes), not one more.
-  const std::string longest = Dbcs(256);
-  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), longest, kAll, key.put()), kErrorSuccess);
-  key.reset();
-  EXPECT_EQ(registry->DeleteKey(RootHandle(kHkeyCurrentUser), longest, kAll), kErrorSuccess);
-  EXPECT_EQ(registry->CreateKey(RootHandle(kHkeyCurrentUser), longest + Dbcs(1), kAll, key.put()),
-            kErrorInvalidParameter);
+            "[]\n[" + Characters(200) + "]\n[" + Characters(room) + "]\n[" + Characters(256) + "]\n");
+  EXPECT_EQ(registry->DeleteKey(sandbox.get(), Characters(256), kAll), kErrorSuccess);
 }
 
-INSTANTIATE_TEST_SUITE_P(CodePages, CodePageLimits, testing::ValuesIn(CodePageBackends()),
-                         [](const testing::TestParamInfo<CodePageBackend>& info) { return info.param.name; });
+std::string LimitsCaseName(const testing::TestParamInfo<LimitsParam>& info) {
+  return std::get<0>(info.param).name + "_" + std::get<1>(info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePages, CodePageLimits,
+                         testing::Combine(testing::ValuesIn(CodePageBackends()),
+                                          testing::Values(LimitsCase{"Cp932", 932, "\x88\x9F"},  // 亜
+                                                          LimitsCase{"Cp65001", 65001,
+                                                                     "\xE0\xA4\x95"})),  // क
+                         LimitsCaseName);
 
 // --- Registration ----------------------------------------------------------
 
@@ -424,18 +529,24 @@ std::string RegistrationCaseName(const testing::TestParamInfo<RegistrationParam>
 
 INSTANTIATE_TEST_SUITE_P(
     CodePages, CodePageRegistration,
-    testing::Combine(testing::ValuesIn(CodePageBackends()),
-                     testing::Values(
-                         // 表示 "Show", 表 and ソ with a backslash as their second byte.
-                         RegistrationCase{"Cp932", 932, "00000CD00932", "\x95\x5C\x83\x5C",
-                                          "\x95\x5C\x8E\xA6", "\x83\x5C\x83\x74\x83\x67.exe"},
-                         // Папка, Открыть, Чтение.exe
-                         RegistrationCase{"Cp1251", 1251, "00000CD01251", "\xCF\xE0\xEF\xEA\xE0",
-                                          "\xCE\xF2\xEA\xF0\xFB\xF2\xFC", "\xD7\xF2\xE5\xED\xE8\xE5.exe"},
-                         RegistrationCase{"Default", 0, "00000CD00000", "Caf\xE9",
-                                          "\xC9"
-                                          "diter",
-                                          "\x80.exe"})),
+    testing::Combine(
+        testing::ValuesIn(CodePageBackends()),
+        testing::Values(
+            // 表示 "Show", 表 and ソ with a backslash as their second byte.
+            RegistrationCase{"Cp932", 932, "00000CD00932", "\x95\x5C\x83\x5C", "\x95\x5C\x8E\xA6",
+                             "\x83\x5C\x83\x74\x83\x67.exe"},
+            // Папка, Открыть, Чтение.exe
+            RegistrationCase{"Cp1251", 1251, "00000CD01251", "\xCF\xE0\xEF\xEA\xE0",
+                             "\xCE\xF2\xEA\xF0\xFB\xF2\xFC", "\xD7\xF2\xE5\xED\xE8\xE5.exe"},
+            // फ़ोल्डर, खोलें, क.exe
+            RegistrationCase{
+                "Cp65001", 65001, "0000CD065001",
+                "\xE0\xA4\xAB\xE0\xA4\xBC\xE0\xA5\x8B\xE0\xA4\xB2\xE0\xA5\x8D\xE0\xA4\xA1\xE0\xA4\xB0",
+                "\xE0\xA4\x96\xE0\xA5\x8B\xE0\xA4\xB2\xE0\xA5\x87\xE0\xA4\x82", "\xE0\xA4\x95.exe"},
+            RegistrationCase{"Default", 0, "00000CD00000", "Caf\xE9",
+                             "\xC9"
+                             "diter",
+                             "\x80.exe"})),
     RegistrationCaseName);
 
 }  // namespace

@@ -215,6 +215,96 @@ TEST_P(Registration, WithoutAClsidNothingIsWrittenOrDeleted) {
   for (const auto& place : places) RemoveTree(*registry, place.root, ToAnsi(place.parent + L"\\" + canary));
 }
 
+std::vector<std::uint8_t> Utf16(std::wstring_view text) {
+  const std::string bytes = Utf16Le(text);
+  return {bytes.begin(), bytes.end()};
+}
+
+// An older registration of the folder that another program wrote in Unicode,
+// through the wide calls: the folder's name, a verb of its own and the command
+// of the verb Make Link writes too, all in Devanagari (which no ANSI code page
+// holds), text without its NUL, placed on the Desktop. A Make Link over it
+// that fails at its last step leaves every key, name, type and byte as it was.
+TEST_P(Registration, AMakeLinkFailingAtItsLastStepLeavesAnOlderUnicodeRegistrationByteForByte) {
+  const std::wstring classKey = FromAnsi(kClassKey);
+  auto put = [&](const std::wstring& path, const std::wstring& name, long type, std::wstring_view text) {
+    UniqueKey key(*registry);
+    ASSERT_EQ(registry->CreateKeyWide(RootHandle(kHkeyLocalMachine), path, 0, kAccess, key.put()),
+              kErrorSuccess);
+    ASSERT_EQ(registry->SetValueWide(key.get(), name, type, Utf16(text)), kErrorSuccess);
+  };
+  auto older = [&] {
+    put(classKey, L"", kRegSz, std::wstring(L"\u092B\u093C\u094B\u0932\u094D\u0921\u0930\0", 8));  // फ़ोल्डर
+    put(classKey + L"\\DefaultIcon", L"", kRegExpandSz, L"%SystemRoot%\\\u0915.dll,3");  // no NUL
+    put(classKey + L"\\Shell\\Open\\Command", L"", kRegSz,
+        std::wstring(L"\u0916\u094B\u0932\u0947\u0902.exe\0", 10));
+    put(classKey + L"\\Shell\\\u0916\u094B\u0932\u0947\u0902\\Command", L"\u0928\u093E\u092E", kRegSz, L"x");
+    put(FromAnsi(kDesktop), L"", kRegSz, std::wstring(L"\u0915\0", 2));
+  };
+  auto dump = [&] {
+    return DumpTreeWide(*registry, kHkeyLocalMachine, classKey) + "|" +
+           DumpTreeWide(*registry, kHkeyLocalMachine, FromAnsi(kDesktop)) + "|" +
+           DumpTreeWide(*registry, kHkeyLocalMachine, FromAnsi(kMyComputer));
+  };
+  struct Case {
+    const char* name;
+    Placement placement;
+    bool clipboardFails;
+    const char* volatileKey;  // below the class key: no lasting key can be made below it
+  };
+  const Case cases[] = {
+      {"the CLSID cannot be handed over, after every write", Placement::Manual, true, nullptr},
+      {"the last verb's command key is refused", Placement::MyComputer, false, "\\Shell\\Edit"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Clean();
+    older();
+    if (c.volatileKey != nullptr) {
+      ASSERT_EQ(CreateVolatileKey(*registry, kHkeyLocalMachine, kClassKey + c.volatileKey), kErrorSuccess);
+    }
+    const std::string before = dump();
+    ASSERT_NE(before.find("[Shell\\\xE0\xA4\x96\xE0\xA5\x8B"), std::string::npos) << before;
+    FakePlatform fake(*registry, L"x.nwk");
+    fake.clipboard.fail = c.clipboardFails;
+    EXPECT_FALSE(
+        RunCommand(fake.messages, [&] { MakeLink(fake.link, TwoVerbs(), [&] { return c.placement; }); }));
+    EXPECT_EQ(fake.messages.shown,
+              (std::vector<ShownMessage>{{text::kCommandFailed, L"Nookwayer Error", 16}}));
+    EXPECT_EQ(dump(), before);
+  }
+}
+
+// A registry link inside the class key (here a verb that stands for another
+// key) is deleted with the class key; the key it names stays as it was.
+TEST_P(Registration, RemoveLinkDeletesALinkInTheClassKeyAndNotTheKeyItNames) {
+  const std::string canary = "Software\\NookwayerTests\\RegistrationCanary";
+  RemoveTree(*registry, kHkeyLocalMachine, canary);
+  {
+    UniqueKey key(*registry);
+    ASSERT_EQ(registry->CreateKey(RootHandle(kHkeyLocalMachine), canary + "\\Command", kAccess, key.put()),
+              kErrorSuccess);
+    ASSERT_EQ(registry->SetValue(key.get(), "", kRegSz, {'c', 0}), kErrorSuccess);
+  }
+  const std::string canaryBefore = DumpTree(*registry, kHkeyLocalMachine, canary);
+  FakePlatform fake(*registry, L"x.nwk");
+  MakeLink(fake.link, TwoVerbs(), [] { return Placement::Desktop; });
+  {
+    UniqueKey link(*registry);
+    ASSERT_EQ(registry->CreateKeyWide(RootHandle(kHkeyLocalMachine), FromAnsi(kClassKey) + L"\\Shell\\Linked",
+                                      kRegOptionCreateLink, kAccess, link.put()),
+              kErrorSuccess);
+    ASSERT_EQ(registry->SetValueWide(link.get(), kSymbolicLinkValue, kRegLink,
+                                     Utf16(L"\\Registry\\Machine\\" + FromAnsi(canary))),
+              kErrorSuccess);
+  }
+  ASSERT_NE(ClassDump().find("[Shell\\Linked\\Command]\n@=" + Sz("c")), std::string::npos) << ClassDump();
+  EXPECT_NO_THROW(RemoveLink(fake.link, TwoVerbs()));
+  EXPECT_EQ(ClassDump() + DesktopDump(), "");
+  EXPECT_EQ(DumpTree(*registry, kHkeyLocalMachine, canary), canaryBefore);
+  RemoveTree(*registry, kHkeyLocalMachine, canary);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Registration, testing::ValuesIn(AllBackends()), BackendName);
 
 // The calls, in order, as the in-memory registry saw them: all of them, or

@@ -90,11 +90,34 @@ class CallLog final : public Registry {
   long EnumKey(KeyHandle, std::uint32_t, std::string&) override { return kErrorNoMoreItems; }
   long EnumValue(KeyHandle, std::uint32_t, std::string&) override { return kErrorNoMoreItems; }
   long DeleteKey(KeyHandle, std::string_view, std::uint32_t) override { return kErrorAccessDenied; }
-  long DeleteTree(KeyHandle, std::string_view, std::uint32_t) override { return kErrorAccessDenied; }
   long DeleteValue(KeyHandle, std::string_view) override { return kErrorAccessDenied; }
   long CloseKey(KeyHandle key) override {
     return paths_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
   }
+  // The wide calls: make reads through them (finding nothing) what it may have to put back.
+  long CreateKeyWide(KeyHandle base, std::wstring_view path, std::uint32_t, std::uint32_t,
+                     KeyHandle& key) override {
+    key = Handle(base, path);
+    log += "create " + Utf8(paths_[key]) + "\n";
+    return kErrorSuccess;
+  }
+  long OpenKeyWide(KeyHandle base, std::wstring_view path, std::uint32_t, std::uint32_t,
+                   KeyHandle& key) override {
+    key = Handle(base, path);
+    return kErrorSuccess;
+  }
+  long SetValueWide(KeyHandle key, std::wstring_view name, long type,
+                    const std::vector<std::uint8_t>& data) override {
+    log += SetLine(paths_[key], std::wstring(name), type, std::string(data.begin(), data.end()));
+    return kErrorSuccess;
+  }
+  long QueryValueWide(KeyHandle, std::wstring_view, long&, std::vector<std::uint8_t>&) override {
+    return kErrorFileNotFound;
+  }
+  long EnumKeyWide(KeyHandle, std::uint32_t, std::wstring&) override { return kErrorNoMoreItems; }
+  long EnumValueWide(KeyHandle, std::uint32_t, std::wstring&) override { return kErrorNoMoreItems; }
+  long DeleteTree(KeyHandle, std::wstring_view, std::uint32_t) override { return kErrorAccessDenied; }
+  long DeleteValueWide(KeyHandle, std::wstring_view) override { return kErrorAccessDenied; }
 
   static std::string Utf8(const std::wstring& text) { return nw::Utf8(text); }
   static std::string SetLine(const std::wstring& key, const std::wstring& name, long type,
@@ -106,11 +129,12 @@ class CallLog final : public Registry {
   std::string log;
 
  private:
-  KeyHandle Handle(KeyHandle base, std::string_view path) {
+  KeyHandle Handle(KeyHandle base, std::string_view path) { return Handle(base, FromAnsi(path, codePage_)); }
+  KeyHandle Handle(KeyHandle base, std::wstring_view path) {
     const auto known = paths_.find(base);
     const std::wstring from =
         known != paths_.end() ? known->second : nwk::RootName(static_cast<RootKey>(base));
-    paths_[++next_] = from + L"\\" + FromAnsi(path, codePage_);
+    paths_[++next_] = from + L"\\" + std::wstring(path);
     return next_;
   }
   CodePage codePage_;

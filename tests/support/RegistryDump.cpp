@@ -38,7 +38,42 @@ void DumpKey(Registry& registry, KeyHandle key, const std::string& relative, std
   }
 }
 
+void DumpKeyWide(Registry& registry, KeyHandle key, const std::wstring& relative, std::uint32_t view,
+                 std::string& out) {
+  out += "[" + Utf8(relative) + "]\n";
+  for (std::uint32_t i = 0;; ++i) {
+    std::wstring name;
+    if (registry.EnumValueWide(key, i, name) != kErrorSuccess) break;
+    long type = 0;
+    std::vector<std::uint8_t> data;
+    registry.QueryValueWide(key, name, type, data);
+    out += (name.empty() ? std::string("@") : Utf8(name)) + "=" + std::to_string(type) + ":";
+    out += HexBytes(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())) + "\n";
+  }
+  for (std::uint32_t i = 0;; ++i) {
+    std::wstring child;
+    if (registry.EnumKeyWide(key, i, child) != kErrorSuccess) break;
+    const std::wstring path = relative.empty() ? child : relative + L"\\" + child;
+    UniqueKey sub(registry);
+    if (registry.OpenKeyWide(key, child, kRegOptionOpenLink, kRead | view, sub.put()) != kErrorSuccess) {
+      out += "[" + Utf8(path) + "] (cannot open)\n";
+      continue;
+    }
+    DumpKeyWide(registry, sub.get(), path, view, out);
+  }
+}
+
 }  // namespace
+
+std::string DumpTreeWide(Registry& registry, RootKey root, const std::wstring& path, std::uint32_t view) {
+  UniqueKey key(registry);
+  if (registry.OpenKeyWide(RootHandle(root), path, kRegOptionOpenLink, kRead | view, key.put()) !=
+      kErrorSuccess)
+    return {};
+  std::string out;
+  DumpKeyWide(registry, key.get(), L"", view, out);
+  return out;
+}
 
 std::string HexBytes(std::string_view bytes) {
   std::string out;

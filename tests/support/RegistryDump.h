@@ -16,6 +16,11 @@ std::string HexBytes(std::string_view bytes);
 // ("@" for the default value). Empty when the key does not exist.
 std::string DumpTree(Registry& registry, RootKey root, const std::string& path,
                      std::uint32_t view = kKeyWow64_64Key);
+// The same through the wide-character calls, each key opened as itself: names
+// in UTF-8, so that names of any characters show as they are, and a link as
+// the key it is (its own values), never as the key it names.
+std::string DumpTreeWide(Registry& registry, RootKey root, const std::wstring& path,
+                         std::uint32_t view = kKeyWow64_64Key);
 bool KeyExists(Registry& registry, RootKey root, const std::string& path,
                std::uint32_t view = kKeyWow64_64Key);
 // Deletes the key and everything below it, whatever is there; for test set-up.
