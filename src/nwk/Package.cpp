@@ -221,20 +221,14 @@ bool IsProductVersion(const std::wstring& version) {
   return true;
 }
 
-PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions& options, CodePage codePage,
-                        const std::string& icon, const Sha1& sha1) {
-  if (definition.FolderClsid.empty()) throw CommandRefused("no folder definition loaded");
-  RefuseWhatCannotArrive(definition);
-  PackagePlan plan;
-  plan.codePage = DatabaseCodePage(Sources(definition), codePage);
-  plan.upgradeCode =
-      UpgradeCode(definition.FolderClsid, options.scope, options.placement, options.arch, sha1);
-  plan.productName = definition.FolderName + L" (" + definition.FolderClsid + L")";
+namespace {
 
-  // The Registry rows: the layout, step for step. A key that receives no value
-  // gets a row of its own that creates it; the class key and the namespace
-  // entry are taken out whole when the package is removed, as Remove Link
-  // takes them out.
+// The Registry rows: the layout, step for step. A key that receives no value
+// gets a row of its own that creates it; the class key and the namespace
+// entry are taken out whole when the package is removed, as Remove Link
+// takes them out. Gives the row of the folder's name, the component's key path.
+Table RegistryTable(const FolderDefinition& definition, const PackageOptions& options,
+                    std::wstring& keyPathRow) {
   const std::vector<RegistryStep> layout = LayoutSteps(definition, options.placement, options.scope);
   const std::vector<KeyLocation> wholeKeys = [&] {
     std::vector<KeyLocation> keys;
@@ -250,7 +244,6 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
                          {L"Value", L"LONGCHAR LOCALIZABLE"},
                          {L"Component_", kId}},
                         {L"Registry"});
-  std::wstring keyPathRow;
   auto rowId = [&] { return L"r" + std::to_wstring(registry.rows.size() + 1); };
   for (const RegistryStep& step : layout) {
     const int root = step.root == kHkeyCurrentUser ? kRootCurrentUser : kRootLocalMachine;
@@ -289,8 +282,10 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
     registry.rows.push_back({rowId(), root, key, name, value, std::wstring(kComponent)});
   }
 
-  const bool x64 = options.arch == Arch::X64;
-  const bool perUser = options.scope == Scope::User;
+  return registry;
+}
+
+Table PropertyTable(const PackagePlan& plan, const PackageOptions& options, bool withIcon) {
   Table property =
       Make(L"Property", {{L"Property", kId}, {L"Value", L"LONGCHAR NOT NULL LOCALIZABLE"}}, {L"Property"});
   auto prop = [&](const wchar_t* name, const std::wstring& value) {
@@ -302,10 +297,16 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
   prop(L"ProductLanguage", L"1033");
   prop(L"UpgradeCode", plan.upgradeCode);
   prop(L"ARPNOMODIFY", L"1");
-  if (!icon.empty()) prop(L"ARPPRODUCTICON", kIconName);
-  if (!perUser) prop(L"ALLUSERS", L"1");
+  if (withIcon) prop(L"ARPPRODUCTICON", kIconName);
+  if (options.scope != Scope::User) prop(L"ALLUSERS", L"1");
   prop(L"SecureCustomProperties", std::wstring(kOlderFound) + L";" + kNewerFound);
 
+  return property;
+}
+
+// Where the component goes (nowhere: it holds no files) and the one feature
+// that installs it.
+std::vector<Table> FeatureTables() {
   Table directory = Make(L"Directory",
                          {{L"Directory", kId},
                           {L"Directory_Parent", L"CHAR(72)"},
@@ -331,6 +332,10 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
            {L"Feature_", L"Component_"});
   featureComponents.rows.push_back({std::wstring(kFeature), std::wstring(kComponent)});
 
+  return {directory, feature, featureComponents};
+}
+
+std::vector<Table> UpgradeTables(const std::wstring& upgradeCode, const PackageOptions& options) {
   Table upgrade = Make(L"Upgrade",
                        {{L"UpgradeCode", L"CHAR(38) NOT NULL"},
                         {L"VersionMin", L"CHAR(20)"},
@@ -343,9 +348,9 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
   // An installed package of this folder up to this version, another build
   // of the same version included, is removed first; a newer one stops the
   // install.
-  upgrade.rows.push_back({plan.upgradeCode, std::monostate{}, options.version, std::monostate{},
+  upgrade.rows.push_back({upgradeCode, std::monostate{}, options.version, std::monostate{},
                           kUpgradeVersionMaxInclusive, std::monostate{}, std::wstring(kOlderFound)});
-  upgrade.rows.push_back({plan.upgradeCode, options.version, std::monostate{}, std::monostate{},
+  upgrade.rows.push_back({upgradeCode, options.version, std::monostate{}, std::monostate{},
                           kUpgradeOnlyDetect, std::monostate{}, std::wstring(kNewerFound)});
 
   Table launch =
@@ -355,8 +360,13 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
   launch.rows.push_back({L"NOT " + std::wstring(kNewerFound), std::wstring(text::kPackageNewerInstalled)});
   // A 32-bit package on 64-bit Windows would write the 32-bit view of the
   // registry, where the 64-bit shell never looks.
-  if (!x64) launch.rows.push_back({std::wstring(L"NOT VersionNT64"), std::wstring(text::kPackageNeeds32Bit)});
+  if (options.arch != Arch::X64)
+    launch.rows.push_back({std::wstring(L"NOT VersionNT64"), std::wstring(text::kPackageNeeds32Bit)});
 
+  return {upgrade, launch};
+}
+
+std::vector<Table> SequenceTables() {
   auto sequence = [&](const wchar_t* name, std::initializer_list<std::pair<const wchar_t*, int>> actions) {
     Table table =
         Make(name, {{L"Action", kId}, {L"Condition", L"CHAR(255)"}, {L"Sequence", L"SHORT"}}, {L"Action"});
@@ -389,6 +399,24 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
                                              {L"CostFinalize", 1000},
                                              {L"ExecuteAction", 1300}});
 
+  return {execute, ui};
+}
+
+}  // namespace
+
+PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions& options, CodePage codePage,
+                        const std::string& icon, const Sha1& sha1) {
+  if (definition.FolderClsid.empty()) throw CommandRefused("no folder definition loaded");
+  RefuseWhatCannotArrive(definition);
+  PackagePlan plan;
+  plan.codePage = DatabaseCodePage(Sources(definition), codePage);
+  plan.upgradeCode =
+      UpgradeCode(definition.FolderClsid, options.scope, options.placement, options.arch, sha1);
+  plan.productName = definition.FolderName + L" (" + definition.FolderClsid + L")";
+  const bool x64 = options.arch == Arch::X64;
+
+  std::wstring keyPathRow;
+  const Table registry = RegistryTable(definition, options, keyPathRow);
   Table iconTable = Make(L"Icon", {{L"Name", kId}, {L"Data", L"OBJECT NOT NULL"}}, {L"Name"});
   if (!icon.empty()) iconTable.rows.push_back({std::wstring(kIconName), StreamBytes{icon}});
 
@@ -399,7 +427,7 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
   plan.summary.keywords = text::kPackageKeywords;
   plan.summary.comments = text::kPackageComments;
   plan.summary.platforms = (x64 ? L"x64" : L"Intel") + std::wstring(L";1033");
-  plan.summary.wordCount = perUser ? 2 | 8 : 2;
+  plan.summary.wordCount = options.scope == Scope::User ? 2 | 8 : 2;
 
   // The component's code follows from what it holds, so a changed folder
   // is a new component.
@@ -416,8 +444,13 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
       {std::wstring(kComponent), NameBasedUuid(kComponentSpace, rows, sha1), std::wstring(L"TARGETDIR"),
        kComponentRegistryKeyPath | (x64 ? kComponent64Bit : 0), std::monostate{}, keyPathRow});
 
-  plan.tables = {property, directory, component, feature, featureComponents, registry,
-                 upgrade,  launch,    execute,   ui,      iconTable};
+  plan.tables = {PropertyTable(plan, options, !icon.empty())};
+  for (std::vector<Table> group : {FeatureTables(),
+                                   {component, registry},
+                                   UpgradeTables(plan.upgradeCode, options),
+                                   SequenceTables(),
+                                   {iconTable}})
+    plan.tables.insert(plan.tables.end(), group.begin(), group.end());
   const std::string content = Canonical(plan.tables, plan.summary, sha1);
   plan.productCode = NameBasedUuid(kProductSpace, content, sha1);
   plan.tables.front().rows.push_back({std::wstring(L"ProductCode"), plan.productCode});
