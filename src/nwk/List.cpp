@@ -8,6 +8,7 @@
 #include "NW_Core/Texts.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
+#include "nwk/Verbs.h"
 #include "platform/AnsiText.h"
 
 namespace nw::nwk {
@@ -157,6 +158,17 @@ std::vector<std::wstring> OtherRegistrations(Registry& registry, const FolderDef
     if (name != definition.FolderName) others.push_back(L"\"" + name + L"\" (" + Full(classKey) + L")");
   }
   return others;
+}
+
+int RunList(const Options& options, Context& context) {
+  if (!context.registry) return Fail(context.output, kExitNoRegistry, text::kNoRegistry);
+  try {
+    context.output.out +=
+        Utf8(ListText(*context.registry, options.scope, options.registryLines, context.installer));
+  } catch (const RegistryReadError& failure) {
+    return FailUnreadable(context.output, failure);
+  }
+  return kExitDone;
 }
 
 }  // namespace nw::nwk

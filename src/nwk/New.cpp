@@ -19,6 +19,7 @@
 #include "NW_Core/Texts.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
+#include "nwk/Verbs.h"
 #include "platform/AnsiText.h"
 #include "platform/TextInput.h"
 
@@ -107,7 +108,8 @@ std::wstring FreshClsid5(Registry* registry, const RandomBytes& random) {
 std::optional<std::wstring> NewFileRefusal(const NewFile& file) {
   if (HoldsLineBreak(file.name)) return text::kNewLineBreak + std::wstring(L"name");
   if (HoldsLineBreak(file.icon)) return text::kNewLineBreak + std::wstring(L"icon");
-  if (file.verbs.size() > kMenuSlots) return std::wstring(text::kNewTooManyVerbs);
+  if (file.verbs.size() > kMenuSlots)
+    return text::kNewTooManyVerbs + std::to_wstring(kMenuSlots) + text::kNewTooManyVerbsEnd;
   for (const std::wstring& verb : file.verbs) {
     if (HoldsLineBreak(verb)) return text::kNewLineBreak + verb;
     const std::size_t first = verb.find(L';');
@@ -164,6 +166,11 @@ int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Outp
   }
   output.out += Utf8(text::kNewWritten + path + L" " + intended.FolderClsid) + "\n";
   return kExitDone;
+}
+
+int RunNew(const Options& options, Context& context) {
+  const NewFile file{options.operand, options.icon.value_or(text::kNewDefaultIcon), options.verbs};
+  return WriteNewFile(file, *options.outPath, options.force, context.output, context.registry);
 }
 
 }  // namespace nw::nwk

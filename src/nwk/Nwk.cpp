@@ -1,142 +1,150 @@
-// The command line: one command, one settings file, a few options.
+// The command line: one verb, its operand and a few options, read against the
+// table of verbs; what every verb shares; and the way out of the program.
 #include "nwk/Nwk.h"
 
 #include <cstdio>
 #include <memory>
 #include <optional>
 
-#include "EasyReg/Snapshot.h"
-#include "NW_Core/Texts.h"
 #include "nwk/Texts.h"
+#include "nwk/Verbs.h"
 #include "platform/AnsiText.h"
 #include "platform/TextInput.h"
 
 namespace nw::nwk {
 namespace {
 
-enum class Command { Show, Export, Make, Remove, Status, New, List, Package };
-
-struct Options {
-  Command command = Command::Show;
-  std::wstring file;
-  Placement placement = Placement::Desktop;
-  bool placementGiven = false;
-  Scope scope = Scope::Machine;
-  bool removal = false;
-  std::optional<std::wstring> outPath;
-  // new
-  std::optional<std::wstring> icon;
-  std::vector<std::wstring> verbs;
-  bool force = false;
-  // list
-  bool registryLines = false;
-  // package
-  std::optional<Arch> arch;
-  std::wstring version = L"1.0.0";
+// Every verb, in the order the usage lists them.
+constexpr Verb kVerbs[] = {
+    {L"new", text::kUsageNew, kOptOut | kOptIcon | kOptVerb | kOptForce, true, RunNew},
+    {L"list", text::kUsageList, kOptUser | kOptReg, false, RunList},
+    {L"show", text::kUsageShow, 0, true, RunShow},
+    {L"export", text::kUsageExport, kOptPlacement | kOptUser | kOptRemove | kOptOut, true, RunExport},
+    {L"make", text::kUsageMake, kOptPlacement | kOptUser, true, RunMake},
+    {L"remove", text::kUsageRemove, kOptUser | kOptForce, true, RunRemove},
+    {L"status", text::kUsageStatus, kOptPlacement | kOptUser, true, RunStatus},
+    {L"package", text::kUsagePackage, kOptPlacement | kOptUser | kOptOut | kOptArch | kOptVersion, true,
+     RunPackage},
 };
+
+// The exit statuses, as the usage explains them.
+constexpr struct {
+  int status;
+  const wchar_t* meaning;
+} kStatuses[] = {
+    {kExitDone, text::kStatusDone},
+    {kExitDiffers, text::kStatusDiffers},
+    {kExitUsage, text::kStatusUsage},
+    {kExitUnreadable, text::kStatusUnreadable},
+    {kExitRefused, text::kStatusRefused},
+    {kExitRegistry, text::kStatusRegistry},
+    {kExitNoRegistry, text::kStatusNoRegistry},
+    {kExitRegistryUnreadable, text::kStatusRegistryUnreadable},
+    {kExitCannotWrite, text::kStatusCannotWrite},
+    {kExitNotRestored, text::kStatusNotRestored},
+    {kExitOwned, text::kStatusOwned},
+};
+
+std::wstring Usage() {
+  std::wstring usage = text::kUsageSynopsis;
+  usage += text::kUsageCommands;
+  for (const Verb& verb : kVerbs) usage += std::wstring(L"  ") + verb.usage + L"\n";
+  usage += text::kUsageOptions;
+  usage += text::kUsageVerbOption + std::to_wstring(kMenuSlots) + L"\n";
+  usage += text::kUsageMoreOptions;
+  usage += text::kUsageStatusHeading;
+  for (const auto& entry : kStatuses)
+    usage += (entry.status == kStatuses[0].status ? L"" : L",\n  ") + std::to_wstring(entry.status) + L" " +
+             entry.meaning;
+  return usage + L".\n";
+}
 
 struct UsageError {
   std::wstring message;
 };
 
-Options Parse(const std::vector<std::wstring>& args) {
+// The verb the command line names, and what follows it.
+struct CommandLine {
+  const Verb* verb = nullptr;
+  Options options;
+};
+
+CommandLine Parse(const std::vector<std::wstring>& args) {
+  CommandLine line;
+  for (const Verb& verb : kVerbs)
+    if (args[0] == verb.name) line.verb = &verb;
+  if (line.verb == nullptr) throw UsageError{text::kUnknownCommand + args[0]};
+  Options& options = line.options;
+
   static constexpr struct {
     const wchar_t* name;
-    Command command;
-  } kCommands[] = {{L"show", Command::Show},     {L"export", Command::Export},  {L"make", Command::Make},
-                   {L"remove", Command::Remove}, {L"status", Command::Status},  {L"new", Command::New},
-                   {L"list", Command::List},     {L"package", Command::Package}};
-  Options options;
-  bool known = false;
-  for (const auto& entry : kCommands)
-    if (args[0] == entry.name) options.command = entry.command, known = true;
-  if (!known) throw UsageError{text::kUnknownCommand + args[0]};
-
-  auto allowed = [&](const std::wstring& option, std::initializer_list<Command> commands) {
-    for (Command c : commands)
-      if (c == options.command) return;
-    throw UsageError{text::kOptionNotFor + option};
-  };
+    OptionBit bit;
+  } kOptionNames[] = {{L"--placement", kOptPlacement}, {L"--user", kOptUser},
+                      {L"--remove", kOptRemove},       {L"-o", kOptOut},
+                      {L"--icon", kOptIcon},           {L"--verb", kOptVerb},
+                      {L"--force", kOptForce},         {L"--reg", kOptReg},
+                      {L"--arch", kOptArch},           {L"--version", kOptVersion}};
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::wstring& arg = args[i];
     auto value = [&]() -> const std::wstring& {
       if (i + 1 >= args.size()) throw UsageError{text::kMissingValue + arg};
       return args[++i];
     };
-    if (arg == L"--placement") {
-      allowed(arg, {Command::Export, Command::Make, Command::Status, Command::Package});
-      const std::wstring& where = value();
-      if (where == L"desktop")
-        options.placement = Placement::Desktop;
-      else if (where == L"system")
-        options.placement = Placement::MyComputer;
-      else if (where == L"manual")
-        options.placement = Placement::Manual;
-      else
-        throw UsageError{text::kBadPlacement + where};
-      options.placementGiven = true;
-    } else if (arg == L"--user") {
-      allowed(arg, {Command::Export, Command::Make, Command::Remove, Command::Status, Command::List,
-                    Command::Package});
-      options.scope = Scope::User;
-    } else if (arg == L"--reg") {
-      allowed(arg, {Command::List});
-      options.registryLines = true;
-    } else if (arg == L"--remove") {
-      allowed(arg, {Command::Export});
-      options.removal = true;
-    } else if (arg == L"-o") {
-      allowed(arg, {Command::Export, Command::New, Command::Package});
-      options.outPath = value();
-    } else if (arg == L"--icon") {
-      allowed(arg, {Command::New});
-      options.icon = value();
-    } else if (arg == L"--verb") {
-      allowed(arg, {Command::New});
-      options.verbs.push_back(value());
-    } else if (arg == L"--force") {
-      allowed(arg, {Command::New, Command::Remove});
-      options.force = true;
-    } else if (arg == L"--arch") {
-      allowed(arg, {Command::Package});
-      const std::wstring& arch = value();
-      if (arch == L"x86")
-        options.arch = Arch::X86;
-      else if (arch == L"x64")
-        options.arch = Arch::X64;
-      else
-        throw UsageError{text::kBadArch + arch};
-    } else if (arg == L"--version") {
-      allowed(arg, {Command::Package});
-      options.version = value();
-      if (!IsProductVersion(options.version)) throw UsageError{text::kBadVersion + options.version};
-    } else if (options.command != Command::List && options.file.empty() && !arg.empty() && arg[0] != L'-') {
-      options.file = arg;
-    } else {
-      throw UsageError{text::kUnknownOption + arg};
+    unsigned bit = 0;
+    for (const auto& option : kOptionNames)
+      if (arg == option.name) bit = option.bit;
+    if (bit == 0) {
+      if (!line.verb->takesOperand || !options.operand.empty() || arg.empty() || arg[0] == L'-')
+        throw UsageError{text::kUnknownOption + arg};
+      options.operand = arg;
+      continue;
+    }
+    if ((line.verb->options & bit) == 0) throw UsageError{text::kOptionNotFor + arg};
+    switch (bit) {
+      case kOptPlacement: {
+        const std::wstring& where = value();
+        if (where == L"desktop")
+          options.placement = Placement::Desktop;
+        else if (where == L"system")
+          options.placement = Placement::MyComputer;
+        else if (where == L"manual")
+          options.placement = Placement::Manual;
+        else
+          throw UsageError{text::kBadPlacement + where};
+        options.placementGiven = true;
+        break;
+      }
+      case kOptUser: options.scope = Scope::User; break;
+      case kOptRemove: options.removal = true; break;
+      case kOptOut: options.outPath = value(); break;
+      case kOptIcon: options.icon = value(); break;
+      case kOptVerb: options.verbs.push_back(value()); break;
+      case kOptForce: options.force = true; break;
+      case kOptReg: options.registryLines = true; break;
+      case kOptArch: {
+        const std::wstring& arch = value();
+        if (arch == L"x86")
+          options.arch = Arch::X86;
+        else if (arch == L"x64")
+          options.arch = Arch::X64;
+        else
+          throw UsageError{text::kBadArch + arch};
+        break;
+      }
+      case kOptVersion:
+        options.version = value();
+        if (!IsProductVersion(options.version)) throw UsageError{text::kBadVersion + options.version};
+        break;
     }
   }
-  if (options.file.empty() && options.command != Command::List) throw UsageError{text::kMissingFile};
-  if (options.command == Command::New && !options.outPath) throw UsageError{text::kNewMissingOutput};
-  if (options.command == Command::Package && !options.outPath) throw UsageError{text::kPackageMissingOutput};
+  if (line.verb->takesOperand && options.operand.empty()) throw UsageError{text::kMissingFile};
+  // The verbs that write a file are given its name.
+  if (line.verb->run == RunNew && !options.outPath) throw UsageError{text::kNewMissingOutput};
+  if (line.verb->run == RunPackage && !options.outPath) throw UsageError{text::kPackageMissingOutput};
   if (options.removal && options.placementGiven)
     throw UsageError{text::kOptionNotFor + std::wstring(L"--placement")};
-  return options;
+  return line;
 }
-
-// A folder placed by hand: nwk prints its CLSID on standard output, and on
-// standard error how to make the folder.
-class PrintedPlacement final : public ManualPlacement {
- public:
-  explicit PrintedPlacement(Output& output) : output_(output) {}
-  void Receive(const std::wstring& clsid) override {
-    output_.out += Utf8(clsid) + "\n";
-    output_.err += Utf8(text::kManualHint) + "\n";
-  }
-
- private:
-  Output& output_;
-};
 
 }  // namespace
 
@@ -154,43 +162,47 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
   return std::fclose(file.release()) == 0 && written;
 }
 
-namespace {
-
-int Error(Output& output, int status, const std::wstring& message) {
+int Fail(Output& output, int status, const std::wstring& message) {
   output.err += Utf8(text::kErrorPrefix + message) + "\n";
   return status;
 }
 
-int Package(const Options& options, const FolderDefinition& definition, Output& output, Registry* registry,
-            Installer* installer) {
-  if (!installer) return Error(output, kExitNoRegistry, text::kNoInstaller);
-  PackageOptions package{options.placement, options.scope, options.arch.value_or(Arch::X64), options.version};
-  PackagePlan plan;
-  try {
-    if (!options.arch) package.arch = installer->NativeArch();
-    const Sha1 sha1 = [&](const std::string& bytes) { return installer->Hash(bytes); };
-    plan = PlanPackage(definition, package, registry ? registry->AnsiCodePage() : CodePage{},
-                       installer->ProgramIcon(), sha1);
-  } catch (const PackageRefused& refused) {
-    return Error(output, kExitRefused,
-                 text::kPackageRefusedLine + std::to_wstring(refused.line) + text::kPackageRefusedOf +
-                     options.file + L": " + refused.reason);
-  }
-  try {
-    std::unique_ptr<InstallerDatabase> database = installer->Create(*options.outPath);
-    WritePackage(plan, *database);
-  } catch (const std::exception& failure) {
-    return Error(output, kExitCannotWrite,
-                 text::kCannotWrite + *options.outPath + L" (" + FromAnsi(failure.what()) + L")");
-  }
-  output.err += Utf8(text::kPackageWritten + *options.outPath) + "\n";
-  output.out += Utf8(text::kProductCode + plan.productCode) + "\n";
-  output.out += Utf8(text::kUpgradeCode + plan.upgradeCode) + "\n";
-  return kExitDone;
+int FailUnreadable(Output& output, const RegistryReadError& failure) {
+  return Fail(output, kExitRegistryUnreadable,
+              text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
 }
 
-// The installed packages that own the folder, for status and remove; none
-// where there is no Windows Installer to ask.
+std::optional<SettingsFile> ReadSettingsFile(const Options& options, Context& context) {
+  SettingsFile file;
+  try {
+    std::optional<TextInput> input = TextInput::Open(options.operand);
+    if (!input) {
+      Fail(context.output, kExitUnreadable, text::kCannotOpen + options.operand);
+      return std::nullopt;
+    }
+    // The file is text of the system the registry belongs to.
+    file.complete = ReadDefinition(*input, file.definition,
+                                   context.registry ? context.registry->AnsiCodePage() : CodePage{});
+  } catch (const std::exception&) {
+    Fail(context.output, kExitUnreadable, text::kCannotOpen + options.operand);
+    return std::nullopt;
+  }
+  return file;
+}
+
+std::optional<FolderDefinition> CompleteDefinition(const Options& options, Context& context, int& status) {
+  std::optional<SettingsFile> file = ReadSettingsFile(options, context);
+  if (!file) {
+    status = kExitUnreadable;
+    return std::nullopt;
+  }
+  if (!file->complete) {
+    status = Fail(context.output, kExitRefused, text::kRefused + options.operand);
+    return std::nullopt;
+  }
+  return std::move(file->definition);
+}
+
 std::vector<InstalledProduct> Owners(Installer* installer, const FolderDefinition& definition, Scope scope) {
   if (!installer) return {};
   try {
@@ -203,126 +215,6 @@ std::vector<InstalledProduct> Owners(Installer* installer, const FolderDefinitio
 std::wstring Owner(const InstalledProduct& product) {
   return product.name + L" " + product.productCode;
 }
-
-int Execute(const Options& options, Output& output, Registry* registry, ShellNotifier* shell,
-            Installer* installer) {
-  if (options.command == Command::New) {
-    const NewFile file{options.file, options.icon.value_or(text::kNewDefaultIcon), options.verbs};
-    return WriteNewFile(file, *options.outPath, options.force, output, registry);
-  }
-  if (options.command == Command::List) {
-    if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
-    try {
-      output.out += Utf8(ListText(*registry, options.scope, options.registryLines, installer));
-    } catch (const RegistryReadError& failure) {
-      return Error(output, kExitRegistryUnreadable,
-                   text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
-    }
-    return kExitDone;
-  }
-  FolderDefinition definition;
-  bool complete = false;
-  try {
-    std::optional<TextInput> file = TextInput::Open(options.file);
-    if (!file) return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
-    // The file is text of the system the registry belongs to.
-    complete = ReadDefinition(*file, definition, registry ? registry->AnsiCodePage() : CodePage{});
-  } catch (const std::exception&) {
-    return Error(output, kExitUnreadable, text::kCannotOpen + options.file);
-  }
-
-  // A CLSID that names another folder already: the two would overwrite each other.
-  std::vector<std::wstring> others;
-  if (registry && complete && (options.command == Command::Show || options.command == Command::Status)) {
-    try {
-      others = OtherRegistrations(*registry, definition);
-    } catch (const RegistryReadError&) {
-      // Status reports what it cannot read; show shows the file alone.
-    }
-  }
-  if (options.command == Command::Show) {
-    output.out += Utf8(ShowText(definition, complete, others));
-    return complete ? kExitDone : kExitRefused;
-  }
-  if (!complete) return Error(output, kExitRefused, text::kRefused + options.file);
-
-  if (options.command == Command::Export) {
-    std::string bytes;
-    try {
-      bytes = options.removal ? RemovalRegFile(RemovalKeys(definition, options.scope))
-                              : RegFile(LayoutSteps(definition, options.placement, options.scope));
-    } catch (const NoRegForm& failure) {
-      return Error(output, kExitRefused, text::kNoRegForm + failure.key);
-    }
-    if (!options.outPath) {
-      output.out += bytes;
-      output.outEncoding = Encoding::Utf16Le;
-    } else if (!WriteBytes(*options.outPath, bytes)) {
-      return Error(output, kExitCannotWrite, text::kCannotWrite + *options.outPath);
-    }
-    return kExitDone;
-  }
-
-  if (options.command == Command::Package) return Package(options, definition, output, registry, installer);
-
-  if (!registry) return Error(output, kExitNoRegistry, text::kNoRegistry);
-  // Only status and remove ask Windows Installer, which is slow to load: make
-  // does not need to know.
-  const std::vector<InstalledProduct> owners = options.command == Command::Make
-                                                   ? std::vector<InstalledProduct>{}
-                                                   : Owners(installer, definition, options.scope);
-  if (options.command == Command::Status) {
-    std::vector<std::wstring> differences;
-    try {
-      differences = Differences(*registry, definition, options.placement, options.scope);
-    } catch (const RegistryReadError& failure) {
-      return Error(output, kExitRegistryUnreadable,
-                   text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
-    }
-    for (const std::wstring& other : others)
-      output.err += Utf8(text::kWarningPrefix + std::wstring(text::kWarnOtherFolder) + other) + "\n";
-    for (const InstalledProduct& owner : owners)
-      output.err += Utf8(text::kNotePrefix + std::wstring(text::kOwnedBy) + Owner(owner)) + "\n";
-    for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
-    if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";
-    return differences.empty() ? kExitDone : kExitDiffers;
-  }
-
-  if (options.command == Command::Remove && !owners.empty() && !options.force) {
-    for (const InstalledProduct& owner : owners) {
-      Error(output, kExitOwned, text::kOwnedBy + Owner(owner));
-      Error(output, kExitOwned, text::kOwnedRemoveHint + owner.productCode + L" /qn");
-    }
-    return Error(output, kExitOwned, text::kOwnedForce);
-  }
-
-  PrintedPlacement manual(output);
-  const LinkServices services{*registry, manual, shell};
-  try {
-    if (options.command == Command::Make) {
-      MakeLink(
-          services, definition, [&] { return options.placement; }, options.scope);
-      output.err += Utf8(text::kMade + definition.FolderClsid) + "\n";
-    } else {
-      RemoveLink(services, definition, options.scope);
-      output.err += Utf8(text::kRemoved + definition.FolderClsid) + "\n";
-    }
-  } catch (const CommandRefused& refused) {
-    return Error(output, kExitRefused, text::kRefused + FromAnsi(refused.what()));
-  } catch (const NotRestored& failure) {
-    Error(output, kExitNotRestored, text::kRegistryFailed + FromAnsi(failure.what()));
-    for (const Unrestored& left : failure.left())
-      Error(output, kExitNotRestored,
-            text::kNotPutBack + RootName(left.root) + L"\\" + FromAnsi(left.path, registry->AnsiCodePage()));
-    return kExitNotRestored;
-  } catch (const std::exception& failure) {
-    Error(output, kExitRegistry, text::kRegistryFailed + FromAnsi(failure.what()));
-    return Error(output, kExitRegistry, text::kPutBack);
-  }
-  return kExitDone;
-}
-
-}  // namespace
 
 bool FileStream::Write(const std::string& bytes, Encoding) {
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
@@ -344,11 +236,11 @@ int Deliver(int status, const Output& output, OutputStream& out, OutputStream& e
 int Run(const std::vector<std::wstring>& args, Output& output, Registry* registry, ShellNotifier* shell,
         Installer* installer) {
   if (args.empty()) {
-    output.err += Utf8(text::kUsage);
+    output.err += Utf8(Usage());
     return kExitUsage;
   }
   if (args[0] == L"--help" || args[0] == L"-h") {
-    output.out += Utf8(text::kUsage);
+    output.out += Utf8(Usage());
     return kExitDone;
   }
   if (args[0] == L"--version") {
@@ -356,9 +248,11 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
     return kExitDone;
   }
   try {
-    return Execute(Parse(args), output, registry, shell, installer);
+    const CommandLine line = Parse(args);
+    Context context{output, registry, shell, installer};
+    return line.verb->run(line.options, context);
   } catch (const UsageError& error) {
-    Error(output, kExitUsage, error.message);
+    Fail(output, kExitUsage, error.message);
     output.err += Utf8(text::kTryHelp) + "\n";
     return kExitUsage;
   }

@@ -8,6 +8,7 @@
 
 #include "EasyReg/EasyReg.h"
 #include "nwk/Texts.h"
+#include "nwk/Verbs.h"
 #include "platform/AnsiText.h"
 
 namespace nw::nwk {
@@ -490,6 +491,38 @@ std::vector<InstalledProduct> OwningPackages(Installer& installer, const std::ws
            installer.RelatedProducts(UpgradeCode(clsid, scope, placement, arch, sha1)))
         owners.push_back(std::move(product));
   return owners;
+}
+
+int RunPackage(const Options& options, Context& context) {
+  int status = kExitDone;
+  const std::optional<FolderDefinition> definition = CompleteDefinition(options, context, status);
+  if (!definition) return status;
+  Output& output = context.output;
+  if (!context.installer) return Fail(output, kExitNoRegistry, text::kNoInstaller);
+  Installer& installer = *context.installer;
+  PackageOptions package{options.placement, options.scope, options.arch.value_or(Arch::X64), options.version};
+  PackagePlan plan;
+  try {
+    if (!options.arch) package.arch = installer.NativeArch();
+    const Sha1 sha1 = [&](const std::string& bytes) { return installer.Hash(bytes); };
+    plan = PlanPackage(*definition, package, context.registry ? context.registry->AnsiCodePage() : CodePage{},
+                       installer.ProgramIcon(), sha1);
+  } catch (const PackageRefused& refused) {
+    return Fail(output, kExitRefused,
+                text::kPackageRefusedLine + std::to_wstring(refused.line) + text::kPackageRefusedOf +
+                    options.operand + L": " + refused.reason);
+  }
+  try {
+    std::unique_ptr<InstallerDatabase> database = installer.Create(*options.outPath);
+    WritePackage(plan, *database);
+  } catch (const std::exception& failure) {
+    return Fail(output, kExitCannotWrite,
+                text::kCannotWrite + *options.outPath + L" (" + FromAnsi(failure.what()) + L")");
+  }
+  output.err += Utf8(text::kPackageWritten + *options.outPath) + "\n";
+  output.out += Utf8(text::kProductCode + plan.productCode) + "\n";
+  output.out += Utf8(text::kUpgradeCode + plan.upgradeCode) + "\n";
+  return kExitDone;
 }
 
 }  // namespace nw::nwk

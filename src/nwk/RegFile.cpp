@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "nwk/Nwk.h"
+#include "nwk/Texts.h"
+#include "nwk/Verbs.h"
 
 namespace nw::nwk {
 namespace {
@@ -91,6 +93,26 @@ std::string RemovalRegFile(const std::vector<RemovalKey>& keys) {
   for (const RemovalKey& key : keys)
     text += L"\r\n[-" + SectionName(key.parent.root, key.parent.path + L"\\" + key.name) + L"]\r\n";
   return Encode(text + L"\r\n");
+}
+
+int RunExport(const Options& options, Context& context) {
+  int status = kExitDone;
+  const std::optional<FolderDefinition> definition = CompleteDefinition(options, context, status);
+  if (!definition) return status;
+  std::string bytes;
+  try {
+    bytes = options.removal ? RemovalRegFile(RemovalKeys(*definition, options.scope))
+                            : RegFile(LayoutSteps(*definition, options.placement, options.scope));
+  } catch (const NoRegForm& failure) {
+    return Fail(context.output, kExitRefused, text::kNoRegForm + failure.key);
+  }
+  if (!options.outPath) {
+    context.output.out += bytes;
+    context.output.outEncoding = Encoding::Utf16Le;
+  } else if (!WriteBytes(*options.outPath, bytes)) {
+    return Fail(context.output, kExitCannotWrite, text::kCannotWrite + *options.outPath);
+  }
+  return kExitDone;
 }
 
 }  // namespace nw::nwk

@@ -3,6 +3,7 @@
 #include "NW_Core/Texts.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
+#include "nwk/Verbs.h"
 #include "platform/AnsiText.h"
 
 namespace nw::nwk {
@@ -35,6 +36,22 @@ std::wstring ShowText(const FolderDefinition& definition, bool complete,
   }
   for (const std::wstring& other : others) warn(text::kWarnOtherFolder, other);
   return out + warnings;
+}
+
+int RunShow(const Options& options, Context& context) {
+  const std::optional<SettingsFile> file = ReadSettingsFile(options, context);
+  if (!file) return kExitUnreadable;
+  // A CLSID that names another folder already: the two would overwrite each other.
+  std::vector<std::wstring> others;
+  if (context.registry && file->complete) {
+    try {
+      others = OtherRegistrations(*context.registry, file->definition);
+    } catch (const RegistryReadError&) {
+      // What cannot be read is status's to report; show shows the file alone.
+    }
+  }
+  context.output.out += Utf8(ShowText(file->definition, file->complete, others));
+  return file->complete ? kExitDone : kExitRefused;
 }
 
 }  // namespace nw::nwk

@@ -7,6 +7,7 @@
 #include "NW_Core/NW_Core.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
+#include "nwk/Verbs.h"
 #include "platform/AnsiText.h"
 
 namespace nw::nwk {
@@ -188,6 +189,36 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
   for (const Key& have : actual.keys)
     if (!expected.Find(have.path)) differences.push_back(text::kExtraKey + have.path);
   return differences;
+}
+
+int RunStatus(const Options& options, Context& context) {
+  std::optional<SettingsFile> file = ReadSettingsFile(options, context);
+  if (!file) return kExitUnreadable;
+  if (!file->complete) return Fail(context.output, kExitRefused, text::kRefused + options.operand);
+  if (!context.registry) return Fail(context.output, kExitNoRegistry, text::kNoRegistry);
+  Registry& registry = *context.registry;
+  const FolderDefinition& definition = file->definition;
+  // A CLSID that names another folder already: the two would overwrite each
+  // other. (What cannot be read shows in the differences.)
+  std::vector<std::wstring> others;
+  try {
+    others = OtherRegistrations(registry, definition);
+  } catch (const RegistryReadError&) {
+  }
+  std::vector<std::wstring> differences;
+  try {
+    differences = Differences(registry, definition, options.placement, options.scope);
+  } catch (const RegistryReadError& failure) {
+    return FailUnreadable(context.output, failure);
+  }
+  Output& output = context.output;
+  for (const std::wstring& other : others)
+    output.err += Utf8(text::kWarningPrefix + std::wstring(text::kWarnOtherFolder) + other) + "\n";
+  for (const InstalledProduct& owner : Owners(context.installer, definition, options.scope))
+    output.err += Utf8(text::kNotePrefix + std::wstring(text::kOwnedBy) + Owner(owner)) + "\n";
+  for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
+  if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";
+  return differences.empty() ? kExitDone : kExitDiffers;
 }
 
 }  // namespace nw::nwk

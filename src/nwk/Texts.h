@@ -3,46 +3,68 @@
 
 namespace nw::nwk::text {
 
-inline constexpr wchar_t kUsage[] =
+// The usage: the synopsis, a line for each verb (in the table of verbs), the
+// options, and the exit statuses (each with its number from the constants).
+inline constexpr wchar_t kUsageSynopsis[] =
     L"Usage: nwk COMMAND FILE [OPTIONS]\n"
     L"       nwk list [--user] [--reg]\n"
     L"       nwk new NAME -o FILE.nwk [--icon ICON] [--verb \"MENU;COMMAND;\"]... [--force]\n"
-    L"       nwk package FILE -o OUT.msi [--placement P] [--user] [--arch x86|x64] [--version X.Y.Z]\n"
-    L"\n"
-    L"Commands:\n"
-    L"  new NAME       write a new settings file with a CLSID of its own (random, not yet registered)\n"
-    L"  list           every folder of this layout that is registered (with --reg: its keys and values)\n"
-    L"  show FILE      print the folder definition as read, the reader's verdict and warnings\n"
-    L"  export FILE    write the registration as a .reg file: give it with -o OUT.reg (standard output\n"
-    L"                 gets the file's UTF-16 bytes, which a shell's \">\" may re-encode and break)\n"
-    L"  make FILE      register the folder and place it, as \"Make Link\" does\n"
-    L"  remove FILE    delete the class key and both namespace entries, as \"Remove Link\" does\n"
-    L"  status FILE    compare the registry with the definition; exit 0 only when they match\n"
-    L"  package FILE   write a Windows Installer package that installs the folder as make does\n"
+    L"       nwk package FILE -o OUT.msi [--placement P] [--user] [--arch x86|x64] [--version X.Y.Z]\n";
+inline constexpr wchar_t kUsageCommands[] = L"\nCommands:\n";
+inline constexpr wchar_t kUsageNew[] =
+    L"new NAME       write a new settings file with a CLSID of its own (random, not yet registered)";
+inline constexpr wchar_t kUsageList[] =
+    L"list           every folder of this layout that is registered (with --reg: its keys and values)";
+inline constexpr wchar_t kUsageShow[] =
+    L"show FILE      print the folder definition as read, the reader's verdict and warnings";
+inline constexpr wchar_t kUsageExport[] =
+    L"export FILE    write the registration as a .reg file: give it with -o OUT.reg (standard output\n"
+    L"                 gets the file's UTF-16 bytes, which a shell's \">\" may re-encode and break)";
+inline constexpr wchar_t kUsageMake[] =
+    L"make FILE      register the folder and place it, as \"Make Link\" does";
+inline constexpr wchar_t kUsageRemove[] =
+    L"remove FILE    delete the class key and both namespace entries, as \"Remove Link\" does";
+inline constexpr wchar_t kUsageStatus[] =
+    L"status FILE    compare the registry with the definition; exit 0 only when they match";
+inline constexpr wchar_t kUsagePackage[] =
+    L"package FILE   write a Windows Installer package that installs the folder as make does";
+inline constexpr wchar_t kUsageOptions[] =
     L"\n"
     L"Options:\n"
     L"  --placement desktop|system|manual   where the folder goes (default: desktop)\n"
     L"  --user         the current user's registration (HKEY_CURRENT_USER), no administrator rights\n"
     L"  --remove       export: the .reg file that deletes the registration\n"
     L"  -o OUT         export: the .reg file to write; new: the settings file; package: the .msi file\n"
-    L"  --icon ICON    new: the folder's icon (default: the shell's folder icon)\n"
-    L"  --verb \"MENU;COMMAND;\"   new: a menu line, up to 20\n"
+    L"  --icon ICON    new: the folder's icon (default: the shell's folder icon)\n";
+inline constexpr wchar_t kUsageVerbOption[] = L"  --verb \"MENU;COMMAND;\"   new: a menu line, at most ";
+inline constexpr wchar_t kUsageMoreOptions[] =
     L"  --force        new: replace an existing file; remove: remove a folder an installed package owns\n"
     L"  --arch x86|x64 package: the platform (default: that of this Windows)\n"
     L"  --version X.Y.Z  package: its version (default 1.0.0); a later package replaces an earlier one\n"
     L"  --reg          list: the keys and values of each folder, as status reads them\n"
     L"  --help, --version\n"
-    L"\n"
-    L"Exit status: 0 done (status: the registry matches), 1 status: the registry differs,\n"
-    L"2 wrong command line, 3 the file cannot be read, 4 the file is refused by the reader\n"
-    L"(new: the parts would not read back as given; package: a text a package cannot install exactly),\n"
-    L"5 the registry refused a change (make and remove then leave it as it was),\n"
-    L"6 no registry (or, for package, no Windows Installer) in this build,\n"
-    L"7 status: the registry cannot be read (access denied, for one),\n"
-    L"8 the output cannot be written (-o, or standard output: a full disk, a closed pipe;\n"
-    L"  new: the file exists and --force was not given),\n"
-    L"9 make or remove failed and the registry could not be put back either,\n"
-    L"10 remove: an installed package owns the folder (uninstall it, or add --force).\n";
+    L"\n";
+inline constexpr wchar_t kUsageStatusHeading[] = L"Exit status: ";
+inline constexpr wchar_t kStatusDone[] = L"done (status: the registry matches)";
+inline constexpr wchar_t kStatusDiffers[] = L"status: the registry differs";
+inline constexpr wchar_t kStatusUsage[] = L"wrong command line";
+inline constexpr wchar_t kStatusUnreadable[] = L"the file cannot be read";
+inline constexpr wchar_t kStatusRefused[] =
+    L"the file is refused by the reader (new: the parts would not read back as given;\n"
+    L"    package: a text a package cannot install exactly)";
+inline constexpr wchar_t kStatusRegistry[] =
+    L"the registry refused a change (make and remove then leave it as it was)";
+inline constexpr wchar_t kStatusNoRegistry[] =
+    L"no registry (or, for package, no Windows Installer) in this build";
+inline constexpr wchar_t kStatusRegistryUnreadable[] =
+    L"status: the registry cannot be read (access denied, for one)";
+inline constexpr wchar_t kStatusCannotWrite[] =
+    L"the output cannot be written (-o, or standard output: a full disk, a closed pipe;\n"
+    L"    new: the file exists and --force was not given)";
+inline constexpr wchar_t kStatusNotRestored[] =
+    L"make or remove failed and the registry could not be put back either";
+inline constexpr wchar_t kStatusOwned[] =
+    L"remove: an installed package owns the folder (uninstall it, or add --force)";
 
 inline constexpr wchar_t kVersionPrefix[] = L"nwk ";
 
@@ -86,7 +108,9 @@ inline constexpr wchar_t kWarnDuplicateVerb[] =
 inline constexpr wchar_t kNewDefaultIcon[] = L"%SystemRoot%\\system32\\shell32.dll,3";
 inline constexpr wchar_t kNewMissingOutput[] = L"new writes a file: give it with -o FILE.nwk";
 inline constexpr wchar_t kNewLineBreak[] = L"a settings line cannot hold a line break: ";
-inline constexpr wchar_t kNewTooManyVerbs[] = L"a settings file holds 20 menu lines at most";
+// "a settings file holds N menu lines at most", N the reader's limit.
+inline constexpr wchar_t kNewTooManyVerbs[] = L"a settings file holds ";
+inline constexpr wchar_t kNewTooManyVerbsEnd[] = L" menu lines at most";
 inline constexpr wchar_t kNewVerbForm[] =
     L"a menu line is \"MENU;COMMAND;\", with no other \";\" (for one in the name or command): ";
 inline constexpr wchar_t kNewExists[] = L"the file exists (add --force to replace it): ";
