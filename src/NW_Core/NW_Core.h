@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -94,34 +95,51 @@ struct RegistryStep {
   ValueData data;
 };
 
-// The registration as data, in the order it is written: the class key with its
-// values, one verb, and the namespace entry of a placement (none for Manual).
-std::vector<RegistryStep> ClassSteps(const FolderDefinition& definition);
-std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, std::size_t index);
-std::vector<RegistryStep> PlacementSteps(const FolderDefinition& definition, Placement placement);
-void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps);
-
-// Whose registration it is, and so which hive each key is written to. The
-// layout names the class keys under HKEY_CLASSES_ROOT, but that is a merged view
-// whose writes may land in either hive (in the user's when the user has the key
-// already), so the class keys are always written to a hive by name:
-// HKCR\P becomes HKLM\Software\Classes\P for the machine and
-// HKCU\Software\Classes\P for the current user, where HKLM\P also becomes
-// HKCU\P. Explorer merges both.
+// Whose registration it is, and so which hive each key is written to: the
+// machine's (HKEY_LOCAL_MACHINE) or the current user's (HKEY_CURRENT_USER).
+// The layout names the class keys under HKEY_CLASSES_ROOT, but that is a
+// merged view whose writes may land in either hive (in the user's when the
+// user has the key already), so the class keys are always written to a hive
+// by name, under its Software\Classes. Explorer merges both.
 enum class Scope { Machine, User };
 struct KeyLocation {
   RootKey root;
   std::wstring path;
 };
-KeyLocation InScope(RootKey root, const std::wstring& path, Scope scope);
-std::vector<RegistryStep> InScope(std::vector<RegistryStep> steps, Scope scope);
-// The keys removal deletes, as parent and subkey name: the class key and both
-// namespace entries.
+
+// One place where a folder lives: the key that lists it, and its own key,
+// named by the CLSID.
 struct RemovalKey {
   KeyLocation parent;
   std::wstring name;
+  KeyLocation Key() const { return {parent.root, parent.path + L"\\" + name}; }
 };
+struct FolderPlace : RemovalKey {
+  // The shell folder that lists the folder (none for the class key), and the
+  // placement that puts it there.
+  std::optional<ShellNotifier::Folder> shellFolder;
+  std::optional<Placement> placement;
+};
+// Where a folder of the CLSID lives in the scope: its class key, and its
+// entry in each shell folder it can be placed in, each in its real hive.
+struct FolderPlaces {
+  FolderPlace classKey, desktop, myComputer;
+  // All three, the class key first.
+  std::array<const FolderPlace*, 3> All() const { return {&classKey, &desktop, &myComputer}; }
+  // The entry the placement writes; none for Manual.
+  const FolderPlace* Of(Placement placement) const;
+};
+FolderPlaces PlacesOf(Scope scope, const std::wstring& clsid);
+// The keys removal deletes: the class key and both namespace entries.
 std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope scope);
+
+// The registration as data, in the order it is written: the class key with its
+// values, one verb, and the namespace entry of a placement (none for Manual).
+std::vector<RegistryStep> ClassSteps(const FolderDefinition& definition, const FolderPlaces& places);
+std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, const FolderPlaces& places,
+                                    std::size_t index);
+std::vector<RegistryStep> PlacementSteps(const FolderPlaces& places, Placement placement);
+void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps);
 
 // The whole layout of a registration, in the scope's hives and in the order it
 // is written: the class key and its values, a verb for each menu entry, then
@@ -160,12 +178,12 @@ struct LinkServices {
   ShellNotifier* shell = nullptr;
 };
 
-// Registers the folder and places it: asks for the placement, then writes the
-// layout, then hands a folder placed by hand its CLSID.
+// Registers the folder and places it: writes the layout of the placement,
+// then hands a folder placed by hand its CLSID.
 // Once the registry holds it all, the shell hears that the class changed, and
 // that the folder it was placed in did (Manual places it nowhere).
-void MakeLink(const LinkServices& services, const FolderDefinition& definition,
-              const std::function<Placement()>& placement, Scope scope = Scope::Machine);
+void MakeLink(const LinkServices& services, const FolderDefinition& definition, Placement placement,
+              Scope scope = Scope::Machine);
 // Deletes the class key and both namespace entries. Once they are gone, the
 // shell hears of each that was there: the class, and each folder that listed it.
 void RemoveLink(const LinkServices& services, const FolderDefinition& definition,

@@ -9,16 +9,16 @@ namespace {
 
 using Action = RegistryStep::Action;
 
-std::wstring ClassKey(const FolderDefinition& definition) {
-  return std::wstring(text::kClassesKey) + L"\\" + definition.FolderClsid;
+RegistryStep Create(const KeyLocation& key) {
+  return {Action::CreateKey, key.root, key.path, {}, 0, {}};
 }
 
-RegistryStep Create(RootKey root, std::wstring path) {
-  return {Action::CreateKey, root, std::move(path), {}, 0, {}};
+RegistryStep Set(const KeyLocation& key, std::wstring name, ValueData data, long type = kRegSz) {
+  return {Action::SetValue, key.root, key.path, std::move(name), type, std::move(data)};
 }
 
-RegistryStep Set(std::wstring path, std::wstring name, std::wstring data) {
-  return {Action::SetValue, kHkeyClassesRoot, std::move(path), std::move(name), kRegSz, std::move(data)};
+KeyLocation Below(const KeyLocation& key, const std::wstring& name) {
+  return {key.root, key.path + L"\\" + name};
 }
 
 void RefuseWithoutClsid(const FolderDefinition& definition) {
@@ -64,46 +64,61 @@ std::vector<bool> AllOrNothing(Registry& registry, const std::vector<RemovalKey>
 
 }  // namespace
 
-std::vector<RegistryStep> ClassSteps(const FolderDefinition& definition) {
-  const std::wstring k = ClassKey(definition);
-  const RootKey hkcr = kHkeyClassesRoot;
+const FolderPlace* FolderPlaces::Of(Placement placement) const {
+  for (const FolderPlace* place : All())
+    if (place->placement == placement) return place;
+  return nullptr;
+}
+
+FolderPlaces PlacesOf(Scope scope, const std::wstring& clsid) {
+  const RootKey hive = scope == Scope::Machine ? kHkeyLocalMachine : kHkeyCurrentUser;
+  FolderPlaces places;
+  places.classKey = {
+      {{hive, std::wstring(text::kHiveClassesKey) + L"\\" + text::kClassesKey}, clsid}, {}, {}};
+  places.desktop = {
+      {{hive, text::kDesktopNameSpace}, clsid}, ShellNotifier::Folder::Desktop, Placement::Desktop};
+  places.myComputer = {
+      {{hive, text::kMyComputerNameSpace}, clsid}, ShellNotifier::Folder::MyComputer, Placement::MyComputer};
+  return places;
+}
+
+std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope scope) {
+  const FolderPlaces places = PlacesOf(scope, definition.FolderClsid);
+  std::vector<RemovalKey> keys;
+  for (const FolderPlace* place : places.All()) keys.push_back(*place);
+  return keys;
+}
+
+std::vector<RegistryStep> ClassSteps(const FolderDefinition& definition, const FolderPlaces& places) {
+  const KeyLocation k = places.classKey.Key();
+  const KeyLocation server = Below(k, L"InProcServer32"), folder = Below(k, L"ShellFolder");
   return {
-      Create(hkcr, k),
+      Create(k),
       Set(k, L"", definition.FolderName),
-      Create(hkcr, k + L"\\DefaultIcon"),
-      Set(k + L"\\DefaultIcon", L"", definition.FolderIcon),
-      Create(hkcr, k + L"\\InProcServer32"),
-      Set(k + L"\\InProcServer32", L"", text::kShellServer),
-      Set(k + L"\\InProcServer32", text::kThreadingModel, text::kApartment),
-      Create(hkcr, k + L"\\ShellEx\\PropertySheetHandler\\" + definition.FolderClsid),
-      Create(hkcr, k + L"\\ShellFolder"),
-      {Action::SetValue, hkcr, k + L"\\ShellFolder", text::kAttributes, kRegBinary,
-       std::vector<std::uint8_t>(5, 0x00)},
-      Create(hkcr, k + L"\\Shell"),
+      Create(Below(k, L"DefaultIcon")),
+      Set(Below(k, L"DefaultIcon"), L"", definition.FolderIcon),
+      Create(server),
+      Set(server, L"", text::kShellServer),
+      Set(server, text::kThreadingModel, text::kApartment),
+      Create(Below(k, L"ShellEx\\PropertySheetHandler\\" + definition.FolderClsid)),
+      Create(folder),
+      Set(folder, text::kAttributes, std::vector<std::uint8_t>(5, 0x00), kRegBinary),
+      Create(Below(k, L"Shell")),
   };
 }
 
-std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, std::size_t index) {
+std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, const FolderPlaces& places,
+                                    std::size_t index) {
   const MenuEntry& entry = definition.MenuItems.at(index);
-  const std::wstring verb = ClassKey(definition) + L"\\Shell\\" + entry.MenuName;
-  return {
-      Create(kHkeyClassesRoot, verb),
-      Create(kHkeyClassesRoot, verb + L"\\Command"),
-      Set(verb + L"\\Command", L"", entry.MenuCommand),
-  };
+  const KeyLocation verb = Below(places.classKey.Key(), L"Shell\\" + entry.MenuName);
+  return {Create(verb), Create(Below(verb, L"Command")),
+          Set(Below(verb, L"Command"), L"", entry.MenuCommand)};
 }
 
-std::vector<RegistryStep> PlacementSteps(const FolderDefinition& definition, Placement placement) {
-  switch (placement) {
-    case Placement::Desktop:
-      return {
-          Create(kHkeyLocalMachine, std::wstring(text::kDesktopNameSpace) + L"\\" + definition.FolderClsid)};
-    case Placement::MyComputer:
-      return {Create(kHkeyLocalMachine,
-                     std::wstring(text::kMyComputerNameSpace) + L"\\" + definition.FolderClsid)};
-    case Placement::Manual: break;
-  }
-  return {};
+std::vector<RegistryStep> PlacementSteps(const FolderPlaces& places, Placement placement) {
+  const FolderPlace* entry = places.Of(placement);
+  if (entry == nullptr) return {};
+  return {Create(entry->Key())};
 }
 
 void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps) {
@@ -122,46 +137,16 @@ void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps) {
   }
 }
 
-KeyLocation InScope(RootKey root, const std::wstring& path, Scope scope) {
-  const RootKey hive = scope == Scope::Machine ? kHkeyLocalMachine : kHkeyCurrentUser;
-  if (root == kHkeyClassesRoot) return {hive, std::wstring(text::kHiveClassesKey) + L"\\" + path};
-  if (root == kHkeyLocalMachine) return {hive, path};
-  return {root, path};
-}
-
-std::vector<RegistryStep> InScope(std::vector<RegistryStep> steps, Scope scope) {
-  for (RegistryStep& step : steps) {
-    KeyLocation where = InScope(step.root, step.keyPath, scope);
-    step.root = where.root;
-    step.keyPath = std::move(where.path);
-  }
-  return steps;
-}
-
-std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope scope) {
-  static constexpr struct {
-    RootKey root;
-    const wchar_t* parent;
-  } kEntries[] = {
-      {kHkeyClassesRoot, text::kClassesKey},
-      {kHkeyLocalMachine, text::kDesktopNameSpace},
-      {kHkeyLocalMachine, text::kMyComputerNameSpace},
-  };
-  std::vector<RemovalKey> keys;
-  for (const auto& entry : kEntries)
-    keys.push_back({InScope(entry.root, entry.parent, scope), definition.FolderClsid});
-  return keys;
-}
-
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope) {
-  std::vector<RegistryStep> steps = ClassSteps(definition);
+  const FolderPlaces places = PlacesOf(scope, definition.FolderClsid);
+  std::vector<RegistryStep> steps = ClassSteps(definition, places);
   for (std::size_t i = 0; i < definition.MenuCount; ++i) {
-    std::vector<RegistryStep> verb = VerbSteps(definition, i);
+    std::vector<RegistryStep> verb = VerbSteps(definition, places, i);
     steps.insert(steps.end(), verb.begin(), verb.end());
   }
-  std::vector<RegistryStep> where = PlacementSteps(definition, placement);
+  std::vector<RegistryStep> where = PlacementSteps(places, placement);
   steps.insert(steps.end(), where.begin(), where.end());
-  return InScope(std::move(steps), scope);
+  return steps;
 }
 
 void ClipboardPlacement::Receive(const std::wstring& clsid) {
@@ -169,35 +154,40 @@ void ClipboardPlacement::Receive(const std::wstring& clsid) {
   messageBox_.Show(text::kClsidCopied, text::kProgramName, kStyleInformation);
 }
 
-void MakeLink(const LinkServices& services, const FolderDefinition& definition,
-              const std::function<Placement()>& placement, Scope scope) {
+void MakeLink(const LinkServices& services, const FolderDefinition& definition, Placement placement,
+              Scope scope) {
   RefuseWithoutClsid(definition);
-  const Placement where = placement();
-  const std::vector<RegistryStep> layout = LayoutSteps(definition, where, scope);
+  const std::vector<RegistryStep> layout = LayoutSteps(definition, placement, scope);
   AllOrNothing(services.registry, RemovalKeys(definition, scope), [&] {
     ApplySteps(services.registry, layout);
-    if (where == Placement::Manual) services.manual.Receive(definition.FolderClsid);
+    if (placement == Placement::Manual) services.manual.Receive(definition.FolderClsid);
   });
   if (services.shell == nullptr) return;
   // The class first: the folder's window then reads the new class as it lists it again.
   services.shell->ClassesChanged();
-  if (where == Placement::Desktop) services.shell->FolderChanged(ShellNotifier::Folder::Desktop);
-  if (where == Placement::MyComputer) services.shell->FolderChanged(ShellNotifier::Folder::MyComputer);
+  const FolderPlaces places = PlacesOf(scope, definition.FolderClsid);
+  if (const FolderPlace* entry = places.Of(placement)) services.shell->FolderChanged(*entry->shellFolder);
 }
 
 void RemoveLink(const LinkServices& services, const FolderDefinition& definition, Scope scope) {
   RefuseWithoutClsid(definition);
+  const FolderPlaces places = PlacesOf(scope, definition.FolderClsid);
   const std::vector<RemovalKey> keys = RemovalKeys(definition, scope);
   const std::vector<bool> existed = AllOrNothing(services.registry, keys, [&] {
     for (const RemovalKey& key : keys)
       DeleteKey(services.registry, key.parent.root, key.parent.path, key.name);
   });
-  // What was not there was not changed: the shell hears only of what was deleted.
+  // What was not there was not changed: the shell hears only of what was
+  // deleted: the class, and each folder that listed it.
   if (services.shell == nullptr) return;
-  // RemovalKeys lists the class key, then the Desktop and My Computer entries.
-  if (existed[0]) services.shell->ClassesChanged();
-  if (existed[1]) services.shell->FolderChanged(ShellNotifier::Folder::Desktop);
-  if (existed[2]) services.shell->FolderChanged(ShellNotifier::Folder::MyComputer);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (!existed[i]) continue;
+    const FolderPlace& place = *places.All()[i];
+    if (place.shellFolder)
+      services.shell->FolderChanged(*place.shellFolder);
+    else
+      services.shell->ClassesChanged();
+  }
 }
 
 }  // namespace nw

@@ -329,7 +329,7 @@ void FrmNW::btnCOM_Click(int index) {
   RunCommand(platform_.messageBox, [&] {
     switch (index) {
       case 0:
-        MakeLink(services, Definition, [this] { return SelectedPlacement(); });
+        MakeLink(services, Definition, SelectedPlacement());
         Unload();
         break;
       case 1: Unload(); break;

@@ -62,8 +62,7 @@ int RunMake(const Options& options, Context& context) {
   return Change(
       options, context, *definition,
       [](const Options& options, const LinkServices& services, const FolderDefinition& definition) {
-        MakeLink(
-            services, definition, [&] { return options.placement; }, options.scope);
+        MakeLink(services, definition, options.placement, options.scope);
       },
       text::kMade);
 }

@@ -77,14 +77,15 @@ std::vector<std::pair<std::wstring, std::wstring>> Verbs(Registry& registry, con
   return verbs;
 }
 
+// The keys that list the folders of the scope: the classes, the Desktop's
+// and My Computer's namespace.
 struct Places {
   KeyLocation classes, desktop, myComputer;
 };
 
 Places PlacesOf(Scope scope) {
-  return {InScope(kHkeyClassesRoot, nw::text::kClassesKey, scope),
-          InScope(kHkeyLocalMachine, nw::text::kDesktopNameSpace, scope),
-          InScope(kHkeyLocalMachine, nw::text::kMyComputerNameSpace, scope)};
+  const FolderPlaces places = nw::PlacesOf(scope, L"");
+  return {places.classKey.parent, places.desktop.parent, places.myComputer.parent};
 }
 
 bool Holds(const std::vector<std::wstring>& names, const std::wstring& name) {

@@ -29,8 +29,7 @@ namespace {
 // Whether any scope has a class key of that CLSID already.
 bool Registered(Registry& registry, const std::wstring& clsid) {
   for (Scope scope : {Scope::Machine, Scope::User}) {
-    const KeyLocation where =
-        InScope(kHkeyClassesRoot, std::wstring(nw::text::kClassesKey) + L"\\" + clsid, scope);
+    const KeyLocation where = PlacesOf(scope, clsid).classKey.Key();
     try {
       if (OpenToRead(registry, where.root, where.path)) return true;
     } catch (const RegistryReadError&) {

@@ -510,7 +510,7 @@ TEST_P(CodePageRegistration, MakeLinkWritesEachVerbAsOneKeyAndRemoveLinkLeavesNo
   ASSERT_EQ(ReadSettings(file.path(), definition, codePage), SettingsRead::Complete);
   ASSERT_EQ(definition.MenuCount, 1);
 
-  MakeLink(fake.link, definition, [] { return Placement::Desktop; });
+  MakeLink(fake.link, definition, Placement::Desktop);
   // The verb is one key, whatever its trail bytes, and its command comes back byte for byte.
   EXPECT_EQ(DumpTree(*registry, kHkeyLocalMachine, classKey + "\\Shell"),
             "[]\n[" + c.verb + "]\n[" + c.verb + "\\Command]\n@=1:" + HexBytes(c.command + '\0') + "\n");

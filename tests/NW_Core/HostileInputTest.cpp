@@ -105,7 +105,7 @@ TEST_P(HostileDefinitions, AVerbNameTheRegistryRefusesFailsTheCommandAndLeavesNo
   d.MenuItems[2] = {L"Never", L"c.exe"};
   d.MenuCount = 3;
   FakePlatform fake(*registry, L"x.nwk");
-  EXPECT_FALSE(RunCommand(fake.messages, [&] { MakeLink(fake.link, d, [] { return Placement::Desktop; }); }));
+  EXPECT_FALSE(RunCommand(fake.messages, [&] { MakeLink(fake.link, d, Placement::Desktop); }));
   EXPECT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].title, L"Nookwayer Error");
   // Nothing stays: not the class key with the verb before it, nor a placement.
@@ -119,7 +119,7 @@ TEST_P(HostileDefinitions, BytesOfTheCodePageReachTheRegistryUnchanged) {
   d.FolderName = FromAnsi("Caf\xE9 \x80\x81\x8D\x8F\x90\x9D\xFF");
   d.FolderClsid = Clsid();
   FakePlatform fake(*registry, L"x.nwk");
-  MakeLink(fake.link, d, [] { return Placement::Manual; });
+  MakeLink(fake.link, d, Placement::Manual);
   UniqueKey key(*registry);
   ASSERT_EQ(registry->OpenKey(RootHandle(kHkeyLocalMachine), ToAnsi(L"Software\\Classes\\CLSID\\" + Clsid()),
                               kReadRights, key.put()),

@@ -96,7 +96,7 @@ TEST_P(Registration, EachPlacementWritesTheClassAndItsOwnEntry) {
   for (const Case& c : cases) {
     Clean();
     FakePlatform fake(*registry, L"x.nwk");
-    MakeLink(fake.link, TwoVerbs(), [&] { return c.placement; });
+    MakeLink(fake.link, TwoVerbs(), c.placement);
     EXPECT_EQ(ClassDump(), kTwoVerbLayout);
     EXPECT_EQ(DesktopDump(), c.desktop);
     EXPECT_EQ(MyComputerDump(), c.myComputer);
@@ -115,8 +115,8 @@ TEST_P(Registration, EachPlacementWritesTheClassAndItsOwnEntry) {
 
 TEST_P(Registration, RemoveLinkTakesEverythingAwayAndIsSilentWhenNothingIsThere) {
   FakePlatform fake(*registry, L"x.nwk");
-  MakeLink(fake.link, TwoVerbs(), [] { return Placement::Desktop; });
-  MakeLink(fake.link, TwoVerbs(), [] { return Placement::MyComputer; });
+  MakeLink(fake.link, TwoVerbs(), Placement::Desktop);
+  MakeLink(fake.link, TwoVerbs(), Placement::MyComputer);
   EXPECT_EQ(ClassDump(), kTwoVerbLayout);  // a second make changes nothing of the class
   EXPECT_EQ(DesktopDump(), "[]\n");
   EXPECT_EQ(MyComputerDump(), "[]\n");
@@ -135,12 +135,11 @@ TEST_P(Registration, TheMachineRegistrationLeavesTheUsersOwnCopyAlone) {
   FakePlatform fake(*registry, L"x.nwk");
   FolderDefinition mine = TwoVerbs();
   mine.FolderName = L"Mine";
-  MakeLink(
-      fake.link, mine, [] { return Placement::Manual; }, Scope::User);
+  MakeLink(fake.link, mine, Placement::Manual, Scope::User);
   const std::string users = DumpTree(*registry, kHkeyCurrentUser, userClass);
   ASSERT_NE(users.find(Sz("Mine")), std::string::npos) << users;
 
-  MakeLink(fake.link, TwoVerbs(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, TwoVerbs(), Placement::Desktop);
   EXPECT_EQ(ClassDump(), kTwoVerbLayout);
   EXPECT_EQ(DumpTree(*registry, kHkeyCurrentUser, userClass), users);
   RemoveLink(fake.link, TwoVerbs());
@@ -156,7 +155,7 @@ TEST_P(Registration, VerbNamesGoIntoKeyPathsVerbatim) {
   d.MenuItems[2] = {L"Tools\\Deep", L"deep"};
   d.MenuCount = 3;
   FakePlatform fake(*registry, L"x.nwk");
-  MakeLink(fake.link, d, [] { return Placement::Manual; });
+  MakeLink(fake.link, d, Placement::Manual);
   const std::string dump = ClassDump();
   const std::string shell = dump.substr(dump.find("[Shell]"), dump.find("[ShellEx]") - dump.find("[Shell]"));
   EXPECT_EQ(shell, "[Shell]\n[Shell\\Same]\n[Shell\\Same\\Command]\n@=" + Sz("second") +
@@ -169,7 +168,7 @@ TEST_P(Registration, MoreEntriesThanTheTableHoldsFailBeforeThePlacementAndLeaveN
   for (int i = 0; i < 20; ++i) d.MenuItems[i] = {L"V" + std::to_wstring(i), L"c"};
   d.MenuCount = 21;
   FakePlatform fake(*registry, L"x.nwk");
-  EXPECT_THROW(MakeLink(fake.link, d, [] { return Placement::Manual; }), std::out_of_range);
+  EXPECT_THROW(MakeLink(fake.link, d, Placement::Manual), std::out_of_range);
   EXPECT_EQ(ClassDump(), "");
   EXPECT_EQ(fake.clipboard.writes, 0);
   EXPECT_TRUE(fake.messages.shown.empty());
@@ -207,7 +206,7 @@ TEST_P(Registration, WithoutAClsidNothingIsWrittenOrDeleted) {
   FakePlatform fake(*registry, L"x.nwk");
   FolderDefinition empty;
   for (Placement placement : {Placement::Desktop, Placement::MyComputer, Placement::Manual})
-    EXPECT_THROW(MakeLink(fake.link, empty, [=] { return placement; }), CommandRefused);
+    EXPECT_THROW(MakeLink(fake.link, empty, placement), CommandRefused);
   EXPECT_THROW(RemoveLink(fake.link, empty), CommandRefused);
   EXPECT_EQ(snapshot(), before);
   EXPECT_EQ(fake.clipboard.writes, 0);
@@ -267,8 +266,7 @@ TEST_P(Registration, AMakeLinkFailingAtItsLastStepLeavesAnOlderUnicodeRegistrati
     ASSERT_NE(before.find("[Shell\\\xE0\xA4\x96\xE0\xA5\x8B"), std::string::npos) << before;
     FakePlatform fake(*registry, L"x.nwk");
     fake.clipboard.fail = c.clipboardFails;
-    EXPECT_FALSE(
-        RunCommand(fake.messages, [&] { MakeLink(fake.link, TwoVerbs(), [&] { return c.placement; }); }));
+    EXPECT_FALSE(RunCommand(fake.messages, [&] { MakeLink(fake.link, TwoVerbs(), c.placement); }));
     EXPECT_EQ(fake.messages.shown,
               (std::vector<ShownMessage>{{text::kCommandFailed, L"Nookwayer Error", 16}}));
     EXPECT_EQ(dump(), before);
@@ -288,7 +286,7 @@ TEST_P(Registration, RemoveLinkDeletesALinkInTheClassKeyAndNotTheKeyItNames) {
   }
   const std::string canaryBefore = DumpTree(*registry, kHkeyLocalMachine, canary);
   FakePlatform fake(*registry, L"x.nwk");
-  MakeLink(fake.link, TwoVerbs(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, TwoVerbs(), Placement::Desktop);
   {
     UniqueKey link(*registry);
     ASSERT_EQ(registry->CreateKeyWide(RootHandle(kHkeyLocalMachine), FromAnsi(kClassKey) + L"\\Shell\\Linked",
@@ -326,7 +324,7 @@ TEST(RegistrationOrder, MakeLinkWritesStepByStepInItsFixedOrder) {
   FakePlatform fake(registry, L"x.nwk");
   FolderDefinition d = TwoVerbs();
   d.MenuCount = 1;
-  MakeLink(fake.link, d, [] { return Placement::Desktop; });
+  MakeLink(fake.link, d, Placement::Desktop);
   const std::vector<std::string> expected = {
       "CreateKey K",
       "SetValue K",
@@ -358,8 +356,8 @@ TEST(RegistrationOrder, MakeLinkWritesStepByStepInItsFixedOrder) {
 TEST(RegistrationOrder, RemoveLinkDeletesClassThenBothNamespaceEntries) {
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
-  MakeLink(fake.link, TwoVerbs(), [] { return Placement::Desktop; });
-  MakeLink(fake.link, TwoVerbs(), [] { return Placement::MyComputer; });
+  MakeLink(fake.link, TwoVerbs(), Placement::Desktop);
+  MakeLink(fake.link, TwoVerbs(), Placement::MyComputer);
   registry.ClearJournal();
   RemoveLink(fake.link, TwoVerbs());
   std::vector<std::string> deletes;
@@ -397,7 +395,7 @@ void OlderRegistration(const LinkServices& platform) {
   d.FolderName = L"Older";
   d.MenuItems[0] = {L"Older verb", L"old.exe"};
   d.MenuCount = 1;
-  MakeLink(platform, d, [] { return Placement::MyComputer; });
+  MakeLink(platform, d, Placement::MyComputer);
   UniqueKey key(platform.registry);
   ASSERT_EQ(platform.registry.OpenKey(RootHandle(kHkeyLocalMachine), kClassKey + "\\DefaultIcon", kAccess,
                                       key.put()),
@@ -455,9 +453,7 @@ struct FolderCommand {
 
 std::vector<FolderCommand> FolderCommands() {
   const Command nothing = [](const LinkServices&) {};
-  const Command make = [](const LinkServices& p) {
-    MakeLink(p, TwentyVerbs(), [] { return Placement::Desktop; });
-  };
+  const Command make = [](const LinkServices& p) { MakeLink(p, TwentyVerbs(), Placement::Desktop); };
   const Command remove = [](const LinkServices& p) { RemoveLink(p, TwentyVerbs()); };
   return {
       {"MakeLink on nothing", nothing, make},
@@ -543,8 +539,7 @@ TEST(RegistrationFaults, ClipboardFailureIsAnErrorAndShowsNoSuccessMessage) {
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
   fake.clipboard.fail = true;
-  EXPECT_FALSE(
-      RunCommand(fake.messages, [&] { MakeLink(fake.link, TwoVerbs(), [] { return Placement::Manual; }); }));
+  EXPECT_FALSE(RunCommand(fake.messages, [&] { MakeLink(fake.link, TwoVerbs(), Placement::Manual); }));
   EXPECT_EQ(fake.messages.shown, (std::vector<ShownMessage>{{text::kCommandFailed, L"Nookwayer Error", 16}}));
 }
 
@@ -555,10 +550,7 @@ TEST(RegistrationFaults, ClipboardFailureIsAnErrorAndShowsNoSuccessMessage) {
 TEST(ShellNotification, TheShellHearsOfWhatACompletedCommandChangedAndOfNothingElse) {
   const Command nothing = [](const LinkServices&) {};
   const auto make = [](Placement where, Scope scope = Scope::Machine) -> Command {
-    return [=](const LinkServices& p) {
-      MakeLink(
-          p, TwoVerbs(), [=] { return where; }, scope);
-    };
+    return [=](const LinkServices& p) { MakeLink(p, TwoVerbs(), where, scope); };
   };
   const auto remove = [](Scope scope = Scope::Machine) -> Command {
     return [=](const LinkServices& p) { RemoveLink(p, TwoVerbs(), scope); };
@@ -574,7 +566,7 @@ TEST(ShellNotification, TheShellHearsOfWhatACompletedCommandChangedAndOfNothingE
   const Command withoutClsid = [](const LinkServices& p) {
     FolderDefinition d = TwoVerbs();
     d.FolderClsid.clear();
-    MakeLink(p, d, [] { return Placement::Desktop; });
+    MakeLink(p, d, Placement::Desktop);
   };
   const Command removeWithoutClsid = [](const LinkServices& p) {
     FolderDefinition d = TwoVerbs();

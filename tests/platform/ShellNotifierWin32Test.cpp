@@ -194,7 +194,7 @@ TEST(Win32ShellNotifier, TheWindowsCommandsReachTheShellOnceTheyAreDone) {
   FakePlatform fake(registry, L"x.nwk");
   fake.link.shell = &shell;
   const auto make = [&](Placement where) {
-    return RunCommand(fake.messages, [&] { MakeLink(fake.link, Definition(), [=] { return where; }); });
+    return RunCommand(fake.messages, [&] { MakeLink(fake.link, Definition(), where); });
   };
   const Heard classes = {"Desktop: ASSOCCHANGED none", "My Computer: ASSOCCHANGED none"};
   const auto with = [](Heard heard, const std::string& more) {

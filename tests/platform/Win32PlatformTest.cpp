@@ -55,7 +55,7 @@ std::wstring ClipboardText() {
 TEST(Win32Platform, BothBuildsWriteAndDeleteIn64BitView) {
   Win32Registry registry;
   FakePlatform fake(registry, L"x.nwk");
-  MakeLink(fake.link, Definition(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, Definition(), Placement::Desktop);
   EXPECT_TRUE(KeyExists(registry, kHkeyLocalMachine, kClassKey + "\\Shell\\Open\\Command", kKeyWow64_64Key));
   EXPECT_TRUE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
   // Nothing in the 32-bit view, where the 64-bit shell would never look.
@@ -87,7 +87,7 @@ TEST(Win32Platform, ManualPlacementLeavesExactlyTheClsidOnTheClipboard) {
   FakePlatform fake(registry, L"x.nwk");
   ClipboardPlacement manual(clipboard, fake.messages);
   const LinkServices services{registry, manual};
-  MakeLink(services, Definition(), [] { return Placement::Manual; });
+  MakeLink(services, Definition(), Placement::Manual);
   EXPECT_EQ(ClipboardText(), kClsid);
   // The window the clipboard was opened for owns it now.
   EXPECT_EQ(GetClipboardOwner(), owner.get());
@@ -111,7 +111,7 @@ TEST(Win32Platform, TheClipboardIsNotTakenWithoutAnOwnerWindow) {
 TEST(Win32Platform, RemoveLinkDeletesSubkeysNamedOutsideTheCodePage) {
   Win32Registry registry;
   FakePlatform fake(registry, L"x.nwk");
-  MakeLink(fake.link, Definition(), [] { return Placement::Desktop; });
+  MakeLink(fake.link, Definition(), Placement::Desktop);
   const std::wstring classKey(kClassKey.begin(), kClassKey.end());
   for (const std::wstring& path : {classKey + L"\\\u0915\u0916", classKey + L"\\\u0915\u0916\\\u0917",
                                    classKey + L"\\Shell\\\u0918 verb\\Command"}) {

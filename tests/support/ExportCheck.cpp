@@ -254,8 +254,7 @@ std::string CheckLayout(const FolderDefinition& definition, Placement placement,
   // order, down to the last character.
   CallLog made(codePage);
   FakePlatform platform(made);
-  MakeLink(
-      platform.link, definition, [&] { return placement; }, scope);
+  MakeLink(platform.link, definition, placement, scope);
   if (const std::string imported = ImportLog(read); imported != made.log)
     return where + "the imported file and make ask different things of the registry:\n" + imported +
            "--- make:\n" + made.log;
@@ -290,13 +289,14 @@ std::string CheckRemoval(const FolderDefinition& definition, Scope scope, CodePa
     registry = std::make_unique<MemoryRegistry>(codePage);
     const FolderDefinition* folders[] = {&kNeighbour, &definition};
     for (const FolderDefinition* folder : folders) {
-      std::vector<RegistryStep> steps = ClassSteps(*folder);
+      const FolderPlaces places = PlacesOf(scope, folder->FolderClsid);
+      std::vector<RegistryStep> steps = ClassSteps(*folder, places);
       for (Placement placement : {Placement::Desktop, Placement::MyComputer}) {
-        const std::vector<RegistryStep> where = PlacementSteps(*folder, placement);
+        const std::vector<RegistryStep> where = PlacementSteps(places, placement);
         steps.insert(steps.end(), where.begin(), where.end());
       }
       try {
-        ApplySteps(*registry, InScope(std::move(steps), scope));
+        ApplySteps(*registry, steps);
       } catch (const RegistryError&) {
       }
     }
