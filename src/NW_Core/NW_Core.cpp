@@ -4,8 +4,6 @@
 
 namespace nw {
 
-FolderDefinition Definition;
-
 void ShowDefinition(MainWindowView& window, const FolderDefinition& definition) {
   using Field = MainWindowView::Field;
   window.SetField(Field::Name, definition.FolderName);

@@ -33,9 +33,6 @@ struct FolderDefinition {
   std::uint8_t MenuCount = 0;
 };
 
-// The one folder definition of the run: filled once at start-up, read afterwards.
-extern FolderDefinition Definition;
-
 // Where "Make Link" puts the folder.
 enum class Placement { Desktop, MyComputer, Manual };
 

@@ -94,7 +94,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIP
 
 }  // namespace
 
-FrmNW::FrmNW(const Platform& platform) : platform_(platform) {}
+FrmNW::FrmNW(const Platform& platform, Registry& registry) : platform_(platform), registry_(registry) {}
 
 bool FrmNW::Create(HINSTANCE instance) {
   instance_ = instance;
@@ -137,17 +137,7 @@ LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         FollowFocus(reinterpret_cast<HWND>(lParam));
         return 0;
       }
-      if (HIWORD(wParam) != BN_CLICKED) break;
-      switch (id) {
-        case kMakeLink: btnCOM_Click(0); return 0;
-        case kCancel: btnCOM_Click(1); return 0;
-        case kAbout: btnCOM_Click(2); return 0;
-        case kRemoveLink: btnCOM_Click(3); return 0;
-        case kDesktop: optPLACE_Click(0); return 0;
-        case kSystem: optPLACE_Click(1); return 0;
-        case kManual: optPLACE_Click(2); return 0;
-        default: break;
-      }
+      if (HIWORD(wParam) == BN_CLICKED && Clicked(id)) return 0;
       break;
     }
     case WM_CTLCOLORSTATIC:
@@ -216,7 +206,7 @@ void FrmNW::Form_Load() {
   SetWindowTextW(hwnd_, text::kProgramName);
   SetWindowTextW(Item(kLblVer), FormatVersion(ProgramVersion()).c_str());
   const std::wstring argumentText = platform_.commandLine.ArgumentText();
-  const SettingsRead read = ReadSettings(argumentText, Definition);
+  const SettingsRead read = ReadSettings(argumentText, definition_);
   if (read == SettingsRead::NoFileNamed) {
     // Nothing to show: the commands go grey, the user is told, and the program ends.
     for (int id : {kMakeLink, kDesktop, kSystem}) EnableWindow(Item(id), FALSE);
@@ -226,7 +216,7 @@ void FrmNW::Form_Load() {
   }
   if (read == SettingsRead::Incomplete)
     platform_.messageBox.Show(text::kUnreadableFile, text::kProgramName, kStyleInformation);
-  ShowDefinition(*this, Definition);
+  ShowDefinition(*this, definition_);
 }
 
 void FrmNW::Show() {
@@ -274,10 +264,6 @@ bool FrmNW::PreTranslate(const MSG& message) {
 
 namespace {
 
-bool IsCommandButton(int id) {
-  return id == kMakeLink || id == kCancel || id == kAbout || id == kRemoveLink;
-}
-
 // Gives a push button the look of the default button or takes it away; the
 // other style bits stay as they are.
 void SetDefaultLook(HWND button, bool isDefault) {
@@ -287,6 +273,31 @@ void SetDefaultLook(HWND button, bool isDefault) {
 }
 
 }  // namespace
+
+// What a click on each control runs: the handler of its control array, with
+// its index there. The command buttons are those Enter presses while they
+// have the focus.
+const FrmNW::ClickRow FrmNW::kClicks[] = {
+    {kMakeLink, &FrmNW::btnCOM_Click, 0, true},   {kCancel, &FrmNW::btnCOM_Click, 1, true},
+    {kAbout, &FrmNW::btnCOM_Click, 2, true},      {kRemoveLink, &FrmNW::btnCOM_Click, 3, true},
+    {kDesktop, &FrmNW::optPLACE_Click, 0, false}, {kSystem, &FrmNW::optPLACE_Click, 1, false},
+    {kManual, &FrmNW::optPLACE_Click, 2, false},
+};
+
+bool FrmNW::IsCommandButton(int id) {
+  for (const ClickRow& row : kClicks)
+    if (row.id == id) return row.commandButton;
+  return false;
+}
+
+bool FrmNW::Clicked(int id) {
+  for (const ClickRow& row : kClicks) {
+    if (row.id != id) continue;
+    (this->*row.handler)(row.index);
+    return true;
+  }
+  return false;
+}
 
 // As in a dialog: while a command button has the focus it is the default
 // button, which Enter presses; otherwise Make Link is.
@@ -325,17 +336,17 @@ Placement FrmNW::SelectedPlacement() const {
 
 void FrmNW::btnCOM_Click(int index) {
   ClipboardPlacement manual(platform_.clipboard, platform_.messageBox);
-  const LinkServices services{platform_.registry, manual, platform_.shell};
+  const LinkServices services{registry_, manual, platform_.shell};
   RunCommand(platform_.messageBox, [&] {
     switch (index) {
       case 0:
-        MakeLink(services, Definition, SelectedPlacement());
+        MakeLink(services, definition_, SelectedPlacement());
         Unload();
         break;
       case 1: Unload(); break;
       case 2: ShowAboutModal(instance_, hwnd_); break;
       case 3:
-        RemoveLink(services, Definition);
+        RemoveLink(services, definition_);
         Unload();
         break;
       default: break;
@@ -347,8 +358,9 @@ void FrmNW::optPLACE_Click(int) {
   SetFocus(Item(kMakeLink));
 }
 
-int RunMainWindow(HINSTANCE instance, const Platform& platform, const std::function<void(HWND)>& created) {
-  FrmNW form(platform);
+int RunMainWindow(HINSTANCE instance, const Platform& platform, Registry& registry,
+                  const std::function<void(HWND)>& created) {
+  FrmNW form(platform, registry);
   // A window that cannot be created is reported as a failed command is;
   // there is nothing else to show the user.
   if (!RunCommand(platform.messageBox, [&] {

@@ -17,7 +17,9 @@ namespace nw {
 
 class FrmNW final : public MainWindowView {
  public:
-  explicit FrmNW(const Platform& platform);
+  // The window reads the folder definition into its own, and writes it into
+  // the registry.
+  FrmNW(const Platform& platform, Registry& registry);
   FrmNW(const FrmNW&) = delete;
   FrmNW& operator=(const FrmNW&) = delete;
 
@@ -51,10 +53,23 @@ class FrmNW final : public MainWindowView {
   void RestoreFocus();
   void btnCOM_Click(int index);
   void optPLACE_Click(int index);
+  // Runs the handler of a clicked control; false for a control without one.
+  bool Clicked(int id);
+  struct ClickRow {
+    int id;
+    void (FrmNW::*handler)(int index);
+    int index;
+    bool commandButton;
+  };
+  static const ClickRow kClicks[];
+  static bool IsCommandButton(int id);
   Placement SelectedPlacement() const;
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 
   const Platform& platform_;
+  Registry& registry_;
+  // The folder definition of the run: filled once by Form_Load, read afterwards.
+  FolderDefinition definition_;
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
@@ -72,6 +87,7 @@ inline constexpr int kExitNoWindow = 1;
 // runs its messages until it is gone. `created` hears of the window as soon as
 // it exists, for the services that need an owner window. Returns the exit
 // status: 0, or kExitNoWindow after the error report.
-int RunMainWindow(HINSTANCE instance, const Platform& platform, const std::function<void(HWND)>& created);
+int RunMainWindow(HINSTANCE instance, const Platform& platform, Registry& registry,
+                  const std::function<void(HWND)>& created);
 
 }  // namespace nw

@@ -39,9 +39,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   nw::Win32Program program;
   nw::Win32Registry registry;
   nw::Win32ShellNotifier shell;
-  const nw::Platform platform{commandLine, messageBox, clipboard, program, registry, &shell};
+  const nw::Platform platform{commandLine, messageBox, clipboard, program, &shell};
 
-  return nw::RunMainWindow(instance, platform, [&](HWND window) {
+  return nw::RunMainWindow(instance, platform, registry, [&](HWND window) {
     messageBox.SetOwner(window);
     clipboard.SetOwner(window);
   });

@@ -67,15 +67,12 @@ class ShellNotifier {
   virtual void FolderChanged(Folder folder) noexcept = 0;
 };
 
-class Registry;
-
-// The services the program hands its main window.
+// The services of the platform the program hands its main window.
 struct Platform {
   CommandLine& commandLine;
   MessageBoxService& messageBox;
   Clipboard& clipboard;
   Program& program;
-  Registry& registry;
   // The shell told of each completed change; none where there is no shell to tell.
   ShellNotifier* shell = nullptr;
 };

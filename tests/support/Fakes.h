@@ -79,7 +79,8 @@ class RecordingShell final : public ShellNotifier {
 struct FakePlatform {
   explicit FakePlatform(Registry& registry, std::wstring commandLine = {})
       : commandLine(std::move(commandLine)),
-        platform{this->commandLine, messages, clipboard, program, registry, &shell},
+        platform{this->commandLine, messages, clipboard, program, &shell},
+        registry(registry),
         link{registry, manual, &shell} {}
   FakeCommandLine commandLine;
   RecordingMessageBox messages;
@@ -88,6 +89,7 @@ struct FakePlatform {
   RecordingShell shell;
   ClipboardPlacement manual{clipboard, messages};
   Platform platform;
+  Registry& registry;
   LinkServices link;
 };
 

@@ -200,7 +200,7 @@ TEST(DISABLED_AtTheDisplayDpi, MainWindowCaptionsFitAndItsLogoFillsItsBox) {
   ASSERT_NE(dpi, 0u);
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
-  FrmNW form(fake.platform);
+  FrmNW form(fake.platform, fake.registry);
   ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr)));
   ASSERT_EQ(WindowDpi(form.hwnd()), dpi);
 

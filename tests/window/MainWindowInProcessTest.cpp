@@ -37,7 +37,8 @@ TEST(MainWindowStart, AWindowThatCannotBeCreatedIsReportedAndEndsWithStatus1) {
   {
     const UniqueHook refuse(SetWindowsHookExW(WH_CBT, &RefuseEveryWindow, nullptr, GetCurrentThreadId()));
     ASSERT_NE(refuse, nullptr);
-    status = RunMainWindow(GetModuleHandleW(nullptr), fake.platform, [&](HWND) { created = true; });
+    status =
+        RunMainWindow(GetModuleHandleW(nullptr), fake.platform, fake.registry, [&](HWND) { created = true; });
   }
   EXPECT_EQ(status, 1);
   EXPECT_FALSE(created);
@@ -62,11 +63,11 @@ TEST(MainWindowStart, WithoutASettingsFileTheCommandsGreyTheUserIsToldAndTheProg
   MemoryRegistry registry;
   FakePlatform fake(registry, L"");
   WatchingMessageBox messages;
-  const Platform platform{fake.commandLine, messages, fake.clipboard, fake.program, registry, nullptr};
+  const Platform platform{fake.commandLine, messages, fake.clipboard, fake.program, nullptr};
   HWND window = nullptr;
   int ended = -1;
   try {
-    RunMainWindow(GetModuleHandleW(nullptr), platform, [&](HWND created) { window = created; });
+    RunMainWindow(GetModuleHandleW(nullptr), platform, registry, [&](HWND created) { window = created; });
   } catch (const ProgramEnded& end) {
     ended = end.status;
   }
@@ -119,7 +120,7 @@ BOOL CALLBACK Watch(HWND control, LPARAM data) {
 TEST(MainWindowDpi, ControlsGetTheNewFontsAndIconBeforeTheOldOnesAreDeleted) {
   MemoryRegistry registry;
   FakePlatform fake(registry, L"x.nwk");
-  FrmNW form(fake.platform);
+  FrmNW form(fake.platform, fake.registry);
   ASSERT_TRUE(form.Create(GetModuleHandleW(nullptr)));
   HandOvers log;
   EnumChildWindows(form.hwnd(), &Watch, reinterpret_cast<LPARAM>(&log));
