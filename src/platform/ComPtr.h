@@ -1,4 +1,5 @@
-// A reference to a COM object, released when the holder goes.
+// COM as the program uses it: an apartment for the length of a call, and
+// references to COM objects, released when their holders go.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +8,34 @@
 
 #include <utility>
 
+#include "platform/Module.h"
+
 namespace nw {
+
+// COM on this thread for as long as it lives, from ole32 of the system folder.
+// A thread that has COM already in the other threading model keeps it, and
+// has it uninitialised by its owner.
+class ComApartment {
+ public:
+  ComApartment() {
+    const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
+    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+    const auto coInitialize = FindFunction<CoInitializeExFn>(ole32, "CoInitializeEx");
+    coUninitialize_ = FindFunction<CoUninitializeFn>(ole32, "CoUninitialize");
+    initialized_ = coInitialize != nullptr && coUninitialize_ != nullptr &&
+                   SUCCEEDED(coInitialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
+  ~ComApartment() {
+    if (initialized_) coUninitialize_();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  using CoUninitializeFn = void(WINAPI*)();
+  CoUninitializeFn coUninitialize_ = nullptr;
+  bool initialized_ = false;
+};
 
 template <typename Interface>
 class ComPtr {

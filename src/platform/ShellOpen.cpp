@@ -30,29 +30,6 @@ struct HandleClose {
 };
 using UniqueHandle = std::unique_ptr<void, HandleClose>;
 
-// COM on this thread for as long as it lives. A thread that has COM already in
-// the other threading model keeps it, and has it uninitialised by its owner.
-class ComApartment {
- public:
-  explicit ComApartment(HMODULE ole32) {
-    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-    const auto coInitialize = FindFunction<CoInitializeExFn>(ole32, "CoInitializeEx");
-    coUninitialize_ = FindFunction<CoUninitializeFn>(ole32, "CoUninitialize");
-    initialized_ = coInitialize != nullptr && coUninitialize_ != nullptr &&
-                   SUCCEEDED(coInitialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  }
-  ~ComApartment() {
-    if (initialized_) coUninitialize_();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  using CoUninitializeFn = void(WINAPI*)();
-  CoUninitializeFn coUninitialize_ = nullptr;
-  bool initialized_ = false;
-};
-
 bool ProcessIsElevated() {
   // Found at run time, so the program does not import them for this one check.
   using GetCurrentProcessFn = HANDLE(WINAPI*)();
@@ -78,12 +55,11 @@ bool ProcessIsElevated() {
 
 bool OpenHere(const std::string& ansiTarget) {
   using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-  const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
   const auto shellExecute = FindFunction<ShellExecuteFn>(LoadSystemLibrary(L"shell32.dll"), "ShellExecuteA");
   if (shellExecute == nullptr) return false;
   // COM for the length of the call: the shell may hand the link to a handler
   // that needs it.
-  const ComApartment com(ole32);
+  const ComApartment com;
   const auto result = shellExecute(nullptr, nullptr, ansiTarget.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   // Values above 32 mean success.
   return reinterpret_cast<INT_PTR>(result) > 32;
@@ -160,7 +136,7 @@ DesktopOpen OpenThroughDesktop(const std::string& ansiTarget) {
   }
 
   // Declared first, so every reference below is released before COM goes.
-  const ComApartment com(ole32);
+  const ComApartment com;
   ComPtr<IShellWindows> windows;
   if (!Got(coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                             windows.ReceiveVoid()),

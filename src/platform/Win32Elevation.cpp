@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/ComPtr.h"
 #include "platform/Module.h"
 
 namespace nw {
@@ -18,29 +19,6 @@ using UniqueHandle = std::unique_ptr<void, HandleClose>;
 
 // The longest path Windows takes, in characters, with its end.
 constexpr DWORD kLongestPath = 32768;
-
-// COM on this thread for as long as it lives, where this thread has none yet.
-class ComApartment {
- public:
-  ComApartment() {
-    const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
-    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-    const auto coInitialize = FindFunction<CoInitializeExFn>(ole32, "CoInitializeEx");
-    coUninitialize_ = FindFunction<CoUninitializeFn>(ole32, "CoUninitialize");
-    initialized_ = coInitialize != nullptr && coUninitialize_ != nullptr &&
-                   SUCCEEDED(coInitialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  }
-  ~ComApartment() {
-    if (initialized_) coUninitialize_();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  using CoUninitializeFn = void(WINAPI*)();
-  CoUninitializeFn coUninitialize_ = nullptr;
-  bool initialized_ = false;
-};
 
 }  // namespace
 
