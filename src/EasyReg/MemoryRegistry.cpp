@@ -158,34 +158,20 @@ long MemoryRegistry::Find(std::shared_ptr<Node> node, std::vector<std::wstring> 
   return kErrorSuccess;
 }
 
-long MemoryRegistry::CreateAt(KeyHandle base, std::wstring_view path, Entry entry, std::uint32_t options,
-                              std::uint32_t access, KeyHandle& key) {
+long MemoryRegistry::Reach(bool create, KeyHandle base, std::wstring_view path, Entry entry,
+                           std::uint32_t options, std::uint32_t access, KeyHandle& key) {
   key = 0;
   std::shared_ptr<Node> node;
   if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;
   std::vector<std::wstring> parts;
   if (long rc = SplitPath(path, entry, parts); rc != kErrorSuccess) return rc;
-  if (long rc = Journaled({"CreateKey", node->path + (path.empty() ? "" : "\\") + Ansi(path), ""});
+  if (long rc = Journaled(
+          {create ? "CreateKey" : "OpenKey", node->path + (path.empty() ? "" : "\\") + Ansi(path), ""});
       rc != kErrorSuccess)
     return rc;
-  if (long rc = Find(node, std::move(parts), {true, options}, node); rc != kErrorSuccess) return rc;
-  key = NewHandle(node, access);
-  return kErrorSuccess;
-}
-
-long MemoryRegistry::OpenAt(KeyHandle base, std::wstring_view path, Entry entry, std::uint32_t options,
-                            std::uint32_t access, KeyHandle& key) {
-  key = 0;
-  std::shared_ptr<Node> node;
-  if (long rc = Resolve(base, node, 0); rc != kErrorSuccess) return rc;
-  std::vector<std::wstring> parts;
-  if (long rc = SplitPath(path, entry, parts); rc != kErrorSuccess) return rc;
-  if (long rc = Journaled({"OpenKey", node->path + (path.empty() ? "" : "\\") + Ansi(path), ""});
-      rc != kErrorSuccess)
-    return rc;
-  if (long rc = Find(node, std::move(parts), {false, options & kRegOptionOpenLink}, node);
-      rc != kErrorSuccess)
-    return rc;
+  // Opening takes only the option to open a link as itself.
+  const std::uint32_t used = create ? options : options & kRegOptionOpenLink;
+  if (long rc = Find(node, std::move(parts), {create, used}, node); rc != kErrorSuccess) return rc;
   key = NewHandle(node, access);
   return kErrorSuccess;
 }
@@ -193,12 +179,13 @@ long MemoryRegistry::OpenAt(KeyHandle base, std::wstring_view path, Entry entry,
 long MemoryRegistry::CreateKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
   key = 0;
   if (path.find('\0') != std::string_view::npos) return kErrorInvalidParameter;
-  return CreateAt(base, FromAnsi(path, codePage_), Entry::Ansi, 0, access, key);
+  return Reach(true, base, FromAnsi(path, codePage_), Entry::Ansi, 0, access, key);
 }
 
 long MemoryRegistry::CreateVolatileKey(KeyHandle base, std::string_view path) {
   KeyHandle key = 0;
-  const long rc = CreateAt(base, FromAnsi(path, codePage_), Entry::Ansi, kRegOptionVolatile, kKeyRights, key);
+  const long rc =
+      Reach(true, base, FromAnsi(path, codePage_), Entry::Ansi, kRegOptionVolatile, kKeyRights, key);
   if (rc == kErrorSuccess) CloseKey(key);
   return rc;
 }
@@ -206,17 +193,17 @@ long MemoryRegistry::CreateVolatileKey(KeyHandle base, std::string_view path) {
 long MemoryRegistry::OpenKey(KeyHandle base, std::string_view path, std::uint32_t access, KeyHandle& key) {
   key = 0;
   if (path.find('\0') != std::string_view::npos) return kErrorInvalidParameter;
-  return OpenAt(base, FromAnsi(path, codePage_), Entry::Ansi, 0, access, key);
+  return Reach(false, base, FromAnsi(path, codePage_), Entry::Ansi, 0, access, key);
 }
 
 long MemoryRegistry::CreateKeyWide(KeyHandle base, std::wstring_view path, std::uint32_t options,
                                    std::uint32_t access, KeyHandle& key) {
-  return CreateAt(base, path, Entry::Wide, options, access, key);
+  return Reach(true, base, path, Entry::Wide, options, access, key);
 }
 
 long MemoryRegistry::OpenKeyWide(KeyHandle base, std::wstring_view path, std::uint32_t options,
                                  std::uint32_t access, KeyHandle& key) {
-  return OpenAt(base, path, Entry::Wide, options, access, key);
+  return Reach(false, base, path, Entry::Wide, options, access, key);
 }
 
 long MemoryRegistry::SetValueOf(KeyHandle key, std::wstring_view name, long type,

@@ -116,10 +116,10 @@ class MemoryRegistry final : public Registry {
   // A path as the ANSI entry points take it (at most 260 characters), or as the wide ones do.
   enum class Entry { Ansi, Wide };
 
-  long CreateAt(KeyHandle base, std::wstring_view path, Entry entry, std::uint32_t options,
-                std::uint32_t access, KeyHandle& key);
-  long OpenAt(KeyHandle base, std::wstring_view path, Entry entry, std::uint32_t options,
-              std::uint32_t access, KeyHandle& key);
+  // Opens the key at the path, or with `create` creates it and every missing
+  // key on the way.
+  long Reach(bool create, KeyHandle base, std::wstring_view path, Entry entry, std::uint32_t options,
+             std::uint32_t access, KeyHandle& key);
   long Find(std::shared_ptr<Node> node, std::vector<std::wstring> parts, const Walk& walk,
             std::shared_ptr<Node>& found);
   bool LinkTarget(const Node& link, std::vector<std::wstring>& parts) const;

@@ -74,7 +74,8 @@ int RunRemove(const Options& options, Context& context) {
   // A folder an installed package owns is the package's to take away: a
   // repair of it would bring the keys back.
   if (!options.force) {
-    const std::vector<InstalledProduct> owners = Owners(context.installer, *definition, options.scope);
+    const std::vector<InstalledProduct> owners =
+        Owners(context.installer, definition->FolderClsid, options.scope);
     if (!owners.empty()) {
       for (const InstalledProduct& owner : owners) {
         Fail(context.output, kExitOwned, text::kOwnedBy + Owner(owner));

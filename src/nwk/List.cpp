@@ -126,16 +126,8 @@ std::wstring ListText(Registry& registry, Scope scope, bool withRegistry, Instal
     for (const std::wstring& place : where) placed += (placed.empty() ? L"" : L", ") + place;
     out += text::kListPlaced + (placed.empty() ? std::wstring(text::kListNowhere) : placed) + L"\n";
     if (!hasClass) out += std::wstring(text::kWarningPrefix) + text::kListNoClass + L"\n";
-    if (installer) {
-      std::vector<InstalledProduct> owners;
-      try {
-        owners = OwningPackages(*installer, clsid, scope);
-      } catch (const std::exception&) {
-        // No Windows Installer to ask: the listing is of the registry alone.
-      }
-      for (const InstalledProduct& owner : owners)
-        out += text::kListPackage + owner.name + L" " + owner.productCode + L"\n";
-    }
+    for (const InstalledProduct& owner : Owners(installer, clsid, scope))
+      out += text::kListPackage + Owner(owner) + L"\n";
     if (withRegistry) {
       std::vector<KeyLocation> keys;
       if (hasClass) keys.push_back(classKey);

@@ -203,10 +203,10 @@ std::optional<FolderDefinition> CompleteDefinition(const Options& options, Conte
   return std::move(file->definition);
 }
 
-std::vector<InstalledProduct> Owners(Installer* installer, const FolderDefinition& definition, Scope scope) {
+std::vector<InstalledProduct> Owners(Installer* installer, const std::wstring& clsid, Scope scope) {
   if (!installer) return {};
   try {
-    return OwningPackages(*installer, definition.FolderClsid, scope);
+    return OwningPackages(*installer, clsid, scope);
   } catch (const std::exception&) {
     return {};  // no Windows Installer to ask: nothing is known to own it
   }

@@ -214,7 +214,7 @@ int RunStatus(const Options& options, Context& context) {
   Output& output = context.output;
   for (const std::wstring& other : others)
     output.err += Utf8(text::kWarningPrefix + std::wstring(text::kWarnOtherFolder) + other) + "\n";
-  for (const InstalledProduct& owner : Owners(context.installer, definition, options.scope))
+  for (const InstalledProduct& owner : Owners(context.installer, definition.FolderClsid, options.scope))
     output.err += Utf8(text::kNotePrefix + std::wstring(text::kOwnedBy) + Owner(owner)) + "\n";
   for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
   if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";

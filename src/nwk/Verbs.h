@@ -77,7 +77,7 @@ std::optional<FolderDefinition> CompleteDefinition(const Options& options, Conte
 
 // The installed packages that own the folder; none where there is no Windows
 // Installer to ask.
-std::vector<InstalledProduct> Owners(Installer* installer, const FolderDefinition& definition, Scope scope);
+std::vector<InstalledProduct> Owners(Installer* installer, const std::wstring& clsid, Scope scope);
 std::wstring Owner(const InstalledProduct& product);
 
 int RunShow(const Options& options, Context& context);
