@@ -15,7 +15,16 @@ constexpr UINT kIdListNow = SHCNF_IDLIST | SHCNF_FLUSHNOWAIT;
 
 }  // namespace
 
+bool Win32ShellNotifier::ShellRuns() noexcept {
+  // user32 is loaded already in a program with windows, and costs far less
+  // than shell32 in one without.
+  if (shellWindow_ == nullptr)
+    shellWindow_ = FindFunction<ShellWindowFn>(LoadSystemLibrary(L"user32.dll"), "GetShellWindow");
+  return shellWindow_ == nullptr || shellWindow_() != nullptr;
+}
+
 bool Win32ShellNotifier::Load() noexcept {
+  if (!ShellRuns()) return false;
   if (!loaded_) {
     loaded_ = true;
     // From the system folder, and for good: the shell may keep threads and

@@ -1,6 +1,8 @@
 // The shell notifications of the Windows build, heard by a listener in the
 // test's own process: Wine delivers SHChangeNotify only to windows registered
-// in the process that calls it, so no other process can listen here.
+// in the process that calls it, so no other process can listen here. Wine's
+// desktop has no shell window either: the notifier is told whether a shell
+// runs.
 #include <gtest/gtest.h>
 #include <windows.h>
 // (after windows.h, which it needs)
@@ -140,12 +142,22 @@ class ShellListener {
 using Folder = ShellNotifier::Folder;
 using Heard = std::vector<std::string>;
 
+// A session whose shell runs (any window stands for its shell window), and
+// one whose shell starts when the test says.
+HWND WINAPI ShellRuns() {
+  return GetDesktopWindow();
+}
+bool shellStarted = false;
+HWND WINAPI ShellOnceStarted() {
+  return shellStarted ? GetDesktopWindow() : nullptr;
+}
+
 // ASSOCCHANGED names no folder: every registration for it hears it. A
 // folder's UPDATEDIR reaches the windows of that folder only.
 TEST(Win32ShellNotifier, EachCallReachesTheShellWithItsEventAndFolder) {
   ShellListener listener;
   ASSERT_TRUE(listener.Listening());
-  Win32ShellNotifier shell;
+  Win32ShellNotifier shell(&ShellRuns);
   const struct {
     const char* name;
     void (*tell)(Win32ShellNotifier&);
@@ -166,6 +178,21 @@ TEST(Win32ShellNotifier, EachCallReachesTheShellWithItsEventAndFolder) {
     c.tell(shell);
     EXPECT_EQ(listener.Heard(c.heard.size()), c.heard);
   }
+}
+
+// Where no shell runs, nothing is sent, though a window of this process
+// listens; once a shell runs, the same notifier sends again.
+TEST(Win32ShellNotifier, NothingIsSentWhileNoShellRuns) {
+  ShellListener listener;
+  ASSERT_TRUE(listener.Listening());
+  Win32ShellNotifier shell(&ShellOnceStarted);
+  shell.ClassesChanged();
+  shell.FolderChanged(Folder::Desktop);
+  shell.FolderChanged(Folder::MyComputer);
+  EXPECT_EQ(listener.Heard(0), Heard{});
+  shellStarted = true;
+  shell.FolderChanged(Folder::Desktop);
+  EXPECT_EQ(listener.Heard(1), Heard{"Desktop: UPDATEDIR Desktop"});
 }
 
 const std::string kClassKey = "Software\\Classes\\CLSID\\{0000000D-CF0D-D10A-A240-0000005E7CF1}";
@@ -190,7 +217,7 @@ TEST(Win32ShellNotifier, TheWindowsCommandsReachTheShellOnceTheyAreDone) {
   ASSERT_TRUE(listener.Listening());
   Win32Registry registry;
   Clean(registry);
-  Win32ShellNotifier shell;
+  Win32ShellNotifier shell(&ShellRuns);
   FakePlatform fake(registry, L"x.nwk");
   fake.link.shell = &shell;
   const auto make = [&](Placement where) {

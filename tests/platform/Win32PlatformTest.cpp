@@ -19,6 +19,7 @@
 #include "platform/Gdi.h"
 #include "platform/ShellOpen.h"
 #include "platform/Win32Services.h"
+#include "platform/Win32ShellNotifier.h"
 #include "support/Fakes.h"
 #include "support/Kit.h"
 #include "support/RegistryDump.h"
@@ -483,6 +484,26 @@ TEST(Win32Platform, DrawingABitmapLeavesTheLentDcAsItWas) {
   DeleteObject(picture);
   DeleteObject(target);
   DeleteDC(dc);
+}
+
+HWND WINAPI NoShell() {
+  return nullptr;
+}
+HWND WINAPI ShellRuns() {
+  return GetDesktopWindow();
+}
+
+// With no shell in the session to hear them, the notifications load neither
+// shell32 nor what it would load in turn.
+TEST(Win32Platform, NoShellLibraryIsLoadedWhereNoShellRuns) {
+  if (GetModuleHandleW(L"shell32.dll") != nullptr) GTEST_SKIP() << "another test of this process loaded it";
+  Win32ShellNotifier shell(&NoShell);
+  shell.ClassesChanged();
+  shell.FolderChanged(ShellNotifier::Folder::MyComputer);
+  EXPECT_EQ(GetModuleHandleW(L"shell32.dll"), nullptr);
+  Win32ShellNotifier running(&ShellRuns);
+  running.ClassesChanged();
+  EXPECT_NE(GetModuleHandleW(L"shell32.dll"), nullptr);
 }
 
 }  // namespace
