@@ -403,7 +403,7 @@ TEST(Win32Platform, WindowRectForGivesTheClientAreaAskedForWithOrWithoutTheDpiFu
     DWORD exStyle;
   };
   const Kind kinds[] = {
-      {"main window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0},
+      {"main window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0},
       {"about window", WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW},
   };
   const UINT dpi = ScreenDpi();
