@@ -329,6 +329,19 @@ long MemoryRegistry::EnumValueWide(KeyHandle key, std::uint32_t index, std::wstr
   return EnumValueOf(key, index, name);
 }
 
+long MemoryRegistry::ReadValueAtWide(KeyHandle key, std::uint32_t index, std::wstring& name, long& type,
+                                     std::vector<std::uint8_t>& data) {
+  std::shared_ptr<Node> node;
+  if (long rc = Resolve(key, node, kQueryValue); rc != kErrorSuccess) return rc;
+  if (long rc = Read({"EnumValue", node->path, ""}); rc != kErrorSuccess) return rc;
+  if (index >= node->values.size()) return kErrorNoMoreItems;
+  const Value& value = node->values[index];
+  name = value.name;
+  type = value.type;
+  data = value.data;
+  return kErrorSuccess;
+}
+
 // By its name, as RegDeleteKeyEx does: a link on the way, the last key too, is
 // followed, so a link's name deletes the key it names.
 long MemoryRegistry::DeleteKey(KeyHandle parent, std::string_view subkey, std::uint32_t) {

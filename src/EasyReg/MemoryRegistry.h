@@ -65,6 +65,8 @@ class MemoryRegistry final : public Registry {
                       std::vector<std::uint8_t>& data) override;
   long EnumKeyWide(KeyHandle key, std::uint32_t index, std::wstring& name) override;
   long EnumValueWide(KeyHandle key, std::uint32_t index, std::wstring& name) override;
+  long ReadValueAtWide(KeyHandle key, std::uint32_t index, std::wstring& name, long& type,
+                       std::vector<std::uint8_t>& data) override;
   long DeleteTree(KeyHandle parent, std::wstring_view subkey, std::uint32_t access) override;
 
   // Every call made so far that changes or opens a key (reads are not

@@ -114,6 +114,10 @@ class Registry {
                               std::vector<std::uint8_t>& data) = 0;
   virtual long EnumKeyWide(KeyHandle key, std::uint32_t index, std::wstring& name) = 0;
   virtual long EnumValueWide(KeyHandle key, std::uint32_t index, std::wstring& name) = 0;
+  // Names the index-th value and reads it in the same call, or returns
+  // kErrorNoMoreItems: a key's values are read in one call each.
+  virtual long ReadValueAtWide(KeyHandle key, std::uint32_t index, std::wstring& name, long& type,
+                               std::vector<std::uint8_t>& data) = 0;
   // Deletes a subkey and everything below it, deepest keys first, in the view
   // that access selects. Each key is opened as itself (kRegOptionOpenLink) and
   // deleted through that handle, so a registry link in the tree goes, and the

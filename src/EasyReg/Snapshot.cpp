@@ -33,19 +33,16 @@ long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& n
       names);
 }
 
-// Whether the key `name` below `parent`, open as itself in `key`, is a
-// registry link. A link holds a kSymbolicLinkValue of type kRegLink (which an
-// ordinary key may hold as well), and an open by its name reaches not the
+// Whether the key `name` below `parent`, which holds `target` as its
+// kSymbolicLinkValue of type kRegLink, is a registry link. An ordinary key may
+// hold such a value as well; but an open of a link by its name reaches not the
 // link but the key that value names, or nothing where that is gone.
-long IsLink(Registry& registry, KeyHandle parent, const std::wstring& name, KeyHandle key, bool& link) {
+long IsLinkTo(Registry& registry, KeyHandle parent, const std::wstring& name,
+              const std::vector<std::uint8_t>& target, bool& link) {
   link = false;
-  long type = 0;
-  std::vector<std::uint8_t> target;
-  long rc = registry.QueryValueWide(key, kSymbolicLinkValue, type, target);
-  if (rc == kErrorFileNotFound || (rc == kErrorSuccess && type != kRegLink)) return kErrorSuccess;
-  if (rc != kErrorSuccess) return rc;
+  constexpr long type = kRegLink;
   UniqueKey reached(registry);
-  rc = registry.OpenKeyWide(parent, name, 0, kReadRights, reached.put());
+  long rc = registry.OpenKeyWide(parent, name, 0, kReadRights, reached.put());
   if (rc == kErrorFileNotFound) {
     link = true;
     return kErrorSuccess;
@@ -59,6 +56,17 @@ long IsLink(Registry& registry, KeyHandle parent, const std::wstring& name, KeyH
   return kErrorSuccess;
 }
 
+// The same for the key open as itself in `key`, whose values are not read yet.
+long IsLink(Registry& registry, KeyHandle parent, const std::wstring& name, KeyHandle key, bool& link) {
+  link = false;
+  long type = 0;
+  std::vector<std::uint8_t> target;
+  const long rc = registry.QueryValueWide(key, kSymbolicLinkValue, type, target);
+  if (rc == kErrorFileNotFound || (rc == kErrorSuccess && type != kRegLink)) return kErrorSuccess;
+  if (rc != kErrorSuccess) return rc;
+  return IsLinkTo(registry, parent, name, target, link);
+}
+
 // Reads the key `name` below the open key `parent`, open as itself in `key`
 // and named `path` from the root, with all below it.
 KeySnapshot ReadKey(Registry& registry, KeyHandle parent, KeyHandle key, const std::wstring& name,
@@ -68,17 +76,23 @@ KeySnapshot ReadKey(Registry& registry, KeyHandle parent, KeyHandle key, const s
     return RegistryError("read " + ToAnsi(where, codePage), rc);
   };
   KeySnapshot snapshot{name, false, {}, {}};
-  if (long rc = IsLink(registry, parent, name, key, snapshot.link); rc != kErrorSuccess)
-    throw refuse(path, rc);
-  std::vector<std::wstring> names;
-  if (long rc = ValueNames(registry, key, names); rc != kErrorSuccess) throw refuse(path, rc);
-  for (std::wstring& valueName : names) {
-    ValueSnapshot value{std::move(valueName), 0, {}};
-    if (long rc = registry.QueryValueWide(key, value.name, value.type, value.data); rc != kErrorSuccess)
-      throw refuse(path, rc);
+  // Each value is named and read in one call. A registry link, open as
+  // itself, shows its kSymbolicLinkValue among them.
+  for (std::uint32_t index = 0;; ++index) {
+    ValueSnapshot value{{}, 0, {}};
+    const long rc = registry.ReadValueAtWide(key, index, value.name, value.type, value.data);
+    if (rc == kErrorNoMoreItems) break;
+    if (rc != kErrorSuccess) throw refuse(path, rc);
     snapshot.values.push_back(std::move(value));
   }
-  names.clear();
+  const auto linkValue =
+      std::find_if(snapshot.values.begin(), snapshot.values.end(), [](const ValueSnapshot& v) {
+        return v.type == kRegLink && FoldCase(v.name) == FoldCase(kSymbolicLinkValue);
+      });
+  if (linkValue != snapshot.values.end())
+    if (long rc = IsLinkTo(registry, parent, name, linkValue->data, snapshot.link); rc != kErrorSuccess)
+      throw refuse(path, rc);
+  std::vector<std::wstring> names;
   if (long rc = SubkeyNames(registry, key, names); rc != kErrorSuccess) throw refuse(path, rc);
   for (const std::wstring& subkeyName : names) {
     UniqueKey subkey(registry);

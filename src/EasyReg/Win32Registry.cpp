@@ -218,6 +218,30 @@ long Win32Registry::EnumValueWide(KeyHandle key, std::uint32_t index, std::wstri
   return rc;
 }
 
+long Win32Registry::ReadValueAtWide(KeyHandle key, std::uint32_t index, std::wstring& name, long& type,
+                                    std::vector<std::uint8_t>& data) {
+  std::wstring buffer(kValueNameRoom, L'\0');
+  // Room for most values at the first call; a larger one is read again with
+  // the room it asks for.
+  std::vector<std::uint8_t> bytes(256);
+  for (;;) {
+    DWORD length = kValueNameRoom;  // in characters
+    DWORD kind = 0, size = static_cast<DWORD>(bytes.size());
+    const LONG rc =
+        RegEnumValueW(ToHkey(key), index, buffer.data(), &length, nullptr, &kind, bytes.data(), &size);
+    if (rc == ERROR_MORE_DATA && size > bytes.size()) {
+      bytes.resize(size);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return rc;
+    name.assign(buffer.data(), length);
+    type = static_cast<long>(kind);
+    bytes.resize(size);
+    data = std::move(bytes);
+    return ERROR_SUCCESS;
+  }
+}
+
 namespace {
 
 // One key opened through the wide-character entry points, closed when it goes.

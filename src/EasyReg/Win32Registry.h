@@ -33,6 +33,8 @@ class Win32Registry final : public Registry {
                       std::vector<std::uint8_t>& data) override;
   long EnumKeyWide(KeyHandle key, std::uint32_t index, std::wstring& name) override;
   long EnumValueWide(KeyHandle key, std::uint32_t index, std::wstring& name) override;
+  long ReadValueAtWide(KeyHandle key, std::uint32_t index, std::wstring& name, long& type,
+                       std::vector<std::uint8_t>& data) override;
   long DeleteTree(KeyHandle parent, std::wstring_view subkey, std::uint32_t access) override;
 };
 

@@ -230,6 +230,7 @@ void FrmNW::Show() {
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
   SetFocus(Item(kMakeLink));
+  OutputDebugStringA("T shown");
 }
 
 bool FrmNW::PreTranslate(const MSG& message) {
@@ -328,6 +329,7 @@ void FrmNW::SetField(Field field, const std::wstring& text) {
 }
 
 void FrmNW::Unload() {
+  if (hwnd_ != nullptr && getenv("NW_X1")) { ShowWindow(hwnd_, SW_HIDE); OutputDebugStringA("T hidden"); }
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
@@ -343,8 +345,11 @@ void FrmNW::btnCOM_Click(int index) {
   RunCommand(platform_.messageBox, [&] {
     switch (index) {
       case 0:
+        OutputDebugStringA("T enter");
         MakeLink(services, definition_, SelectedPlacement());
+        OutputDebugStringA("T made");
         Unload();
+        OutputDebugStringA("T unloaded");
         break;
       case 1: Unload(); break;
       case 2: ShowAboutModal(instance_, hwnd_); break;
@@ -382,6 +387,7 @@ int RunMainWindow(HINSTANCE instance, const Platform& platform, Registry& regist
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  OutputDebugStringA("T loop end");
   return static_cast<int>(message.wParam);
 }
 

@@ -140,6 +140,46 @@ TEST_P(RegistryContract, ValuesKeepTypeAndExactBytes) {
   EXPECT_EQ(registry->QueryValue(key.get(), "Missing", type, data), kErrorFileNotFound);
 }
 
+// Reading a key's values by index gives, in one call each, what naming them
+// and querying each by its name gives: the largest ones, larger than any
+// first guess at their size, and values without any bytes as well.
+TEST_P(RegistryContract, ValuesReadByIndexAreTheValuesQueriedByName) {
+  UniqueKey key = Create("ByIndex");
+  std::vector<std::uint8_t> large(70000);
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 7);
+  const struct {
+    std::wstring name;
+    long type;
+    std::vector<std::uint8_t> data;
+  } values[] = {
+      {L"", kRegSz, {'d', 0, 0, 0}},
+      {L"Large", kRegBinary, large},
+      {L"Nothing", kRegBinary, {}},
+      {L"Num", kRegDword, {1, 2, 3, 4}},
+      {L"\u00e9t\u00e9 \u2603", kRegExpandSz, {'%', 0, 'x', 0, '%', 0, 0, 0}},
+  };
+  for (const auto& v : values)
+    ASSERT_EQ(registry->SetValueWide(key.get(), v.name, v.type, v.data), kErrorSuccess);
+  std::uint32_t index = 0;
+  for (;; ++index) {
+    std::wstring name;
+    long type = 0;
+    std::vector<std::uint8_t> data{0xEE};
+    const long rc = registry->ReadValueAtWide(key.get(), index, name, type, data);
+    if (rc == kErrorNoMoreItems) break;
+    ASSERT_EQ(rc, kErrorSuccess);
+    std::wstring named;
+    ASSERT_EQ(registry->EnumValueWide(key.get(), index, named), kErrorSuccess);
+    EXPECT_EQ(name, named);
+    long queriedType = 0;
+    std::vector<std::uint8_t> queried;
+    ASSERT_EQ(registry->QueryValueWide(key.get(), name, queriedType, queried), kErrorSuccess);
+    EXPECT_EQ(type, queriedType) << index;
+    EXPECT_EQ(data, queried) << index;
+  }
+  EXPECT_EQ(index, std::size(values));
+}
+
 TEST_P(RegistryContract, DeleteValueRemovesOneValueInAnyCaseAndNeedsTheSetValueRight) {
   UniqueKey key = Create("Values");
   for (const char* name : {"", "Keep", "Gone"})

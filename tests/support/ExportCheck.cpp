@@ -116,6 +116,9 @@ class CallLog final : public Registry {
   }
   long EnumKeyWide(KeyHandle, std::uint32_t, std::wstring&) override { return kErrorNoMoreItems; }
   long EnumValueWide(KeyHandle, std::uint32_t, std::wstring&) override { return kErrorNoMoreItems; }
+  long ReadValueAtWide(KeyHandle, std::uint32_t, std::wstring&, long&, std::vector<std::uint8_t>&) override {
+    return kErrorNoMoreItems;
+  }
   long DeleteTree(KeyHandle, std::wstring_view, std::uint32_t) override { return kErrorAccessDenied; }
   long DeleteValueWide(KeyHandle, std::wstring_view) override { return kErrorAccessDenied; }
 
