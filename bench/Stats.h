@@ -2,6 +2,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace nw::bench {
@@ -14,6 +16,24 @@ inline double Fastest(const std::vector<double>& values) {
 inline double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+// A target for a ratio of medians, given on the command line as "at most X";
+// none where the argument is missing.
+struct Target {
+  double atMost = 0;
+  explicit operator bool() const { return atMost > 0; }
+};
+
+inline Target TargetFrom(int argc, wchar_t** argv, int index) {
+  return {index < argc ? std::wcstod(argv[index], nullptr) : 0};
+}
+
+// Prints, after a figure, its target and whether the figure meets it.
+inline void PrintVerdict(const char* what, double ratio, Target target) {
+  if (!target) return;
+  std::printf("  target: %s at most %.2f x, measured %.2f x: %s\n", what, target.atMost, ratio,
+              ratio <= target.atMost ? "met" : "not met");
 }
 
 }  // namespace nw::bench

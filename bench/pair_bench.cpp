@@ -1,6 +1,7 @@
 // Times two command lines against each other, alternating them, and prints
 // the median and the fastest run of each, and their ratios:
-//   pair_bench RUNS "COMMAND A" "COMMAND B"
+//   pair_bench RUNS "COMMAND A" "COMMAND B" [TARGET]
+// With a target, the ratio of the medians A/B is checked against it.
 // Each run is one process from its start to its end; a run that fails (exit
 // status other than 0) stops the benchmark, so a broken command is never timed.
 #include <windows.h>
@@ -18,6 +19,8 @@ namespace {
 
 using nw::bench::Fastest;
 using nw::bench::Median;
+using nw::bench::PrintVerdict;
+using nw::bench::TargetFrom;
 using Clock = std::chrono::steady_clock;
 
 // What the commands print goes nowhere: only their work is timed.
@@ -57,8 +60,8 @@ double Run(std::wstring commandLine) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4 || _wtoi(argv[1]) < 1) {
-    std::fprintf(stderr, "usage: pair_bench RUNS \"COMMAND A\" \"COMMAND B\"\n");
+  if (argc < 4 || argc > 5 || _wtoi(argv[1]) < 1) {
+    std::fprintf(stderr, "usage: pair_bench RUNS \"COMMAND A\" \"COMMAND B\" [TARGET]\n");
     return 2;
   }
   const int runs = _wtoi(argv[1]);
@@ -74,5 +77,6 @@ int wmain(int argc, wchar_t** argv) {
               Median(aTimes) / Median(bTimes));
   std::printf("fastest A %.3f s  B %.3f s  ratio A/B %.2f  (%d alternating runs each)\n", Fastest(aTimes),
               Fastest(bTimes), Fastest(aTimes) / Fastest(bTimes), runs);
+  PrintVerdict("A/B", Median(aTimes) / Median(bTimes), TargetFrom(argc, argv, 4));
   return 0;
 }

@@ -1,7 +1,8 @@
 // Times the program against the bare window, alternating the two, and prints
 // the medians, the fastest runs and their ratios:
-//   startup_bench NOOKWAYER.EXE BARE.EXE SETTINGS.NWK [RUNS]
+//   startup_bench NOOKWAYER.EXE BARE.EXE SETTINGS.NWK [RUNS [START_TARGET MAKE_TARGET]]
 // The floor is BARE.EXE: an empty window, or one with controls like ours.
+// With targets, each ratio of medians is checked against its target.
 // "start" is the time from starting the process until it has painted its window
 // and waits for input (the bare window exits right after its first paint);
 // "make link" is a whole run: start, Enter, and the end of the process.
@@ -19,6 +20,8 @@ namespace {
 
 using nw::bench::Fastest;
 using nw::bench::Median;
+using nw::bench::PrintVerdict;
+using nw::bench::TargetFrom;
 using Clock = std::chrono::steady_clock;
 
 struct Started {
@@ -121,7 +124,9 @@ double ProgramMakeLink(const std::wstring& exe, const std::wstring& file) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: startup_bench NOOKWAYER.EXE BARE.EXE SETTINGS.NWK [RUNS]\n");
+    std::fprintf(
+        stderr,
+        "usage: startup_bench NOOKWAYER.EXE BARE.EXE SETTINGS.NWK [RUNS [START_TARGET MAKE_TARGET]]\n");
     return 2;
   }
   const std::wstring program = argv[1], bare = argv[2], file = argv[3];
@@ -143,8 +148,10 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("%-36s median %.3f s ratio %.2f  fastest %.3f s ratio %.2f\n",
               "start to painted, idle main window:", Median(startTimes), Median(startTimes) / floor,
               Fastest(startTimes), Fastest(startTimes) / fastestFloor);
+  PrintVerdict("start", Median(startTimes) / floor, TargetFrom(argc, argv, 5));
   std::printf("%-36s median %.3f s ratio %.2f  fastest %.3f s ratio %.2f\n",
               "whole Make Link run (20 verbs):", Median(makeTimes), Median(makeTimes) / floor,
               Fastest(makeTimes), Fastest(makeTimes) / fastestFloor);
+  PrintVerdict("Make Link", Median(makeTimes) / floor, TargetFrom(argc, argv, 6));
   return 0;
 }

@@ -4,12 +4,19 @@
 # and imports of the executables, the console companion's make against reg
 # import of the same keys, and the reader on 1 GiB hostile files. Where this
 # machine cannot run 32-bit programs, the i686 figures under Wine are left out
-# (with the reason); its sizes and imports are still printed.
+# (with the reason); its sizes and imports are still printed. Each figure that
+# has a target is printed with it, and with "met" or "not met" (medians of the
+# alternating runs):
+#   start to painted, idle main window against the window with 20 controls: at most 1.05 x
+#   whole Make Link run against the same:                                    at most 1.10 x
+#   nwk make against reg import of the same keys:                           at most 1.00 x
+#   the i686 nookwayer.exe:                                                  at most 256 KiB
 #   scripts/bench.sh [RUNS]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 runs="${1:-15}"
+start_target=1.05 make_link_target=1.10 make_target=1.00 size_target_kib=256
 
 bash scripts/install-deps.sh
 . cmake/wine-host.sh
@@ -37,15 +44,18 @@ prefix="$root/build/wineprefix"
 env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
 cmake/wine-prefix.sh stop "$prefix"
 under_wine() {
-  local root="$1" nwk="$2" runs="$3" arches
+  local root="$1" nwk="$2" runs="$3" start_target="$4" make_link_target="$5" make_target="$6" arches
   arches="$(nw_runnable_arches)"
   # Against two floors: an empty window, and a window with as many standard
   # controls as ours, the same manifest and common controls.
+  # The targets are set against the window with as many controls.
   for arch in $arches; do
     for floor in bare_window bare_controls; do
       echo "-- $arch, against $floor"
+      local targets=()
+      [ "$floor" = bare_controls ] && targets=("$start_target" "$make_link_target")
       nw_wine "$root/build/$arch/bench/startup_bench.exe" "$(nw_winpath "$root/build/$arch/src/frmNW/nookwayer.exe")" \
-        "$(nw_winpath "$root/build/$arch/bench/$floor.exe")" "$(nw_winpath "$nwk")" "$runs"
+        "$(nw_winpath "$root/build/$arch/bench/$floor.exe")" "$(nw_winpath "$nwk")" "$runs" "${targets[@]}"
     done
   done
   # The companion against reg import of the same keys, each build against the
@@ -55,7 +65,7 @@ under_wine() {
     echo "-- $arch: A = nwk make, B = reg import /reg:64 (20 verbs)"
     nw_wine "$root/build/$arch/bench/pair_bench.exe" "$runs" \
       "$(nw_winpath "$root/build/$arch/src/nwk/nwk.exe") make $(nw_winpath "$nwk")" \
-      "reg.exe import $(nw_winpath "${nwk%.nwk}.reg") /reg:64"
+      "reg.exe import $(nw_winpath "${nwk%.nwk}.reg") /reg:64" "$make_target"
   done
   # Take the benchmark folder out of the prefix again.
   for key in "HKCR\\CLSID\\{0000000D-CF0D-D10A-A240-BE4C00000020}" \
@@ -64,7 +74,7 @@ under_wine() {
   done
 }
 . cmake/wine-display.sh
-nw_wine_display "$prefix" under_wine "$root" "$nwk" "$runs"
+nw_wine_display "$prefix" under_wine "$root" "$nwk" "$runs" "$start_target" "$make_link_target" "$make_target"
 
 echo "== Executables"
 for arch in i686 x86_64; do
@@ -74,6 +84,11 @@ for arch in i686 x86_64; do
     printf '%-7s %-14s %7d bytes (%d KiB)  imports: %s\n' "$arch" "$(basename "$exe")" "$size" $((size / 1024)) "$dlls"
   done
 done
+size=$(stat -c %s build/i686/src/frmNW/nookwayer.exe)
+verdict="not met"
+[ "$size" -le $((size_target_kib * 1024)) ] && verdict=met
+awk -v size="$size" -v target="$size_target_kib" -v verdict="$verdict" 'BEGIN {
+  printf "  target: i686 nookwayer.exe at most %d KiB, measured %.1f KiB: %s\n", target, size / 1024, verdict }'
 
 echo "== The reader on hostile 1 GiB files (native)"
 gib=$((1024 * 1024 * 1024))
