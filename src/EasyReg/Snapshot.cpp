@@ -9,54 +9,23 @@ std::wstring Join(const std::wstring& path, const std::wstring& name) {
   return path.empty() ? name : path + L"\\" + name;
 }
 
-// Lists a key's value or subkey names with `list` (EnumValueWide or EnumKeyWide).
-template <typename List>
-long Names(KeyHandle key, List list, std::vector<std::wstring>& names) {
+// Lists a key's value or subkey names.
+long ValueNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
   for (std::uint32_t index = 0;; ++index) {
     std::wstring name;
-    const long rc = list(key, index, name);
+    const long rc = registry.EnumValueWide(key, index, name);
     if (rc == kErrorNoMoreItems) return kErrorSuccess;
     if (rc != kErrorSuccess) return rc;
     names.push_back(std::move(name));
   }
 }
 
-long ValueNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
-  return Names(
-      key, [&](KeyHandle k, std::uint32_t i, std::wstring& n) { return registry.EnumValueWide(k, i, n); },
-      names);
-}
-
 long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
-  return Names(
-      key, [&](KeyHandle k, std::uint32_t i, std::wstring& n) { return registry.EnumKeyWide(k, i, n); },
-      names);
+  return ForEachSubkey(registry, key, [&](const std::wstring& name) { names.push_back(name); });
 }
 
-// Whether the key `name` below `parent`, which holds `target` as its
-// kSymbolicLinkValue of type kRegLink, is a registry link. An ordinary key may
-// hold such a value as well; but an open of a link by its name reaches not the
-// link but the key that value names, or nothing where that is gone.
-long IsLinkTo(Registry& registry, KeyHandle parent, const std::wstring& name,
-              const std::vector<std::uint8_t>& target, bool& link) {
-  link = false;
-  constexpr long type = kRegLink;
-  UniqueKey reached(registry);
-  long rc = registry.OpenKeyWide(parent, name, 0, kReadRights, reached.put());
-  if (rc == kErrorFileNotFound) {
-    link = true;
-    return kErrorSuccess;
-  }
-  if (rc != kErrorSuccess) return rc;
-  long reachedType = 0;
-  std::vector<std::uint8_t> reachedTarget;
-  rc = registry.QueryValueWide(reached.get(), kSymbolicLinkValue, reachedType, reachedTarget);
-  if (rc != kErrorSuccess && rc != kErrorFileNotFound) return rc;
-  link = rc == kErrorFileNotFound || reachedType != type || reachedTarget != target;
-  return kErrorSuccess;
-}
-
-// The same for the key open as itself in `key`, whose values are not read yet.
+// Whether the key `name` below `parent`, open as itself in `key`, is a
+// registry link (see IsLinkTo).
 long IsLink(Registry& registry, KeyHandle parent, const std::wstring& name, KeyHandle key, bool& link) {
   link = false;
   long type = 0;
@@ -67,43 +36,8 @@ long IsLink(Registry& registry, KeyHandle parent, const std::wstring& name, KeyH
   return IsLinkTo(registry, parent, name, target, link);
 }
 
-// Reads the key `name` below the open key `parent`, open as itself in `key`
-// and named `path` from the root, with all below it.
-KeySnapshot ReadKey(Registry& registry, KeyHandle parent, KeyHandle key, const std::wstring& name,
-                    const std::wstring& path) {
-  const CodePage codePage = registry.AnsiCodePage();
-  auto refuse = [&](const std::wstring& where, long rc) {
-    return RegistryError("read " + ToAnsi(where, codePage), rc);
-  };
-  KeySnapshot snapshot{name, false, {}, {}};
-  // Each value is named and read in one call. A registry link, open as
-  // itself, shows its kSymbolicLinkValue among them.
-  for (std::uint32_t index = 0;; ++index) {
-    ValueSnapshot value{{}, 0, {}};
-    const long rc = registry.ReadValueAtWide(key, index, value.name, value.type, value.data);
-    if (rc == kErrorNoMoreItems) break;
-    if (rc != kErrorSuccess) throw refuse(path, rc);
-    snapshot.values.push_back(std::move(value));
-  }
-  const auto linkValue =
-      std::find_if(snapshot.values.begin(), snapshot.values.end(), [](const ValueSnapshot& v) {
-        return v.type == kRegLink && FoldCase(v.name) == FoldCase(kSymbolicLinkValue);
-      });
-  if (linkValue != snapshot.values.end())
-    if (long rc = IsLinkTo(registry, parent, name, linkValue->data, snapshot.link); rc != kErrorSuccess)
-      throw refuse(path, rc);
-  std::vector<std::wstring> names;
-  if (long rc = SubkeyNames(registry, key, names); rc != kErrorSuccess) throw refuse(path, rc);
-  for (const std::wstring& subkeyName : names) {
-    UniqueKey subkey(registry);
-    const std::wstring subkeyPath = Join(path, subkeyName);
-    if (long rc = registry.OpenKeyWide(key, subkeyName, kRegOptionOpenLink, kAccess, subkey.put());
-        rc != kErrorSuccess)
-      throw refuse(subkeyPath, rc);
-    snapshot.subkeys.push_back(ReadKey(registry, key, subkey.get(), subkeyName, subkeyPath));
-  }
-  return snapshot;
-}
+// Every key of a snapshot is read as itself, with the rights to put it back.
+constexpr TreeReading kSnapshotReading{kAccess, true, false};
 
 // Compares names as the registry does: in any letter case.
 class SameName {
@@ -124,7 +58,7 @@ class Restorer {
   Restorer(Registry& registry, RootKey root) : registry_(registry), root_(root) {}
 
   // Puts back the key `snapshot` below the open key `parent`.
-  void Key(KeyHandle parent, const KeySnapshot& snapshot, const std::wstring& path) {
+  void Key(KeyHandle parent, const KeyTree& snapshot, const std::wstring& path) {
     UniqueKey key(registry_);
     // What stands there now, opened as itself: a key of the other kind (a link
     // where a key was, or a key where a link was) goes first.
@@ -152,7 +86,7 @@ class Restorer {
             registry_.DeleteValueWide(key.get(), name) != kErrorSuccess)
           Left(Join(path, name));
     }
-    for (const ValueSnapshot& value : snapshot.values)
+    for (const RegistryValue& value : snapshot.values)
       if (registry_.SetValueWide(key.get(), value.name, value.type, value.data) != kErrorSuccess)
         Left(Join(path, value.name));
 
@@ -164,7 +98,7 @@ class Restorer {
         if (std::none_of(snapshot.subkeys.begin(), snapshot.subkeys.end(), SameName(name)))
           Gone(key.get(), name, Join(path, name));
     }
-    for (const KeySnapshot& subkey : snapshot.subkeys) Key(key.get(), subkey, Join(path, subkey.name));
+    for (const KeyTree& subkey : snapshot.subkeys) Key(key.get(), subkey, Join(path, subkey.name));
   }
 
   // Deletes the key `name` below the open key `parent`; one already gone is done.
@@ -186,18 +120,8 @@ class Restorer {
 
 TreeSnapshot TakeSnapshot(Registry& registry, RootKey root, const std::wstring& parentPath,
                           const std::wstring& name) {
-  TreeSnapshot snapshot{root, parentPath, name, std::nullopt};
   const std::wstring path = Join(parentPath, name);
-  // The parent first, then the key by its name, as deleting it does; the key
-  // as itself, so a link there is read as the link it is.
-  UniqueKey parent(registry), key(registry);
-  long rc = registry.OpenKeyWide(RootHandle(root), parentPath, 0, kAccess, parent.put());
-  if (rc == kErrorSuccess)
-    rc = registry.OpenKeyWide(parent.get(), name, kRegOptionOpenLink, kAccess, key.put());
-  if (rc == kErrorFileNotFound) return snapshot;
-  if (rc != kErrorSuccess) throw RegistryError("read " + ToAnsi(path, registry.AnsiCodePage()), rc);
-  snapshot.key = ReadKey(registry, parent.get(), key.get(), name, path);
-  return snapshot;
+  return {root, parentPath, name, ReadKeyTree(registry, root, path, path, kSnapshotReading)};
 }
 
 std::vector<Unrestored> RestoreSnapshot(Registry& registry, const TreeSnapshot& snapshot) {

@@ -13,28 +13,17 @@
 #include <vector>
 
 #include "EasyReg/EasyReg.h"
+#include "EasyReg/KeyTree.h"
 
 namespace nw {
 
-// Names are as the registry holds them; text values as their UTF-16LE bytes.
-struct ValueSnapshot {
-  std::wstring name;
-  long type = 0;
-  std::vector<std::uint8_t> data;
-};
-struct KeySnapshot {
-  std::wstring name;
-  // A registry link: its values (its kSymbolicLinkValue among them) are its own.
-  bool link = false;
-  std::vector<ValueSnapshot> values;
-  std::vector<KeySnapshot> subkeys;
-};
-// The key `name` below `parent` under `root`, or no key at all.
+// The key `name` below `parent` under `root`, read as itself with all below
+// it, or no key at all.
 struct TreeSnapshot {
   RootKey root = 0;
   std::wstring parent;
   std::wstring name;
-  std::optional<KeySnapshot> key;
+  std::optional<KeyTree> key;
 };
 
 // Reads the key and everything below it; raises RegistryError when the

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "EasyReg/KeyTree.h"
 #include "NW_Core/Texts.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
@@ -32,14 +33,10 @@ std::vector<std::wstring> FolderNames(Registry& registry, const KeyLocation& whe
   std::optional<UniqueKey> key = OpenToRead(registry, where);
   if (!key) return names;
   const std::wstring prefix = FoldCase(nw::text::kClsidPrefix);
-  for (std::uint32_t i = 0;; ++i) {
-    std::string name;
-    const long rc = registry.EnumKey(key->get(), i, name);
-    if (rc == kErrorNoMoreItems) break;
-    if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
-    std::wstring wide = FromAnsi(name, registry.AnsiCodePage());
-    if (FoldCase(wide).starts_with(prefix)) names.push_back(std::move(wide));
-  }
+  const long rc = ForEachSubkey(registry, key->get(), [&](const std::wstring& name) {
+    if (FoldCase(name).starts_with(prefix)) names.push_back(name);
+  });
+  if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
   return names;
 }
 
@@ -51,13 +48,10 @@ std::optional<std::wstring> TextValue(Registry& registry, const KeyLocation& whe
   if (!key) return std::nullopt;
   long type = 0;
   std::vector<std::uint8_t> data;
-  const long rc = registry.QueryValue(key->get(), ToAnsi(name, registry.AnsiCodePage()), type, data);
+  const long rc = registry.QueryValueWide(key->get(), name, type, data);
   if (rc == kErrorFileNotFound) return std::nullopt;
   if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
-  if (type != kRegSz && type != kRegExpandSz) return std::nullopt;
-  std::string text(data.begin(), data.end());
-  if (const std::size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
-  return FromAnsi(text, registry.AnsiCodePage());
+  return ValueText(type, data);
 }
 
 // The verbs below Shell, each with its command.
@@ -66,14 +60,12 @@ std::vector<std::pair<std::wstring, std::wstring>> Verbs(Registry& registry, con
   const KeyLocation shell = Below(classKey, L"Shell");
   std::optional<UniqueKey> key = OpenToRead(registry, shell);
   if (!key) return verbs;
-  for (std::uint32_t i = 0;; ++i) {
-    std::string name;
-    const long rc = registry.EnumKey(key->get(), i, name);
-    if (rc == kErrorNoMoreItems) break;
-    if (rc != kErrorSuccess) throw RegistryReadError(Full(shell), rc);
-    const std::wstring verb = FromAnsi(name, registry.AnsiCodePage());
+  std::vector<std::wstring> names;
+  const long rc =
+      ForEachSubkey(registry, key->get(), [&](const std::wstring& name) { names.push_back(name); });
+  if (rc != kErrorSuccess) throw RegistryReadError(Full(shell), rc);
+  for (const std::wstring& verb : names)
     verbs.push_back({verb, TextValue(registry, Below(Below(shell, verb), L"Command"), L"").value_or(L"")});
-  }
   return verbs;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "EasyReg/KeyTree.h"
 #include "NW_Core/NW_Core.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
@@ -13,11 +14,7 @@
 namespace nw::nwk {
 namespace {
 
-struct Value {
-  std::wstring name;
-  long type = 0;
-  std::vector<std::uint8_t> data;
-};
+using Value = RegistryValue;
 
 struct Key {
   std::wstring path;  // with its root's name, as printed
@@ -64,56 +61,37 @@ const Value* FindValue(const Key& key, const std::wstring& name) {
   return nullptr;
 }
 
-// The value a step writes, as the registry then holds it.
-Value Expected(const RegistryStep& step, CodePage codePage) {
-  return {step.valueName, step.type, ValueBytes(step.type, step.data, codePage)};
+// The value a step writes, as the registry then holds it (text in UTF-16LE).
+Value Expected(const RegistryStep& step) {
+  return {step.valueName, step.type, ValueBytes(step.type, step.data, kUtf16Le)};
 }
 
 std::wstring ValueLabel(const std::wstring& key, const std::wstring& name) {
   return key + L" " + (name.empty() ? L"@" : L"\"" + name + L"\"");
 }
 
-// Reads a key and everything below it. Every refusal is an error: a key read
-// in part would show as differences that are not there.
-void ReadKey(Registry& registry, KeyHandle key, const std::wstring& path, Tree& tree) {
-  Key& read = tree.At(path);
-  for (std::uint32_t i = 0;; ++i) {
-    std::string name;
-    long rc = registry.EnumValue(key, i, name);
-    if (rc == kErrorNoMoreItems) break;
-    if (rc != kErrorSuccess) throw RegistryReadError(path, rc);
-    Value value{FromAnsi(name, registry.AnsiCodePage()), 0, {}};
-    if (rc = registry.QueryValue(key, name, value.type, value.data); rc != kErrorSuccess)
-      throw RegistryReadError(ValueLabel(path, value.name), rc);
-    read.values.push_back(std::move(value));
-  }
-  for (std::uint32_t i = 0;; ++i) {
-    std::string name;
-    long rc = registry.EnumKey(key, i, name);
-    if (rc == kErrorNoMoreItems) break;
-    if (rc != kErrorSuccess) throw RegistryReadError(path, rc);
-    const std::wstring childPath = path + L"\\" + FromAnsi(name, registry.AnsiCodePage());
-    UniqueKey child(registry);
-    rc = registry.OpenKey(key, name, kReadRights, child.put());
-    if (rc == kErrorFileNotFound) continue;  // deleted since it was listed
-    if (rc != kErrorSuccess) throw RegistryReadError(childPath, rc);
-    ReadKey(registry, child.get(), childPath, tree);
-  }
+// Puts a key read and everything below it into the tree, each key under its path.
+void Flatten(const KeyTree& read, const std::wstring& path, Tree& tree) {
+  tree.At(path).values = read.values;
+  for (const KeyTree& subkey : read.subkeys) Flatten(subkey, path + L"\\" + subkey.name, tree);
 }
 
-std::wstring ValueText(const Value& value, CodePage codePage) {
-  if (value.type == kRegSz || value.type == kRegExpandSz) {
-    std::string text(value.data.begin(), value.data.end());
-    if (!text.empty() && text.back() == '\0') text.pop_back();
-    return L"\"" + FromAnsi(text, codePage) + L"\"";
-  }
+std::wstring ValueText(const Value& value) {
+  if (std::optional<std::wstring> text = nw::ValueText(value.type, value.data)) return L"\"" + *text + L"\"";
   return L"type " + std::to_wstring(value.type) + L":" + (value.data.empty() ? L"" : L" " + Hex(value.data));
 }
 
-// Reads the key and everything below it into the tree; nothing when it is not there.
+// Reads the key and everything below it into the tree; nothing when it is not
+// there. Every refusal is an error: a key read in part would show as
+// differences that are not there.
 void ReadTree(Registry& registry, RootKey root, const std::wstring& path, Tree& tree) {
-  if (std::optional<UniqueKey> key = OpenToRead(registry, root, path))
-    ReadKey(registry, key->get(), FullKeyName(root, path), tree);
+  const std::wstring shown = FullKeyName(root, path);
+  try {
+    if (std::optional<KeyTree> read = ReadKeyTree(registry, root, path, shown, TreeReading{}))
+      Flatten(*read, shown, tree);
+  } catch (const UnreadableKey& failure) {
+    throw RegistryReadError(failure.path(), failure.code());
+  }
 }
 
 }  // namespace
@@ -124,8 +102,7 @@ std::wstring FullKeyName(RootKey root, const std::wstring& path) {
 
 std::optional<UniqueKey> OpenToRead(Registry& registry, RootKey root, const std::wstring& path) {
   UniqueKey key(registry);
-  const long rc =
-      registry.OpenKey(RootHandle(root), ToAnsi(path, registry.AnsiCodePage()), kReadRights, key.put());
+  const long rc = registry.OpenKeyWide(RootHandle(root), path, 0, kReadRights, key.put());
   if (rc == kErrorFileNotFound) return std::nullopt;
   if (rc != kErrorSuccess) throw RegistryReadError(FullKeyName(root, path), rc);
   return key;
@@ -139,7 +116,7 @@ std::vector<std::wstring> RegistryLines(Registry& registry, RootKey root, const 
     lines.push_back(read.path);
     for (const Value& value : read.values)
       lines.push_back(L"  " + (value.name.empty() ? std::wstring(L"@") : L"\"" + value.name + L"\"") +
-                      L" = " + ValueText(value, registry.AnsiCodePage()));
+                      L" = " + ValueText(value));
   }
   return lines;
 }
@@ -160,8 +137,7 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
           expected.At(path.substr(0, at));
     }
     Key& key = expected.At(path);
-    if (step.action == RegistryStep::Action::SetValue)
-      key.values.push_back(Expected(step, registry.AnsiCodePage()));
+    if (step.action == RegistryStep::Action::SetValue) key.values.push_back(Expected(step));
   }
 
   Tree actual;

@@ -7,6 +7,7 @@
 #endif
 
 #include "EasyReg/EasyReg.h"
+#include "EasyReg/KeyTree.h"
 #include "EasyReg/MemoryRegistry.h"
 
 namespace nw::test {
@@ -38,40 +39,35 @@ void DumpKey(Registry& registry, KeyHandle key, const std::string& relative, std
   }
 }
 
-void DumpKeyWide(Registry& registry, KeyHandle key, const std::wstring& relative, std::uint32_t view,
-                 std::string& out) {
+void DumpKeyWide(const KeyTree& key, const std::wstring& relative, std::string& out) {
   out += "[" + Utf8(relative) + "]\n";
-  for (std::uint32_t i = 0;; ++i) {
-    std::wstring name;
-    if (registry.EnumValueWide(key, i, name) != kErrorSuccess) break;
-    long type = 0;
-    std::vector<std::uint8_t> data;
-    registry.QueryValueWide(key, name, type, data);
-    out += (name.empty() ? std::string("@") : Utf8(name)) + "=" + std::to_string(type) + ":";
-    out += HexBytes(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())) + "\n";
+  for (const RegistryValue& value : key.values) {
+    out +=
+        (value.name.empty() ? std::string("@") : Utf8(value.name)) + "=" + std::to_string(value.type) + ":";
+    out += HexBytes(std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size())) +
+           "\n";
   }
-  for (std::uint32_t i = 0;; ++i) {
-    std::wstring child;
-    if (registry.EnumKeyWide(key, i, child) != kErrorSuccess) break;
-    const std::wstring path = relative.empty() ? child : relative + L"\\" + child;
-    UniqueKey sub(registry);
-    if (registry.OpenKeyWide(key, child, kRegOptionOpenLink, kRead | view, sub.put()) != kErrorSuccess) {
+  for (const KeyTree& subkey : key.subkeys) {
+    const std::wstring path = relative.empty() ? subkey.name : relative + L"\\" + subkey.name;
+    if (subkey.unreadable)
       out += "[" + Utf8(path) + "] (cannot open)\n";
-      continue;
-    }
-    DumpKeyWide(registry, sub.get(), path, view, out);
+    else
+      DumpKeyWide(subkey, path, out);
   }
 }
 
 }  // namespace
 
 std::string DumpTreeWide(Registry& registry, RootKey root, const std::wstring& path, std::uint32_t view) {
-  UniqueKey key(registry);
-  if (registry.OpenKeyWide(RootHandle(root), path, kRegOptionOpenLink, kRead | view, key.put()) !=
-      kErrorSuccess)
-    return {};
+  // Each key as itself, and past the keys that cannot be opened.
+  std::optional<KeyTree> tree;
+  try {
+    tree = ReadKeyTree(registry, root, path, path, TreeReading{kRead | view, true, true});
+  } catch (const UnreadableKey&) {
+  }
+  if (!tree) return {};
   std::string out;
-  DumpKeyWide(registry, key.get(), L"", view, out);
+  DumpKeyWide(*tree, L"", out);
   return out;
 }
 
