@@ -1,6 +1,7 @@
 // Writing the folder definition into the registry as a namespace folder, and
 // taking it out again.
 #include "EasyReg/Snapshot.h"
+#include "NW_Core/Layout.h"
 #include "NW_Core/NW_Core.h"
 #include "NW_Core/Texts.h"
 
@@ -74,11 +75,12 @@ FolderPlaces PlacesOf(Scope scope, const std::wstring& clsid) {
   const RootKey hive = scope == Scope::Machine ? kHkeyLocalMachine : kHkeyCurrentUser;
   FolderPlaces places;
   places.classKey = {
-      {{hive, std::wstring(text::kHiveClassesKey) + L"\\" + text::kClassesKey}, clsid}, {}, {}};
+      {{hive, std::wstring(layout::kHiveClassesKey) + L"\\" + layout::kClassesKey}, clsid}, {}, {}};
   places.desktop = {
-      {{hive, text::kDesktopNameSpace}, clsid}, ShellNotifier::Folder::Desktop, Placement::Desktop};
-  places.myComputer = {
-      {{hive, text::kMyComputerNameSpace}, clsid}, ShellNotifier::Folder::MyComputer, Placement::MyComputer};
+      {{hive, layout::kDesktopNameSpace}, clsid}, ShellNotifier::Folder::Desktop, Placement::Desktop};
+  places.myComputer = {{{hive, layout::kMyComputerNameSpace}, clsid},
+                       ShellNotifier::Folder::MyComputer,
+                       Placement::MyComputer};
   return places;
 }
 
@@ -91,28 +93,29 @@ std::vector<RemovalKey> RemovalKeys(const FolderDefinition& definition, Scope sc
 
 std::vector<RegistryStep> ClassSteps(const FolderDefinition& definition, const FolderPlaces& places) {
   const KeyLocation k = places.classKey.Key();
-  const KeyLocation server = Below(k, L"InProcServer32"), folder = Below(k, L"ShellFolder");
+  const KeyLocation icon = Below(k, layout::kDefaultIcon), server = Below(k, layout::kInProcServer32),
+                    folder = Below(k, layout::kShellFolder);
   return {
       Create(k),
       Set(k, L"", definition.FolderName),
-      Create(Below(k, L"DefaultIcon")),
-      Set(Below(k, L"DefaultIcon"), L"", definition.FolderIcon),
+      Create(icon),
+      Set(icon, L"", definition.FolderIcon),
       Create(server),
-      Set(server, L"", text::kShellServer),
-      Set(server, text::kThreadingModel, text::kApartment),
-      Create(Below(k, L"ShellEx\\PropertySheetHandler\\" + definition.FolderClsid)),
+      Set(server, L"", layout::kShellServer),
+      Set(server, layout::kThreadingModel, layout::kApartment),
+      Create(Below(Below(k, layout::kPropertySheetHandlers), definition.FolderClsid)),
       Create(folder),
-      Set(folder, text::kAttributes, std::vector<std::uint8_t>(5, 0x00), kRegBinary),
-      Create(Below(k, L"Shell")),
+      Set(folder, layout::kAttributes, std::vector<std::uint8_t>(5, 0x00), kRegBinary),
+      Create(Below(k, layout::kShell)),
   };
 }
 
 std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, const FolderPlaces& places,
                                     std::size_t index) {
   const MenuEntry& entry = definition.MenuItems.at(index);
-  const KeyLocation verb = Below(places.classKey.Key(), L"Shell\\" + entry.MenuName);
-  return {Create(verb), Create(Below(verb, L"Command")),
-          Set(Below(verb, L"Command"), L"", entry.MenuCommand)};
+  const KeyLocation verb = Below(Below(places.classKey.Key(), layout::kShell), entry.MenuName);
+  const KeyLocation command = Below(verb, layout::kCommand);
+  return {Create(verb), Create(command), Set(command, L"", entry.MenuCommand)};
 }
 
 std::vector<RegistryStep> PlacementSteps(const FolderPlaces& places, Placement placement) {

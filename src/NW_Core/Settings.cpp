@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "NW_Core/NW_Core.h"
+#include "NW_Core/SettingsGrammar.h"
 #include "NW_Core/Texts.h"
 #include "platform/AnsiText.h"
 #include "platform/TextInput.h"
@@ -21,7 +22,8 @@ bool StartsWithKey(const std::wstring& text, std::wstring_view key) {
 }
 
 bool IsMagicLine(const std::wstring& line) {
-  return line.size() == std::wstring_view(text::kMagicLine).size() && StartsWithKey(line, text::kMagicLine);
+  return line.size() == std::wstring_view(grammar::kMagicLine).size() &&
+         StartsWithKey(line, grammar::kMagicLine);
 }
 
 // The last group of a class identifier: twelve hexadecimal digits. Anything
@@ -61,22 +63,22 @@ bool ReadDefinition(TextInput& input, FolderDefinition& definition, CodePage cod
   };
 
   // Only a line of the magic line's length can be the magic line.
-  std::optional<std::wstring> line = next(std::wstring_view(text::kMagicLine).size());
+  std::optional<std::wstring> line = next(std::wstring_view(grammar::kMagicLine).size());
   if (!line || !IsMagicLine(*line)) return false;
 
   line = next();
-  if (!line || !StartsWithKey(*line, text::kNameKey)) return false;
-  definition.FolderName = line->substr(std::wstring_view(text::kNameKey).size());
+  if (!line || !StartsWithKey(*line, grammar::kNameKey)) return false;
+  definition.FolderName = line->substr(std::wstring_view(grammar::kNameKey).size());
 
   line = next();
-  if (!line || !StartsWithKey(*line, text::kIconKey)) return false;
-  definition.FolderIcon = line->substr(std::wstring_view(text::kIconKey).size());
+  if (!line || !StartsWithKey(*line, grammar::kIconKey)) return false;
+  definition.FolderIcon = line->substr(std::wstring_view(grammar::kIconKey).size());
 
   line = next();
-  if (!line || !StartsWithKey(*line, text::kClsidKey)) return false;
-  const std::wstring group = line->substr(std::wstring_view(text::kClsidKey).size());
+  if (!line || !StartsWithKey(*line, grammar::kClsidKey)) return false;
+  const std::wstring group = line->substr(std::wstring_view(grammar::kClsidKey).size());
   if (!IsClsidGroup(group)) return false;
-  definition.FolderClsid = text::kClsidPrefix + group + text::kClsidSuffix;
+  definition.FolderClsid = grammar::kClsidPrefix + group + grammar::kClsidSuffix;
 
   while (!input.AtEnd()) {
     // More verbs than the table holds: refuse the file rather than drop any.

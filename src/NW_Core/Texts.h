@@ -1,5 +1,7 @@
-// Every text the program shows or writes that is fixed: captions of messages,
-// message texts and the fixed parts of the settings file and the registry layout.
+// The main window's messages: the program's name and the texts of the
+// message boxes its commands show. (The settings file's fixed parts are in
+// SettingsGrammar.h, the registry layout's names in Layout.h, nwk's texts in
+// its own folder, the about window's beside it.)
 #pragma once
 
 namespace nw::text {
@@ -20,25 +22,5 @@ inline constexpr wchar_t kCommandFailed[] =
     L"The program is unable to perform the requested operation.\r\n"
     L"\r\n"
     L"Contact the author and send him the NWK file that caused this problem.";
-
-// The settings file.
-inline constexpr wchar_t kMagicLine[] = L"Hollowpine's Nookway v1_[A1]";
-inline constexpr wchar_t kNameKey[] = L"name=";
-inline constexpr wchar_t kIconKey[] = L"icon=";
-inline constexpr wchar_t kClsidKey[] = L"clsid5=";
-inline constexpr wchar_t kClsidPrefix[] = L"{0000000D-CF0D-D10A-A240-";
-inline constexpr wchar_t kClsidSuffix[] = L"}";
-
-// The registry layout.
-inline constexpr wchar_t kClassesKey[] = L"CLSID";
-inline constexpr wchar_t kHiveClassesKey[] = L"Software\\Classes";
-inline constexpr wchar_t kDesktopNameSpace[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace";
-inline constexpr wchar_t kMyComputerNameSpace[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\NameSpace";
-inline constexpr wchar_t kShellServer[] = L"shell32.dll";
-inline constexpr wchar_t kThreadingModel[] = L"ThreadingModel";
-inline constexpr wchar_t kApartment[] = L"Apartment";
-inline constexpr wchar_t kAttributes[] = L"Attributes";
 
 }  // namespace nw::text

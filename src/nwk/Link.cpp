@@ -16,7 +16,7 @@ class PrintedPlacement final : public ManualPlacement {
   explicit PrintedPlacement(Output& output) : output_(output) {}
   void Receive(const std::wstring& clsid) override {
     output_.out += Utf8(clsid) + "\n";
-    output_.err += Utf8(text::kManualHint) + "\n";
+    output_.err += Utf8(msg::kManualHint) + "\n";
   }
 
  private:
@@ -29,23 +29,23 @@ int Change(const Options& options, Context& context, const FolderDefinition& def
            void (*change)(const Options&, const LinkServices&, const FolderDefinition&),
            const wchar_t* done) {
   Output& output = context.output;
-  if (!context.registry) return Fail(output, kExitNoRegistry, text::kNoRegistry);
+  if (!context.registry) return Fail(output, kExitNoRegistry, msg::kNoRegistry);
   PrintedPlacement manual(output);
   const LinkServices services{*context.registry, manual, context.shell};
   try {
     change(options, services, definition);
   } catch (const CommandRefused& refused) {
-    return Fail(output, kExitRefused, text::kRefused + FromAnsi(refused.what()));
+    return Fail(output, kExitRefused, msg::kRefused + FromAnsi(refused.what()));
   } catch (const NotRestored& failure) {
-    Fail(output, kExitNotRestored, text::kRegistryFailed + FromAnsi(failure.what()));
+    Fail(output, kExitNotRestored, msg::kRegistryFailed + FromAnsi(failure.what()));
     for (const Unrestored& left : failure.left())
       Fail(output, kExitNotRestored,
-           text::kNotPutBack + RootName(left.root) + L"\\" +
+           msg::kNotPutBack + RootName(left.root) + L"\\" +
                FromAnsi(left.path, context.registry->AnsiCodePage()));
     return kExitNotRestored;
   } catch (const std::exception& failure) {
-    Fail(output, kExitRegistry, text::kRegistryFailed + FromAnsi(failure.what()));
-    return Fail(output, kExitRegistry, text::kPutBack);
+    Fail(output, kExitRegistry, msg::kRegistryFailed + FromAnsi(failure.what()));
+    return Fail(output, kExitRegistry, msg::kPutBack);
   }
   output.err += Utf8(done + definition.FolderClsid) + "\n";
   return kExitDone;
@@ -64,7 +64,7 @@ int RunMake(const Options& options, Context& context) {
       [](const Options& options, const LinkServices& services, const FolderDefinition& definition) {
         MakeLink(services, definition, options.placement, options.scope);
       },
-      text::kMade);
+      msg::kMade);
 }
 
 int RunRemove(const Options& options, Context& context) {
@@ -78,10 +78,10 @@ int RunRemove(const Options& options, Context& context) {
         Owners(context.installer, definition->FolderClsid, options.scope);
     if (!owners.empty()) {
       for (const InstalledProduct& owner : owners) {
-        Fail(context.output, kExitOwned, text::kOwnedBy + Owner(owner));
-        Fail(context.output, kExitOwned, text::kOwnedRemoveHint + owner.productCode + L" /qn");
+        Fail(context.output, kExitOwned, msg::kOwnedBy + Owner(owner));
+        Fail(context.output, kExitOwned, msg::kOwnedRemoveHint + owner.productCode + L" /qn");
       }
-      return Fail(context.output, kExitOwned, text::kOwnedForce);
+      return Fail(context.output, kExitOwned, msg::kOwnedForce);
     }
   }
   return Change(
@@ -89,7 +89,7 @@ int RunRemove(const Options& options, Context& context) {
       [](const Options& options, const LinkServices& services, const FolderDefinition& definition) {
         RemoveLink(services, definition, options.scope);
       },
-      text::kRemoved);
+      msg::kRemoved);
 }
 
 }  // namespace nw::nwk

@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "EasyReg/KeyTree.h"
+#include "NW_Core/Layout.h"
+#include "NW_Core/SettingsGrammar.h"
 #include "NW_Core/Texts.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
@@ -32,7 +34,7 @@ std::vector<std::wstring> FolderNames(Registry& registry, const KeyLocation& whe
   std::vector<std::wstring> names;
   std::optional<UniqueKey> key = OpenToRead(registry, where);
   if (!key) return names;
-  const std::wstring prefix = FoldCase(nw::text::kClsidPrefix);
+  const std::wstring prefix = FoldCase(nw::grammar::kClsidPrefix);
   const long rc = ForEachSubkey(registry, key->get(), [&](const std::wstring& name) {
     if (FoldCase(name).starts_with(prefix)) names.push_back(name);
   });
@@ -57,7 +59,7 @@ std::optional<std::wstring> TextValue(Registry& registry, const KeyLocation& whe
 // The verbs below Shell, each with its command.
 std::vector<std::pair<std::wstring, std::wstring>> Verbs(Registry& registry, const KeyLocation& classKey) {
   std::vector<std::pair<std::wstring, std::wstring>> verbs;
-  const KeyLocation shell = Below(classKey, L"Shell");
+  const KeyLocation shell = Below(classKey, layout::kShell);
   std::optional<UniqueKey> key = OpenToRead(registry, shell);
   if (!key) return verbs;
   std::vector<std::wstring> names;
@@ -65,7 +67,8 @@ std::vector<std::pair<std::wstring, std::wstring>> Verbs(Registry& registry, con
       ForEachSubkey(registry, key->get(), [&](const std::wstring& name) { names.push_back(name); });
   if (rc != kErrorSuccess) throw RegistryReadError(Full(shell), rc);
   for (const std::wstring& verb : names)
-    verbs.push_back({verb, TextValue(registry, Below(Below(shell, verb), L"Command"), L"").value_or(L"")});
+    verbs.push_back(
+        {verb, TextValue(registry, Below(Below(shell, verb), layout::kCommand), L"").value_or(L"")});
   return verbs;
 }
 
@@ -106,20 +109,20 @@ std::wstring ListText(Registry& registry, Scope scope, bool withRegistry, Instal
     if (hasClass) out += L"  " + TextValue(registry, classKey, L"").value_or(L"");
     out += L"\n";
     std::vector<std::wstring> where;
-    if (Holds(desktop, clsid)) where.push_back(text::kListDesktop);
-    if (Holds(myComputer, clsid)) where.push_back(text::kListMyComputer);
+    if (Holds(desktop, clsid)) where.push_back(msg::kListDesktop);
+    if (Holds(myComputer, clsid)) where.push_back(msg::kListMyComputer);
     if (hasClass) {
-      out +=
-          text::kListIcon + TextValue(registry, Below(classKey, L"DefaultIcon"), L"").value_or(L"") + L"\n";
+      out += msg::kListIcon + TextValue(registry, Below(classKey, layout::kDefaultIcon), L"").value_or(L"") +
+             L"\n";
       for (const auto& [verb, command] : Verbs(registry, classKey))
-        out += text::kListVerb + verb + text::kShowCommandArrow + command + L"\n";
+        out += msg::kListVerb + verb + msg::kShowCommandArrow + command + L"\n";
     }
     std::wstring placed;
     for (const std::wstring& place : where) placed += (placed.empty() ? L"" : L", ") + place;
-    out += text::kListPlaced + (placed.empty() ? std::wstring(text::kListNowhere) : placed) + L"\n";
-    if (!hasClass) out += std::wstring(text::kWarningPrefix) + text::kListNoClass + L"\n";
+    out += msg::kListPlaced + (placed.empty() ? std::wstring(msg::kListNowhere) : placed) + L"\n";
+    if (!hasClass) out += std::wstring(msg::kWarningPrefix) + msg::kListNoClass + L"\n";
     for (const InstalledProduct& owner : Owners(installer, clsid, scope))
-      out += text::kListPackage + Owner(owner) + L"\n";
+      out += msg::kListPackage + Owner(owner) + L"\n";
     if (withRegistry) {
       std::vector<KeyLocation> keys;
       if (hasClass) keys.push_back(classKey);
@@ -130,7 +133,7 @@ std::wstring ListText(Registry& registry, Scope scope, bool withRegistry, Instal
           out += L"    " + line + L"\n";
     }
   }
-  if (folders.empty()) out += std::wstring(text::kListNone) + L"\n";
+  if (folders.empty()) out += std::wstring(msg::kListNone) + L"\n";
   return out;
 }
 
@@ -146,7 +149,7 @@ std::vector<std::wstring> OtherRegistrations(Registry& registry, const FolderDef
 }
 
 int RunList(const Options& options, Context& context) {
-  if (!context.registry) return Fail(context.output, kExitNoRegistry, text::kNoRegistry);
+  if (!context.registry) return Fail(context.output, kExitNoRegistry, msg::kNoRegistry);
   try {
     context.output.out +=
         Utf8(ListText(*context.registry, options.scope, options.registryLines, context.installer));

@@ -16,6 +16,7 @@
 #endif
 
 #include "EasyReg/EasyReg.h"
+#include "NW_Core/SettingsGrammar.h"
 #include "NW_Core/Texts.h"
 #include "nwk/Nwk.h"
 #include "nwk/Texts.h"
@@ -98,30 +99,30 @@ std::wstring FreshClsid5(Registry* registry, const RandomBytes& random) {
       group += kDigits[byte & 0xF];
     }
     if (registry == nullptr ||
-        !Registered(*registry, nw::text::kClsidPrefix + group + nw::text::kClsidSuffix))
+        !Registered(*registry, nw::grammar::kClsidPrefix + group + nw::grammar::kClsidSuffix))
       return group;
   }
   throw std::runtime_error("no free CLSID found");
 }
 
 std::optional<std::wstring> NewFileRefusal(const NewFile& file) {
-  if (HoldsLineBreak(file.name)) return text::kNewLineBreak + std::wstring(L"name");
-  if (HoldsLineBreak(file.icon)) return text::kNewLineBreak + std::wstring(L"icon");
+  if (HoldsLineBreak(file.name)) return msg::kNewLineBreak + std::wstring(L"name");
+  if (HoldsLineBreak(file.icon)) return msg::kNewLineBreak + std::wstring(L"icon");
   if (file.verbs.size() > kMenuSlots)
-    return text::kNewTooManyVerbs + std::to_wstring(kMenuSlots) + text::kNewTooManyVerbsEnd;
+    return msg::kNewTooManyVerbs + std::to_wstring(kMenuSlots) + msg::kNewTooManyVerbsEnd;
   for (const std::wstring& verb : file.verbs) {
-    if (HoldsLineBreak(verb)) return text::kNewLineBreak + verb;
+    if (HoldsLineBreak(verb)) return msg::kNewLineBreak + verb;
     const std::size_t first = verb.find(L';');
     const std::size_t second = first == std::wstring::npos ? first : verb.find(L';', first + 1);
-    if (second == std::wstring::npos || second + 1 != verb.size()) return text::kNewVerbForm + verb;
+    if (second == std::wstring::npos || second + 1 != verb.size()) return msg::kNewVerbForm + verb;
   }
   return std::nullopt;
 }
 
 std::string NewFileBytes(const NewFile& file, const std::wstring& clsid5, CodePage codePage) {
-  std::wstring text = std::wstring(nw::text::kMagicLine) + L"\r\n" + nw::text::kNameKey + file.name +
-                      L"\r\n" + nw::text::kIconKey + file.icon + L"\r\n" + nw::text::kClsidKey + clsid5 +
-                      L"\r\n";
+  std::wstring text = std::wstring(nw::grammar::kMagicLine) + L"\r\n" + nw::grammar::kNameKey + file.name +
+                      L"\r\n" + nw::grammar::kIconKey + file.icon + L"\r\n" + nw::grammar::kClsidKey +
+                      clsid5 + L"\r\n";
   for (const std::wstring& verb : file.verbs) text += verb + L"\r\n";
   return ToAnsi(text, codePage);
 }
@@ -129,7 +130,7 @@ std::string NewFileBytes(const NewFile& file, const std::wstring& clsid5, CodePa
 int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Output& output,
                  Registry* registry, const RandomBytes& random) {
   auto error = [&](int status, const std::wstring& message) {
-    output.err += Utf8(text::kErrorPrefix + message) + "\n";
+    output.err += Utf8(msg::kErrorPrefix + message) + "\n";
     return status;
   };
   if (std::optional<std::wstring> refusal = NewFileRefusal(file)) return error(kExitRefused, *refusal);
@@ -141,15 +142,15 @@ int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Outp
   } catch (const std::exception& failure) {
     return error(kExitRegistry, FromAnsi(failure.what()));
   }
-  if (!force && FileExists(path)) return error(kExitCannotWrite, text::kNewExists + path);
+  if (!force && FileExists(path)) return error(kExitCannotWrite, msg::kNewExists + path);
   if (!WriteBytes(path, NewFileBytes(file, clsid5, codePage)))
-    return error(kExitCannotWrite, text::kCannotWrite + path);
+    return error(kExitCannotWrite, msg::kCannotWrite + path);
 
   // The file counts only when the reader reads back exactly what was asked for.
   FolderDefinition intended;
   intended.FolderName = file.name;
   intended.FolderIcon = file.icon;
-  intended.FolderClsid = nw::text::kClsidPrefix + clsid5 + nw::text::kClsidSuffix;
+  intended.FolderClsid = nw::grammar::kClsidPrefix + clsid5 + nw::grammar::kClsidSuffix;
   for (const std::wstring& verb : file.verbs) intended.MenuItems[intended.MenuCount++] = SplitMenuLine(verb);
   FolderDefinition read;
   bool complete = false;
@@ -161,14 +162,14 @@ int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Outp
   }
   if (!complete || !SameDefinition(read, intended)) {
     RemoveFile(path);
-    return error(kExitRefused, std::wstring(text::kNewNotReadBack));
+    return error(kExitRefused, std::wstring(msg::kNewNotReadBack));
   }
-  output.out += Utf8(text::kNewWritten + path + L" " + intended.FolderClsid) + "\n";
+  output.out += Utf8(msg::kNewWritten + path + L" " + intended.FolderClsid) + "\n";
   return kExitDone;
 }
 
 int RunNew(const Options& options, Context& context) {
-  const NewFile file{options.operand, options.icon.value_or(text::kNewDefaultIcon), options.verbs};
+  const NewFile file{options.operand, options.icon.value_or(msg::kNewDefaultIcon), options.verbs};
   return WriteNewFile(file, *options.outPath, options.force, context.output, context.registry);
 }
 

@@ -16,14 +16,14 @@ namespace {
 
 // Every verb, in the order the usage lists them.
 constexpr Verb kVerbs[] = {
-    {L"new", text::kUsageNew, kOptOut | kOptIcon | kOptVerb | kOptForce, true, RunNew},
-    {L"list", text::kUsageList, kOptUser | kOptReg, false, RunList},
-    {L"show", text::kUsageShow, 0, true, RunShow},
-    {L"export", text::kUsageExport, kOptPlacement | kOptUser | kOptRemove | kOptOut, true, RunExport},
-    {L"make", text::kUsageMake, kOptPlacement | kOptUser, true, RunMake},
-    {L"remove", text::kUsageRemove, kOptUser | kOptForce, true, RunRemove},
-    {L"status", text::kUsageStatus, kOptPlacement | kOptUser, true, RunStatus},
-    {L"package", text::kUsagePackage, kOptPlacement | kOptUser | kOptOut | kOptArch | kOptVersion, true,
+    {L"new", msg::kUsageNew, kOptOut | kOptIcon | kOptVerb | kOptForce, true, RunNew},
+    {L"list", msg::kUsageList, kOptUser | kOptReg, false, RunList},
+    {L"show", msg::kUsageShow, 0, true, RunShow},
+    {L"export", msg::kUsageExport, kOptPlacement | kOptUser | kOptRemove | kOptOut, true, RunExport},
+    {L"make", msg::kUsageMake, kOptPlacement | kOptUser, true, RunMake},
+    {L"remove", msg::kUsageRemove, kOptUser | kOptForce, true, RunRemove},
+    {L"status", msg::kUsageStatus, kOptPlacement | kOptUser, true, RunStatus},
+    {L"package", msg::kUsagePackage, kOptPlacement | kOptUser | kOptOut | kOptArch | kOptVersion, true,
      RunPackage},
 };
 
@@ -32,27 +32,27 @@ constexpr struct {
   int status;
   const wchar_t* meaning;
 } kStatuses[] = {
-    {kExitDone, text::kStatusDone},
-    {kExitDiffers, text::kStatusDiffers},
-    {kExitUsage, text::kStatusUsage},
-    {kExitUnreadable, text::kStatusUnreadable},
-    {kExitRefused, text::kStatusRefused},
-    {kExitRegistry, text::kStatusRegistry},
-    {kExitNoRegistry, text::kStatusNoRegistry},
-    {kExitRegistryUnreadable, text::kStatusRegistryUnreadable},
-    {kExitCannotWrite, text::kStatusCannotWrite},
-    {kExitNotRestored, text::kStatusNotRestored},
-    {kExitOwned, text::kStatusOwned},
+    {kExitDone, msg::kStatusDone},
+    {kExitDiffers, msg::kStatusDiffers},
+    {kExitUsage, msg::kStatusUsage},
+    {kExitUnreadable, msg::kStatusUnreadable},
+    {kExitRefused, msg::kStatusRefused},
+    {kExitRegistry, msg::kStatusRegistry},
+    {kExitNoRegistry, msg::kStatusNoRegistry},
+    {kExitRegistryUnreadable, msg::kStatusRegistryUnreadable},
+    {kExitCannotWrite, msg::kStatusCannotWrite},
+    {kExitNotRestored, msg::kStatusNotRestored},
+    {kExitOwned, msg::kStatusOwned},
 };
 
 std::wstring Usage() {
-  std::wstring usage = text::kUsageSynopsis;
-  usage += text::kUsageCommands;
+  std::wstring usage = msg::kUsageSynopsis;
+  usage += msg::kUsageCommands;
   for (const Verb& verb : kVerbs) usage += std::wstring(L"  ") + verb.usage + L"\n";
-  usage += text::kUsageOptions;
-  usage += text::kUsageVerbOption + std::to_wstring(kMenuSlots) + L"\n";
-  usage += text::kUsageMoreOptions;
-  usage += text::kUsageStatusHeading;
+  usage += msg::kUsageOptions;
+  usage += msg::kUsageVerbOption + std::to_wstring(kMenuSlots) + L"\n";
+  usage += msg::kUsageMoreOptions;
+  usage += msg::kUsageStatusHeading;
   for (const auto& entry : kStatuses)
     usage += (entry.status == kStatuses[0].status ? L"" : L",\n  ") + std::to_wstring(entry.status) + L" " +
              entry.meaning;
@@ -73,7 +73,7 @@ CommandLine Parse(const std::vector<std::wstring>& args) {
   CommandLine line;
   for (const Verb& verb : kVerbs)
     if (args[0] == verb.name) line.verb = &verb;
-  if (line.verb == nullptr) throw UsageError{text::kUnknownCommand + args[0]};
+  if (line.verb == nullptr) throw UsageError{msg::kUnknownCommand + args[0]};
   Options& options = line.options;
 
   static constexpr struct {
@@ -87,7 +87,7 @@ CommandLine Parse(const std::vector<std::wstring>& args) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::wstring& arg = args[i];
     auto value = [&]() -> const std::wstring& {
-      if (i + 1 >= args.size()) throw UsageError{text::kMissingValue + arg};
+      if (i + 1 >= args.size()) throw UsageError{msg::kMissingValue + arg};
       return args[++i];
     };
     unsigned bit = 0;
@@ -95,11 +95,11 @@ CommandLine Parse(const std::vector<std::wstring>& args) {
       if (arg == option.name) bit = option.bit;
     if (bit == 0) {
       if (!line.verb->takesOperand || !options.operand.empty() || arg.empty() || arg[0] == L'-')
-        throw UsageError{text::kUnknownOption + arg};
+        throw UsageError{msg::kUnknownOption + arg};
       options.operand = arg;
       continue;
     }
-    if ((line.verb->options & bit) == 0) throw UsageError{text::kOptionNotFor + arg};
+    if ((line.verb->options & bit) == 0) throw UsageError{msg::kOptionNotFor + arg};
     switch (bit) {
       case kOptPlacement: {
         const std::wstring& where = value();
@@ -110,7 +110,7 @@ CommandLine Parse(const std::vector<std::wstring>& args) {
         else if (where == L"manual")
           options.placement = Placement::Manual;
         else
-          throw UsageError{text::kBadPlacement + where};
+          throw UsageError{msg::kBadPlacement + where};
         options.placementGiven = true;
         break;
       }
@@ -128,21 +128,21 @@ CommandLine Parse(const std::vector<std::wstring>& args) {
         else if (arch == L"x64")
           options.arch = Arch::X64;
         else
-          throw UsageError{text::kBadArch + arch};
+          throw UsageError{msg::kBadArch + arch};
         break;
       }
       case kOptVersion:
         options.version = value();
-        if (!IsProductVersion(options.version)) throw UsageError{text::kBadVersion + options.version};
+        if (!IsProductVersion(options.version)) throw UsageError{msg::kBadVersion + options.version};
         break;
     }
   }
-  if (line.verb->takesOperand && options.operand.empty()) throw UsageError{text::kMissingFile};
+  if (line.verb->takesOperand && options.operand.empty()) throw UsageError{msg::kMissingFile};
   // The verbs that write a file are given its name.
-  if (line.verb->run == RunNew && !options.outPath) throw UsageError{text::kNewMissingOutput};
-  if (line.verb->run == RunPackage && !options.outPath) throw UsageError{text::kPackageMissingOutput};
+  if (line.verb->run == RunNew && !options.outPath) throw UsageError{msg::kNewMissingOutput};
+  if (line.verb->run == RunPackage && !options.outPath) throw UsageError{msg::kPackageMissingOutput};
   if (options.removal && options.placementGiven)
-    throw UsageError{text::kOptionNotFor + std::wstring(L"--placement")};
+    throw UsageError{msg::kOptionNotFor + std::wstring(L"--placement")};
   return line;
 }
 
@@ -163,13 +163,13 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 int Fail(Output& output, int status, const std::wstring& message) {
-  output.err += Utf8(text::kErrorPrefix + message) + "\n";
+  output.err += Utf8(msg::kErrorPrefix + message) + "\n";
   return status;
 }
 
 int FailUnreadable(Output& output, const RegistryReadError& failure) {
   return Fail(output, kExitRegistryUnreadable,
-              text::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
+              msg::kCannotReadRegistry + std::to_wstring(failure.code) + L"): " + failure.key);
 }
 
 std::optional<SettingsFile> ReadSettingsFile(const Options& options, Context& context) {
@@ -177,14 +177,14 @@ std::optional<SettingsFile> ReadSettingsFile(const Options& options, Context& co
   try {
     std::optional<TextInput> input = TextInput::Open(options.operand);
     if (!input) {
-      Fail(context.output, kExitUnreadable, text::kCannotOpen + options.operand);
+      Fail(context.output, kExitUnreadable, msg::kCannotOpen + options.operand);
       return std::nullopt;
     }
     // The file is text of the system the registry belongs to.
     file.complete = ReadDefinition(*input, file.definition,
                                    context.registry ? context.registry->AnsiCodePage() : CodePage{});
   } catch (const std::exception&) {
-    Fail(context.output, kExitUnreadable, text::kCannotOpen + options.operand);
+    Fail(context.output, kExitUnreadable, msg::kCannotOpen + options.operand);
     return std::nullopt;
   }
   return file;
@@ -197,7 +197,7 @@ std::optional<FolderDefinition> CompleteDefinition(const Options& options, Conte
     return std::nullopt;
   }
   if (!file->complete) {
-    status = Fail(context.output, kExitRefused, text::kRefused + options.operand);
+    status = Fail(context.output, kExitRefused, msg::kRefused + options.operand);
     return std::nullopt;
   }
   return std::move(file->definition);
@@ -225,7 +225,7 @@ bool FileStream::Write(const std::string& bytes, Encoding) {
 int Deliver(int status, const Output& output, OutputStream& out, OutputStream& err) {
   std::string errors = output.err;
   if (!out.Write(output.out, output.outEncoding)) {
-    errors += Utf8(text::kErrorPrefix + std::wstring(text::kCannotWriteOutput)) + "\n";
+    errors += Utf8(msg::kErrorPrefix + std::wstring(msg::kCannotWriteOutput)) + "\n";
     status = kExitCannotWrite;
   }
   // Nothing is left to report a failure of standard error to.
@@ -244,7 +244,7 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
     return kExitDone;
   }
   if (args[0] == L"--version") {
-    output.out += Utf8(text::kVersionPrefix + FromAnsi(NWK_VERSION)) + "\n";
+    output.out += Utf8(msg::kVersionPrefix + FromAnsi(NWK_VERSION)) + "\n";
     return kExitDone;
   }
   try {
@@ -253,7 +253,7 @@ int Run(const std::vector<std::wstring>& args, Output& output, Registry* registr
     return line.verb->run(line.options, context);
   } catch (const UsageError& error) {
     Fail(output, kExitUsage, error.message);
-    output.err += Utf8(text::kTryHelp) + "\n";
+    output.err += Utf8(msg::kTryHelp) + "\n";
     return kExitUsage;
   }
 }

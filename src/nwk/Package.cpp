@@ -79,9 +79,9 @@ int DatabaseCodePage(const std::vector<Source>& sources, CodePage codePage) {
     const unsigned number = codePage.Number();
     // Windows Installer keeps its text in one ANSI code page: UTF-8 is none.
     if (number == kUtf8.Number() || number == kUtf16Le.Number())
-      throw PackageRefused(source.line, text::kPackageCodePage + std::to_wstring(number));
+      throw PackageRefused(source.line, msg::kPackageCodePage + std::to_wstring(number));
     if (FromAnsi(ToAnsi(source.text, CodePage(number)), CodePage(number)) != source.text)
-      throw PackageRefused(source.line, text::kPackageCodePage + std::to_wstring(number));
+      throw PackageRefused(source.line, msg::kPackageCodePage + std::to_wstring(number));
     result = static_cast<int>(number);
   }
   return result;
@@ -91,15 +91,15 @@ int DatabaseCodePage(const std::vector<Source>& sources, CodePage codePage) {
 void RefuseWhatCannotArrive(const FolderDefinition& definition) {
   // An empty Value column means "no value" to Windows Installer, and an empty
   // string cannot be written otherwise.
-  if (definition.FolderName.empty()) throw PackageRefused(2, text::kPackageEmptyValue);
-  if (definition.FolderIcon.empty()) throw PackageRefused(3, text::kPackageEmptyValue);
+  if (definition.FolderName.empty()) throw PackageRefused(2, msg::kPackageEmptyValue);
+  if (definition.FolderIcon.empty()) throw PackageRefused(3, msg::kPackageEmptyValue);
   for (std::size_t i = 0; i < definition.MenuCount; ++i) {
     const int line = static_cast<int>(5 + i);
     const MenuEntry& entry = definition.MenuItems.at(i);
-    if (entry.MenuCommand.empty()) throw PackageRefused(line, text::kPackageEmptyValue);
+    if (entry.MenuCommand.empty()) throw PackageRefused(line, msg::kPackageEmptyValue);
     // "Shell\" + "" names Shell itself to the registry and another key to the
     // installer.
-    if (entry.MenuName.empty()) throw PackageRefused(line, text::kPackageEmptyName);
+    if (entry.MenuName.empty()) throw PackageRefused(line, msg::kPackageEmptyName);
   }
 }
 
@@ -294,7 +294,7 @@ Table PropertyTable(const PackagePlan& plan, const PackageOptions& options, bool
   };
   prop(L"ProductName", plan.productName);
   prop(L"ProductVersion", options.version);
-  prop(L"Manufacturer", text::kPackageManufacturer);
+  prop(L"Manufacturer", msg::kPackageManufacturer);
   prop(L"ProductLanguage", L"1033");
   prop(L"UpgradeCode", plan.upgradeCode);
   prop(L"ARPNOMODIFY", L"1");
@@ -358,11 +358,11 @@ std::vector<Table> UpgradeTables(const std::wstring& upgradeCode, const PackageO
       Make(L"LaunchCondition",
            {{L"Condition", L"CHAR(255) NOT NULL"}, {L"Description", L"CHAR(255) NOT NULL LOCALIZABLE"}},
            {L"Condition"});
-  launch.rows.push_back({L"NOT " + std::wstring(kNewerFound), std::wstring(text::kPackageNewerInstalled)});
+  launch.rows.push_back({L"NOT " + std::wstring(kNewerFound), std::wstring(msg::kPackageNewerInstalled)});
   // A 32-bit package on 64-bit Windows would write the 32-bit view of the
   // registry, where the 64-bit shell never looks.
   if (options.arch != Arch::X64)
-    launch.rows.push_back({std::wstring(L"NOT VersionNT64"), std::wstring(text::kPackageNeeds32Bit)});
+    launch.rows.push_back({std::wstring(L"NOT VersionNT64"), std::wstring(msg::kPackageNeeds32Bit)});
 
   return {upgrade, launch};
 }
@@ -422,11 +422,11 @@ PackagePlan PlanPackage(const FolderDefinition& definition, const PackageOptions
   if (!icon.empty()) iconTable.rows.push_back({std::wstring(kIconName), StreamBytes{icon}});
 
   plan.summary.codePage = plan.codePage;
-  plan.summary.title = text::kPackageTitle;
+  plan.summary.title = msg::kPackageTitle;
   plan.summary.subject = plan.productName;
-  plan.summary.author = text::kPackageManufacturer;
-  plan.summary.keywords = text::kPackageKeywords;
-  plan.summary.comments = text::kPackageComments;
+  plan.summary.author = msg::kPackageManufacturer;
+  plan.summary.keywords = msg::kPackageKeywords;
+  plan.summary.comments = msg::kPackageComments;
   plan.summary.platforms = (x64 ? L"x64" : L"Intel") + std::wstring(L";1033");
   plan.summary.wordCount = options.scope == Scope::User ? 2 | 8 : 2;
 
@@ -498,7 +498,7 @@ int RunPackage(const Options& options, Context& context) {
   const std::optional<FolderDefinition> definition = CompleteDefinition(options, context, status);
   if (!definition) return status;
   Output& output = context.output;
-  if (!context.installer) return Fail(output, kExitNoRegistry, text::kNoInstaller);
+  if (!context.installer) return Fail(output, kExitNoRegistry, msg::kNoInstaller);
   Installer& installer = *context.installer;
   PackageOptions package{options.placement, options.scope, options.arch.value_or(Arch::X64), options.version};
   PackagePlan plan;
@@ -509,7 +509,7 @@ int RunPackage(const Options& options, Context& context) {
                        installer.ProgramIcon(), sha1);
   } catch (const PackageRefused& refused) {
     return Fail(output, kExitRefused,
-                text::kPackageRefusedLine + std::to_wstring(refused.line) + text::kPackageRefusedOf +
+                msg::kPackageRefusedLine + std::to_wstring(refused.line) + msg::kPackageRefusedOf +
                     options.operand + L": " + refused.reason);
   }
   try {
@@ -517,11 +517,11 @@ int RunPackage(const Options& options, Context& context) {
     WritePackage(plan, *database);
   } catch (const std::exception& failure) {
     return Fail(output, kExitCannotWrite,
-                text::kCannotWrite + *options.outPath + L" (" + FromAnsi(failure.what()) + L")");
+                msg::kCannotWrite + *options.outPath + L" (" + FromAnsi(failure.what()) + L")");
   }
-  output.err += Utf8(text::kPackageWritten + *options.outPath) + "\n";
-  output.out += Utf8(text::kProductCode + plan.productCode) + "\n";
-  output.out += Utf8(text::kUpgradeCode + plan.upgradeCode) + "\n";
+  output.err += Utf8(msg::kPackageWritten + *options.outPath) + "\n";
+  output.out += Utf8(msg::kProductCode + plan.productCode) + "\n";
+  output.out += Utf8(msg::kUpgradeCode + plan.upgradeCode) + "\n";
   return kExitDone;
 }
 

@@ -104,13 +104,13 @@ int RunExport(const Options& options, Context& context) {
     bytes = options.removal ? RemovalRegFile(RemovalKeys(*definition, options.scope))
                             : RegFile(LayoutSteps(*definition, options.placement, options.scope));
   } catch (const NoRegForm& failure) {
-    return Fail(context.output, kExitRefused, text::kNoRegForm + failure.key);
+    return Fail(context.output, kExitRefused, msg::kNoRegForm + failure.key);
   }
   if (!options.outPath) {
     context.output.out += bytes;
     context.output.outEncoding = Encoding::Utf16Le;
   } else if (!WriteBytes(*options.outPath, bytes)) {
-    return Fail(context.output, kExitCannotWrite, text::kCannotWrite + *options.outPath);
+    return Fail(context.output, kExitCannotWrite, msg::kCannotWrite + *options.outPath);
   }
   return kExitDone;
 }

@@ -10,31 +10,31 @@ namespace nw::nwk {
 
 std::wstring ShowText(const FolderDefinition& definition, bool complete,
                       const std::vector<std::wstring>& others) {
-  std::wstring out = std::wstring(complete ? text::kShowComplete : text::kShowRefused) + L"\n";
-  out += text::kShowName + definition.FolderName + L"\n";
-  out += text::kShowClsid + definition.FolderClsid + L"\n";
-  out += text::kShowIcon + definition.FolderIcon + L"\n";
+  std::wstring out = std::wstring(complete ? msg::kShowComplete : msg::kShowRefused) + L"\n";
+  out += msg::kShowName + definition.FolderName + L"\n";
+  out += msg::kShowClsid + definition.FolderClsid + L"\n";
+  out += msg::kShowIcon + definition.FolderIcon + L"\n";
   for (std::size_t i = 0; i < definition.MenuCount; ++i) {
     const MenuEntry& entry = definition.MenuItems[i];
-    out += text::kShowMenu + std::to_wstring(i + 1) + L": " + entry.MenuName + text::kShowCommandArrow +
+    out += msg::kShowMenu + std::to_wstring(i + 1) + L": " + entry.MenuName + msg::kShowCommandArrow +
            entry.MenuCommand + L"\n";
   }
 
   std::wstring warnings;
   auto warn = [&](const wchar_t* what, const std::wstring& detail) {
-    warnings += std::wstring(text::kWarningPrefix) + what + detail + L"\n";
+    warnings += std::wstring(msg::kWarningPrefix) + what + detail + L"\n";
   };
   for (std::size_t i = 0; i < definition.MenuCount; ++i) {
     const std::wstring& name = definition.MenuItems[i].MenuName;
     const std::wstring line = std::to_wstring(i + 1);
-    if (name.empty()) warn(text::kWarnEmptyVerb, line);
+    if (name.empty()) warn(msg::kWarnEmptyVerb, line);
     for (std::size_t j = 0; j < i; ++j)
       if (!name.empty() && FoldCase(definition.MenuItems[j].MenuName) == FoldCase(name)) {
-        warn(text::kWarnDuplicateVerb, line);
+        warn(msg::kWarnDuplicateVerb, line);
         break;
       }
   }
-  for (const std::wstring& other : others) warn(text::kWarnOtherFolder, other);
+  for (const std::wstring& other : others) warn(msg::kWarnOtherFolder, other);
   return out + warnings;
 }
 

@@ -148,30 +148,30 @@ std::vector<std::wstring> Differences(Registry& registry, const FolderDefinition
   for (const Key& want : expected.keys) {
     const Key* have = actual.Find(want.path);
     if (!have) {
-      differences.push_back(text::kMissingKey + want.path);
+      differences.push_back(msg::kMissingKey + want.path);
       continue;
     }
     for (const Value& value : want.values) {
       const Value* found = FindValue(*have, value.name);
       if (!found)
-        differences.push_back(text::kMissingValueAt + ValueLabel(want.path, value.name));
+        differences.push_back(msg::kMissingValueAt + ValueLabel(want.path, value.name));
       else if (found->type != value.type || found->data != value.data)
-        differences.push_back(text::kDifferentValue + ValueLabel(want.path, value.name));
+        differences.push_back(msg::kDifferentValue + ValueLabel(want.path, value.name));
     }
     for (const Value& value : have->values)
       if (!FindValue(want, value.name))
-        differences.push_back(text::kExtraValue + ValueLabel(want.path, value.name));
+        differences.push_back(msg::kExtraValue + ValueLabel(want.path, value.name));
   }
   for (const Key& have : actual.keys)
-    if (!expected.Find(have.path)) differences.push_back(text::kExtraKey + have.path);
+    if (!expected.Find(have.path)) differences.push_back(msg::kExtraKey + have.path);
   return differences;
 }
 
 int RunStatus(const Options& options, Context& context) {
   std::optional<SettingsFile> file = ReadSettingsFile(options, context);
   if (!file) return kExitUnreadable;
-  if (!file->complete) return Fail(context.output, kExitRefused, text::kRefused + options.operand);
-  if (!context.registry) return Fail(context.output, kExitNoRegistry, text::kNoRegistry);
+  if (!file->complete) return Fail(context.output, kExitRefused, msg::kRefused + options.operand);
+  if (!context.registry) return Fail(context.output, kExitNoRegistry, msg::kNoRegistry);
   Registry& registry = *context.registry;
   const FolderDefinition& definition = file->definition;
   // A CLSID that names another folder already: the two would overwrite each
@@ -189,11 +189,11 @@ int RunStatus(const Options& options, Context& context) {
   }
   Output& output = context.output;
   for (const std::wstring& other : others)
-    output.err += Utf8(text::kWarningPrefix + std::wstring(text::kWarnOtherFolder) + other) + "\n";
+    output.err += Utf8(msg::kWarningPrefix + std::wstring(msg::kWarnOtherFolder) + other) + "\n";
   for (const InstalledProduct& owner : Owners(context.installer, definition.FolderClsid, options.scope))
-    output.err += Utf8(text::kNotePrefix + std::wstring(text::kOwnedBy) + Owner(owner)) + "\n";
+    output.err += Utf8(msg::kNotePrefix + std::wstring(msg::kOwnedBy) + Owner(owner)) + "\n";
   for (const std::wstring& line : differences) output.out += Utf8(line) + "\n";
-  if (differences.empty()) output.out += Utf8(text::kMatches) + "\n";
+  if (differences.empty()) output.out += Utf8(msg::kMatches) + "\n";
   return differences.empty() ? kExitDone : kExitDiffers;
 }
 

@@ -1,7 +1,7 @@
-// Every text nwk prints, in one place.
+// Every text nwk prints, in one place (namespace msg: the core's own texts are nw::text).
 #pragma once
 
-namespace nw::nwk::text {
+namespace nw::nwk::msg {
 
 // The usage: the synopsis, a line for each verb (in the table of verbs), the
 // options, and the exit statuses (each with its number from the constants).
@@ -178,4 +178,4 @@ inline constexpr wchar_t kDifferentValue[] = L"different value: ";
 inline constexpr wchar_t kExtraKey[] = L"extra key: ";
 inline constexpr wchar_t kExtraValue[] = L"extra value: ";
 
-}  // namespace nw::nwk::text
+}  // namespace nw::nwk::msg

@@ -16,7 +16,9 @@
 #include <tuple>
 
 #include "EasyReg/MemoryRegistry.h"
+#include "NW_Core/Layout.h"
 #include "NW_Core/NW_Core.h"
+#include "NW_Core/SettingsGrammar.h"
 #include "NW_Core/Texts.h"
 #include "platform/AnsiText.h"
 #include "support/Backends.h"
@@ -194,7 +196,7 @@ TEST_P(CodePageReader, MatchesKeysOnCharactersAndKeepsValuesWhole) {
 }
 
 std::wstring Clsid(const std::wstring& clsid5) {
-  return text::kClsidPrefix + clsid5 + text::kClsidSuffix;
+  return grammar::kClsidPrefix + clsid5 + grammar::kClsidSuffix;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -486,7 +488,7 @@ class CodePageRegistration : public testing::TestWithParam<RegistrationParam> {
     if (SystemIsNot1252(c.codePage)) GTEST_SKIP() << "the row is written for code page 1252";
     NW_OPEN_REGISTRY(std::get<0>(GetParam()), c.codePage);
     classKey = "Software\\Classes\\CLSID\\{0000000D-CF0D-D10A-A240-" + c.clsid5 + "}";
-    desktopKey = ToAnsi(text::kDesktopNameSpace) + "\\{0000000D-CF0D-D10A-A240-" + c.clsid5 + "}";
+    desktopKey = ToAnsi(layout::kDesktopNameSpace) + "\\{0000000D-CF0D-D10A-A240-" + c.clsid5 + "}";
     Clean();
   }
   void TearDown() override {

@@ -6,7 +6,9 @@
 #include <fstream>
 
 #include "EasyReg/MemoryRegistry.h"
+#include "NW_Core/Layout.h"
 #include "NW_Core/NW_Core.h"
+#include "NW_Core/SettingsGrammar.h"
 #include "NW_Core/Texts.h"
 #include "platform/AnsiText.h"
 #include "support/Backends.h"
@@ -91,7 +93,7 @@ class HostileDefinitions : public testing::TestWithParam<Backend> {
   }
   void TearDown() override { Clean(); }
   void Clean() { RemoveFolderKeys(*registry, ToAnsi(Clsid())); }
-  static std::wstring Clsid() { return text::kClsidPrefix + FromAnsi(kClsid5) + text::kClsidSuffix; }
+  static std::wstring Clsid() { return grammar::kClsidPrefix + FromAnsi(kClsid5) + grammar::kClsidSuffix; }
 
   std::unique_ptr<Registry> registry;
 };
@@ -111,7 +113,7 @@ TEST_P(HostileDefinitions, AVerbNameTheRegistryRefusesFailsTheCommandAndLeavesNo
   // Nothing stays: not the class key with the verb before it, nor a placement.
   EXPECT_FALSE(KeyExists(*registry, kHkeyLocalMachine, ToAnsi(L"Software\\Classes\\CLSID\\" + Clsid())));
   EXPECT_FALSE(KeyExists(*registry, kHkeyLocalMachine,
-                         ToAnsi(std::wstring(text::kDesktopNameSpace) + L"\\" + Clsid())));
+                         ToAnsi(std::wstring(layout::kDesktopNameSpace) + L"\\" + Clsid())));
 }
 
 TEST_P(HostileDefinitions, BytesOfTheCodePageReachTheRegistryUnchanged) {
