@@ -1,9 +1,5 @@
 #include "EasyReg/EasyReg.h"
 
-#include <cmath>
-#include <limits>
-#include <optional>
-
 #include "platform/AnsiText.h"
 
 namespace nw {
@@ -21,39 +17,6 @@ std::vector<std::uint8_t> TextBytes(const ValueData& data, CodePage codePage) {
   const std::string bytes =
       codePage.Requested() == kUtf16Le.Requested() ? Utf16Le(terminated) : ToAnsi(terminated, codePage);
   return {bytes.begin(), bytes.end()};
-}
-
-// Reads text as a whole number: an optional sign and decimal digits, nothing else.
-std::optional<double> WholeNumber(const std::wstring& text) {
-  std::size_t i = text.empty() || (text[0] != L'-' && text[0] != L'+') ? 0 : 1;
-  if (i == text.size()) return std::nullopt;
-  double number = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
-    number = number * 10 + (text[i] - L'0');
-  }
-  return text[0] == L'-' ? -number : number;
-}
-
-// Type 4: a number rounded to the nearest integer (halves to even), little-endian.
-std::vector<std::uint8_t> DwordBytes(const ValueData& data) {
-  double number = 0;
-  if (const auto* value = std::get_if<double>(&data)) {
-    number = *value;
-  } else if (const auto* text = std::get_if<std::wstring>(&data)) {
-    const std::optional<double> parsed = WholeNumber(*text);
-    if (!parsed) throw std::invalid_argument("type mismatch");
-    number = *parsed;
-  } else {
-    throw std::invalid_argument("type mismatch: number expected");
-  }
-  const double rounded = std::nearbyint(number);
-  if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
-        rounded <= std::numeric_limits<std::int32_t>::max()))
-    throw std::overflow_error("overflow");
-  auto bits = static_cast<std::uint32_t>(static_cast<std::int32_t>(rounded));
-  return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-          static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
 }
 
 // Type 3: the bytes in order.
@@ -93,7 +56,6 @@ void SetKeyValue(Registry& registry, const UniqueKey& key, const std::wstring& k
 std::vector<std::uint8_t> ValueBytes(long type, const ValueData& data, CodePage codePage) {
   switch (type) {
     case kRegSz: return TextBytes(data, codePage);
-    case kRegDword: return DwordBytes(data);
     case kRegBinary: return BinaryBytes(data);
     default: throw std::invalid_argument("a value of type " + std::to_string(type) + " is never written");
   }
@@ -125,10 +87,6 @@ void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,
   // From here on the key exists, so every refusal, "not found" included, is a failure.
   if (rc = registry.DeleteTree(key.get(), subkeyName, kAccess); rc != kErrorSuccess)
     throw RegistryError(Describe("delete", parent + "\\" + subkey), rc);
-}
-
-long DeleteTree(Registry& registry, KeyHandle parent, std::string_view subkey, std::uint32_t access) {
-  return registry.DeleteTree(parent, FromAnsi(subkey, registry.AnsiCodePage()), access);
 }
 
 }  // namespace nw

@@ -1,6 +1,7 @@
-// The registry helpers: the only code that writes to or deletes from the
-// registry. Each call works in the 64-bit view, closes what it opens (but the
-// key CreateKey hands over) and raises RegistryError when the registry refuses.
+// The registry helpers the commands write and delete through (the snapshot
+// puts a tree back through the registry's own calls). Each works in the 64-bit
+// view, closes what it opens (but the key CreateKey hands over) and raises
+// RegistryError when the registry refuses.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +17,8 @@ namespace nw {
 // Every create, open and delete asks for the six key rights in the 64-bit view.
 inline constexpr std::uint32_t kAccess = kKeyRights | kKeyWow64_64Key;
 
-// Data of a value: text for type 1, bytes for type 3, a number for type 4.
-using ValueData = std::variant<std::wstring, std::vector<std::uint8_t>, double>;
+// Data of a value: text for type 1, bytes for type 3.
+using ValueData = std::variant<std::wstring, std::vector<std::uint8_t>>;
 
 class RegistryError : public std::runtime_error {
  public:
@@ -43,10 +44,8 @@ inline constexpr CodePage kUtf16Le{1200};
 
 // The bytes a value holds once written: for type 1 the text and its
 // terminating NUL in the code page (kUtf16Le for the registry's own form), for
-// type 3 the bytes in order, for type 4 a whole number (or text of one) as
-// four little-endian bytes. Throws std::invalid_argument for any other type
-// and for data that does not fit the type, std::overflow_error for a number
-// out of range.
+// type 3 the bytes in order. Throws std::invalid_argument for any other type
+// and for data that does not fit the type.
 std::vector<std::uint8_t> ValueBytes(long type, const ValueData& data, CodePage codePage);
 
 // Writes one value into an open key. Returns the registry's result; throws as
@@ -59,9 +58,5 @@ long WriteValueData(Registry& registry, KeyHandle key, const std::wstring& value
 // the tree, is deleted; the key it names stays.
 void DeleteKey(Registry& registry, RootKey root, const std::wstring& parentPath,
                const std::wstring& subkeyName);
-
-// Deletes subkey of parent (named in the code page) and everything below it,
-// deepest keys first; a link in the tree is deleted, not followed.
-long DeleteTree(Registry& registry, KeyHandle parent, std::string_view subkey, std::uint32_t access);
 
 }  // namespace nw

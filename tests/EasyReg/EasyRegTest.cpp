@@ -33,9 +33,6 @@ TEST_P(EasyRegTest, ValuesAreStoredWithTheirExactLengths) {
       {L"", std::wstring(L"shell32.dll"), kRegSz},                   // eleven characters and the NUL
       {L"Empty", std::wstring(), kRegSz},                            // the NUL alone
       {L"Attributes", std::vector<std::uint8_t>(5, 0), kRegBinary},  // five zero bytes
-      {L"Half", 2.5, kRegDword},                                     // halves round to even
-      {L"Negative", -1.5, kRegDword},
-      {L"Text", std::wstring(L"7"), kRegDword},  // text that reads as a number
   };
   for (const Case& c : cases)
     SetKeyValue(*registry, kHkeyCurrentUser, kSandbox + L"\\Server", c.name, c.data, c.type);
@@ -43,20 +40,17 @@ TEST_P(EasyRegTest, ValuesAreStoredWithTheirExactLengths) {
             "[]\n[Server]\n"
             "@=1:73,68,65,6c,6c,33,32,2e,64,6c,6c,00\n"
             "Attributes=3:00,00,00,00,00\n"
-            "Empty=1:00\n"
-            "Half=4:02,00,00,00\n"
-            "Negative=4:fe,ff,ff,ff\n"
-            "Text=4:07,00,00,00\n");
+            "Empty=1:00\n");
 }
 
 TEST_P(EasyRegTest, DataThatDoesNotFitItsTypeRaisesAndWritesNothing) {
   CreateKey(*registry, kSandbox, kHkeyCurrentUser);
-  EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", 3e9, kRegDword), std::overflow_error);
-  EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", std::wstring(L"x"), kRegDword),
+  EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", std::wstring(L"x"), kRegBinary),
                std::invalid_argument);
-  EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", 1.0, kRegSz), std::invalid_argument);
+  EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", std::vector<std::uint8_t>{1}, kRegSz),
+               std::invalid_argument);
   // A type the helpers do not write is refused, never passed over as written.
-  for (long type : {0L, kRegExpandSz, 7L, 11L})
+  for (long type : {0L, kRegExpandSz, kRegDword, 7L, 11L})
     EXPECT_THROW(SetKeyValue(*registry, kHkeyCurrentUser, kSandbox, L"n", std::wstring(L"7"), type),
                  std::invalid_argument);
   EXPECT_EQ(Dump(), "[]\n");
@@ -152,7 +146,6 @@ TEST(ValueBytes, EachTypeInEachTextForm) {
       {kRegSz, std::wstring(L"\U0001F600"), kUtf16Le, {0x3D, 0xD8, 0x00, 0xDE, 0, 0}},  // one surrogate pair
       {kRegSz, std::wstring(), kUtf16Le, {0, 0}},
       {kRegBinary, Bytes{1, 0, 2}, kUtf16Le, {1, 0, 2}},
-      {kRegDword, 258.0, CodePage(1252), {2, 1, 0, 0}},
   };
   for (const Case& c : cases) EXPECT_EQ(ValueBytes(c.type, c.data, c.form), c.bytes) << c.type;
   EXPECT_THROW(ValueBytes(kRegExpandSz, std::wstring(L"x"), kUtf16Le), std::invalid_argument);

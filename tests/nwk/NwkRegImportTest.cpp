@@ -241,7 +241,7 @@ TEST(NwkRegImportForms, TheStrictReaderAndRegImportAgree) {
   for (const test::RegEntry& entry : test::ReadRegFile(file)) {
     const std::string path = ToAnsi(entry.path);
     if (entry.kind == test::RegEntry::Kind::DeleteKey) {
-      DeleteTree(memory, RootHandle(entry.root), path, kAccess);
+      memory.DeleteTree(RootHandle(entry.root), entry.path, kAccess);
       continue;
     }
     UniqueKey key(memory);

@@ -314,8 +314,7 @@ std::string CheckRemoval(const FolderDefinition& definition, Scope scope, CodePa
     } catch (const RegistryError&) {
     }
   }
-  for (const RegEntry& entry : entries)
-    DeleteTree(*imported, RootHandle(entry.root), ToAnsi(entry.path, imported->AnsiCodePage()), kAccess);
+  for (const RegEntry& entry : entries) imported->DeleteTree(RootHandle(entry.root), entry.path, kAccess);
   const std::string left = Dump(*removed), importedLeft = Dump(*imported);
   if (left != importedLeft)
     return where + "the imported file and remove leave different registries:\n" + importedLeft +

@@ -95,7 +95,7 @@ bool KeyExists(Registry& registry, RootKey root, const std::string& path, std::u
 }
 
 void RemoveTree(Registry& registry, RootKey root, const std::string& path, std::uint32_t view) {
-  DeleteTree(registry, RootHandle(root), path, kKeyRights | view);
+  registry.DeleteTree(RootHandle(root), FromAnsi(path, registry.AnsiCodePage()), kKeyRights | view);
 }
 
 long CreateVolatileKey(Registry& registry, RootKey root, const std::string& path) {
