@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(definition.MenuItems[i].MenuName.empty() && definition.MenuItems[i].MenuCommand.empty());
   // Fields are set in file order: a later one never without the earlier ones' lines.
   if (!definition.FolderClsid.empty()) {
-    const std::wstring prefix = grammar::kClsidPrefix;
+    const std::wstring prefix = nw::grammar::kClsidPrefix;
     Check(definition.FolderClsid.compare(0, prefix.size(), prefix) == 0);
     Check(definition.FolderClsid.back() == L'}');
   } else {
