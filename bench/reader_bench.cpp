@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("%-40s %s in %8.3f ms, %d menu lines, peak memory %ld KiB\n", path.c_str(),
-              complete ? "read   " : "refused", ms, definition.MenuCount, usage.ru_maxrss);
+  std::printf("%-40s %s in %8.3f ms, %zu menu lines, peak memory %ld KiB\n", path.c_str(),
+              complete ? "read   " : "refused", ms, definition.MenuItems.size(), usage.ru_maxrss);
   return 0;
 }

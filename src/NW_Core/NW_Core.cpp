@@ -9,8 +9,10 @@ void ShowDefinition(MainWindowView& window, const FolderDefinition& definition) 
   window.SetField(Field::Name, definition.FolderName);
   window.SetField(Field::Clsid, definition.FolderClsid);
   window.SetField(Field::Icon, definition.FolderIcon);
-  window.SetField(Field::Menu, definition.MenuItems[0].MenuName);
-  window.SetField(Field::Command, definition.MenuItems[0].MenuCommand);
+  // The first menu line; blank where there is none.
+  const MenuEntry first = definition.MenuItems.empty() ? MenuEntry{} : definition.MenuItems.front();
+  window.SetField(Field::Menu, first.MenuName);
+  window.SetField(Field::Command, first.MenuCommand);
 }
 
 bool RunCommand(MessageBoxService& messageBox, const std::function<void()>& command) {

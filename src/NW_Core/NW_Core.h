@@ -18,19 +18,21 @@
 
 namespace nw {
 
+// The most menu lines a settings file may have: the reader's rule.
 inline constexpr std::size_t kMenuSlots = 20;
 
 struct MenuEntry {
   std::wstring MenuName;
   std::wstring MenuCommand;
+  bool operator==(const MenuEntry&) const = default;
 };
 
 struct FolderDefinition {
   std::wstring FolderName;
   std::wstring FolderClsid;
   std::wstring FolderIcon;
-  std::array<MenuEntry, kMenuSlots> MenuItems;
-  std::uint8_t MenuCount = 0;
+  std::vector<MenuEntry> MenuItems;  // in file order
+  bool operator==(const FolderDefinition&) const = default;
 };
 
 // Where "Make Link" puts the folder.

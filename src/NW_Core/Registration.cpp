@@ -143,7 +143,7 @@ void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps) {
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope) {
   const FolderPlaces places = PlacesOf(scope, definition.FolderClsid);
   std::vector<RegistryStep> steps = ClassSteps(definition, places);
-  for (std::size_t i = 0; i < definition.MenuCount; ++i) {
+  for (std::size_t i = 0; i < definition.MenuItems.size(); ++i) {
     std::vector<RegistryStep> verb = VerbSteps(definition, places, i);
     steps.insert(steps.end(), verb.begin(), verb.end());
   }

@@ -81,14 +81,13 @@ bool ReadDefinition(TextInput& input, FolderDefinition& definition, CodePage cod
   definition.FolderClsid = grammar::kClsidPrefix + group + grammar::kClsidSuffix;
 
   while (!input.AtEnd()) {
-    // More verbs than the table holds: refuse the file rather than drop any.
-    if (definition.MenuCount == kMenuSlots) return false;
+    // More verbs than a file may have: refuse the file rather than drop any.
+    if (definition.MenuItems.size() == kMenuSlots) return false;
     line = next();
     if (!line) return false;
     MenuEntry entry = SplitMenuLine(*line);
     if (!IsVerbName(entry.MenuName)) return false;
-    definition.MenuItems[definition.MenuCount] = std::move(entry);
-    ++definition.MenuCount;
+    definition.MenuItems.push_back(std::move(entry));
   }
   return true;
 }

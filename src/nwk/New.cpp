@@ -40,17 +40,6 @@ bool Registered(Registry& registry, const std::wstring& clsid) {
   return false;
 }
 
-bool SameDefinition(const FolderDefinition& a, const FolderDefinition& b) {
-  if (a.FolderName != b.FolderName || a.FolderIcon != b.FolderIcon || a.FolderClsid != b.FolderClsid ||
-      a.MenuCount != b.MenuCount)
-    return false;
-  for (std::size_t i = 0; i < a.MenuCount; ++i)
-    if (a.MenuItems[i].MenuName != b.MenuItems[i].MenuName ||
-        a.MenuItems[i].MenuCommand != b.MenuItems[i].MenuCommand)
-      return false;
-  return true;
-}
-
 // Files by the system's own functions: the file system library of the C++
 // runtime would more than double the program.
 bool FileExists(const std::wstring& path) {
@@ -151,7 +140,7 @@ int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Outp
   intended.FolderName = file.name;
   intended.FolderIcon = file.icon;
   intended.FolderClsid = nw::grammar::kClsidPrefix + clsid5 + nw::grammar::kClsidSuffix;
-  for (const std::wstring& verb : file.verbs) intended.MenuItems[intended.MenuCount++] = SplitMenuLine(verb);
+  for (const std::wstring& verb : file.verbs) intended.MenuItems.push_back(SplitMenuLine(verb));
   FolderDefinition read;
   bool complete = false;
   try {
@@ -160,7 +149,7 @@ int WriteNewFile(const NewFile& file, const std::wstring& path, bool force, Outp
   } catch (const std::exception&) {
     complete = false;
   }
-  if (!complete || !SameDefinition(read, intended)) {
+  if (!complete || read != intended) {
     RemoveFile(path);
     return error(kExitRefused, std::wstring(msg::kNewNotReadBack));
   }

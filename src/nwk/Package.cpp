@@ -58,7 +58,7 @@ struct Source {
 // The text of every field a row takes from the definition, with its line.
 std::vector<Source> Sources(const FolderDefinition& definition) {
   std::vector<Source> sources = {{2, definition.FolderName}, {3, definition.FolderIcon}};
-  for (std::size_t i = 0; i < definition.MenuCount; ++i) {
+  for (std::size_t i = 0; i < definition.MenuItems.size(); ++i) {
     const int line = static_cast<int>(5 + i);
     sources.push_back({line, definition.MenuItems.at(i).MenuName});
     sources.push_back({line, definition.MenuItems.at(i).MenuCommand});
@@ -93,7 +93,7 @@ void RefuseWhatCannotArrive(const FolderDefinition& definition) {
   // string cannot be written otherwise.
   if (definition.FolderName.empty()) throw PackageRefused(2, msg::kPackageEmptyValue);
   if (definition.FolderIcon.empty()) throw PackageRefused(3, msg::kPackageEmptyValue);
-  for (std::size_t i = 0; i < definition.MenuCount; ++i) {
+  for (std::size_t i = 0; i < definition.MenuItems.size(); ++i) {
     const int line = static_cast<int>(5 + i);
     const MenuEntry& entry = definition.MenuItems.at(i);
     if (entry.MenuCommand.empty()) throw PackageRefused(line, msg::kPackageEmptyValue);

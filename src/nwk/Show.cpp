@@ -14,7 +14,7 @@ std::wstring ShowText(const FolderDefinition& definition, bool complete,
   out += msg::kShowName + definition.FolderName + L"\n";
   out += msg::kShowClsid + definition.FolderClsid + L"\n";
   out += msg::kShowIcon + definition.FolderIcon + L"\n";
-  for (std::size_t i = 0; i < definition.MenuCount; ++i) {
+  for (std::size_t i = 0; i < definition.MenuItems.size(); ++i) {
     const MenuEntry& entry = definition.MenuItems[i];
     out += msg::kShowMenu + std::to_wstring(i + 1) + L": " + entry.MenuName + msg::kShowCommandArrow +
            entry.MenuCommand + L"\n";
@@ -24,7 +24,7 @@ std::wstring ShowText(const FolderDefinition& definition, bool complete,
   auto warn = [&](const wchar_t* what, const std::wstring& detail) {
     warnings += std::wstring(msg::kWarningPrefix) + what + detail + L"\n";
   };
-  for (std::size_t i = 0; i < definition.MenuCount; ++i) {
+  for (std::size_t i = 0; i < definition.MenuItems.size(); ++i) {
     const std::wstring& name = definition.MenuItems[i].MenuName;
     const std::wstring line = std::to_wstring(i + 1);
     if (name.empty()) warn(msg::kWarnEmptyVerb, line);

@@ -166,7 +166,7 @@ struct ReaderCase {
   std::string bytes;  // after the magic line
   bool refused;
   std::wstring folderName, folderIcon, folderClsid;
-  int menuCount;
+  std::size_t menuCount;
   std::wstring menuName = {}, menuCommand = {};
 };
 
@@ -189,9 +189,10 @@ TEST_P(CodePageReader, MatchesKeysOnCharactersAndKeepsValuesWhole) {
     EXPECT_EQ(r.definition.FolderName, c.folderName);
     EXPECT_EQ(r.definition.FolderIcon, c.folderIcon);
     EXPECT_EQ(r.definition.FolderClsid, c.folderClsid);
-    EXPECT_EQ(r.definition.MenuCount, c.menuCount);
-    EXPECT_EQ(r.definition.MenuItems[0].MenuName, c.menuName);
-    EXPECT_EQ(r.definition.MenuItems[0].MenuCommand, c.menuCommand);
+    ASSERT_EQ(r.definition.MenuItems.size(), c.menuCount);
+    const MenuEntry first = r.definition.MenuItems.empty() ? MenuEntry{} : r.definition.MenuItems[0];
+    EXPECT_EQ(first.MenuName, c.menuName);
+    EXPECT_EQ(first.MenuCommand, c.menuCommand);
   }
 }
 
@@ -510,7 +511,7 @@ TEST_P(CodePageRegistration, MakeLinkWritesEachVerbAsOneKeyAndRemoveLinkLeavesNo
   FakePlatform fake(*registry, file.path());
   FolderDefinition definition;
   ASSERT_EQ(ReadSettings(file.path(), definition, codePage), SettingsRead::Complete);
-  ASSERT_EQ(definition.MenuCount, 1);
+  ASSERT_EQ(definition.MenuItems.size(), 1u);
 
   MakeLink(fake.link, definition, Placement::Desktop);
   // The verb is one key, whatever its trail bytes, and its command comes back byte for byte.

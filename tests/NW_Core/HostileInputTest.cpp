@@ -30,7 +30,7 @@ struct HostileCase {
   std::string bytes;
   bool refused;
   std::size_t nameLength;  // of FolderName afterwards
-  int menuCount;
+  std::size_t menuCount;
 };
 
 void PrintTo(const HostileCase& c, std::ostream* out) {
@@ -54,7 +54,7 @@ TEST_P(HostileFiles, AreRefusedOrReadSoundly) {
   fs::remove(path);
   EXPECT_EQ(read, c.refused ? SettingsRead::Incomplete : SettingsRead::Complete);
   EXPECT_EQ(definition.FolderName.size(), c.nameLength);
-  EXPECT_EQ(definition.MenuCount, c.menuCount);
+  EXPECT_EQ(definition.MenuItems.size(), c.menuCount);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -102,10 +102,7 @@ TEST_P(HostileDefinitions, AVerbNameTheRegistryRefusesFailsTheCommandAndLeavesNo
   FolderDefinition d;
   d.FolderName = L"N";
   d.FolderClsid = Clsid();
-  d.MenuItems[0] = {L"Fine", L"a.exe"};
-  d.MenuItems[1] = {std::wstring(300, L'v'), L"b.exe"};
-  d.MenuItems[2] = {L"Never", L"c.exe"};
-  d.MenuCount = 3;
+  d.MenuItems = {{L"Fine", L"a.exe"}, {std::wstring(300, L'v'), L"b.exe"}, {L"Never", L"c.exe"}};
   FakePlatform fake(*registry, L"x.nwk");
   EXPECT_FALSE(RunCommand(fake.messages, [&] { MakeLink(fake.link, d, Placement::Desktop); }));
   EXPECT_EQ(fake.messages.shown.size(), 1u);

@@ -42,7 +42,7 @@ struct ReaderCase {
   std::string bytes;
   bool refused;
   std::wstring folderName, folderIcon, folderClsid;
-  int menuCount;
+  std::size_t menuCount;
   std::wstring menuName = {}, menuCommand = {};
 };
 
@@ -66,14 +66,10 @@ TEST_P(ReaderTable, FillsTheRecordAsFarAsTheFileAllows) {
   EXPECT_EQ(r.definition.FolderName, c.folderName);
   EXPECT_EQ(r.definition.FolderIcon, c.folderIcon);
   EXPECT_EQ(r.definition.FolderClsid, c.folderClsid);
-  EXPECT_EQ(r.definition.MenuCount, c.menuCount);
-  EXPECT_EQ(r.definition.MenuItems[0].MenuName, c.menuName);
-  EXPECT_EQ(r.definition.MenuItems[0].MenuCommand, c.menuCommand);
-  // Entries past the count stay empty.
-  for (std::size_t i = r.definition.MenuCount; i < kMenuSlots; ++i) {
-    EXPECT_TRUE(r.definition.MenuItems[i].MenuName.empty()) << i;
-    EXPECT_TRUE(r.definition.MenuItems[i].MenuCommand.empty()) << i;
-  }
+  ASSERT_EQ(r.definition.MenuItems.size(), c.menuCount);
+  const MenuEntry first = r.definition.MenuItems.empty() ? MenuEntry{} : r.definition.MenuItems[0];
+  EXPECT_EQ(first.MenuName, c.menuName);
+  EXPECT_EQ(first.MenuCommand, c.menuCommand);
 }
 
 const std::string kCr = "\r";
@@ -187,7 +183,7 @@ TEST(ReaderTest, KeyLettersMatchByTheProgramsOneCaseFolding) {
 
 TEST(ReaderTest, TwentyMenuLinesFillEverySlotInFileOrder) {
   ReadResult r = ReadBytes(kHeader + MenuLines(21));
-  ASSERT_EQ(r.definition.MenuCount, 20);
+  ASSERT_EQ(r.definition.MenuItems.size(), 20u);
   for (int i = 0; i < 20; ++i) {
     EXPECT_EQ(r.definition.MenuItems[i].MenuName, L"Verb " + std::to_wstring(i + 1));
     EXPECT_EQ(r.definition.MenuItems[i].MenuCommand, L"cmd" + std::to_wstring(i + 1) + L".exe");
@@ -259,9 +255,7 @@ TEST(ReaderTest, ShowDefinitionCopiesFiveFieldsVerbatimInOrder) {
   d.FolderName = L"A & B";
   d.FolderClsid = kClsid;
   d.FolderIcon = L" icon ";
-  d.MenuItems[0] = {L"First", L"first.exe"};
-  d.MenuItems[1] = {L"Second", L"second.exe"};
-  d.MenuCount = 2;
+  d.MenuItems = {{L"First", L"first.exe"}, {L"Second", L"second.exe"}};
   FakeWindow window;
   ShowDefinition(window, d);
   EXPECT_EQ(window.events,

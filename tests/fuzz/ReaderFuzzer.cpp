@@ -22,18 +22,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   nw::FolderDefinition definition;
   const bool complete = nw::ReadDefinition(input, definition);
 
-  Check(definition.MenuCount <= nw::kMenuSlots);
-  for (std::size_t i = definition.MenuCount; i < nw::kMenuSlots; ++i)
-    Check(definition.MenuItems[i].MenuName.empty() && definition.MenuItems[i].MenuCommand.empty());
+  Check(definition.MenuItems.size() <= nw::kMenuSlots);
   // Fields are set in file order: a later one never without the earlier ones' lines.
   if (!definition.FolderClsid.empty()) {
     const std::wstring prefix = nw::grammar::kClsidPrefix;
     Check(definition.FolderClsid.compare(0, prefix.size(), prefix) == 0);
     Check(definition.FolderClsid.back() == L'}');
   } else {
-    Check(definition.MenuCount == 0);
+    Check(definition.MenuItems.empty());
   }
-  if (definition.MenuCount > 0 || complete) Check(!definition.FolderClsid.empty());
+  if (!definition.MenuItems.empty() || complete) Check(!definition.FolderClsid.empty());
   // No field holds a NUL or a line end, and no field exceeds the line limit.
   for (const std::wstring* field :
        {&definition.FolderName, &definition.FolderIcon, &definition.FolderClsid}) {

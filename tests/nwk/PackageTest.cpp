@@ -42,9 +42,7 @@ FolderDefinition Tools() {
   definition.FolderName = L"Tools";
   definition.FolderClsid = kClsid;
   definition.FolderIcon = L"shell32.dll,4";
-  definition.MenuItems[0] = {L"Open", L"notepad.exe \"%1\""};
-  definition.MenuItems[1] = {L"Edit", L"C:\\ed.exe"};
-  definition.MenuCount = 2;
+  definition.MenuItems = {{L"Open", L"notepad.exe \"%1\""}, {L"Edit", L"C:\\ed.exe"}};
   return definition;
 }
 

@@ -201,8 +201,7 @@ FolderDefinition Definition() {
   FolderDefinition d;
   d.FolderName = L"Notified";
   d.FolderClsid = L"{0000000D-CF0D-D10A-A240-0000005E7CF1}";
-  d.MenuItems[0] = {L"Open", L"cmd.exe"};
-  d.MenuCount = 1;
+  d.MenuItems = {{L"Open", L"cmd.exe"}};
   return d;
 }
 

@@ -35,8 +35,7 @@ FolderDefinition Definition() {
   FolderDefinition d;
   d.FolderName = L"View test";
   d.FolderClsid = kClsid;
-  d.MenuItems[0] = {L"Open", L"cmd.exe"};
-  d.MenuCount = 1;
+  d.MenuItems = {{L"Open", L"cmd.exe"}};
   return d;
 }
 

@@ -36,8 +36,8 @@ bool RemovalRefused(const FolderDefinition& definition) {
 }
 bool LayoutRefused(const FolderDefinition& definition) {
   if (RemovalRefused(definition)) return true;
-  for (std::size_t i = 0; i < definition.MenuCount; ++i)
-    if (NoRegForm(definition.MenuItems[i].MenuName)) return true;
+  for (const MenuEntry& entry : definition.MenuItems)
+    if (NoRegForm(entry.MenuName)) return true;
   return false;
 }
 
