@@ -8,13 +8,12 @@
 // - frmNW/nookwayer.ico: the program icon, a block of four coloured squares
 //   (the settings file), a bent arrow and a manila folder (the folder it
 //   becomes), at 16, 20, 24, 32, 40, 48, 64 and 256 pixels, 32 bits with alpha
-//   (the 256-pixel image as PNG). 16 to 24 follow the layout drawn for 16
-//   pixels, the larger ones that for 32.
-// - hpABOUT/holpine.bmp, -150, -200: the maker's logo, 120 x 64 pixels at 96
+//   (16 to 32 as bitmaps, the larger images as PNG). 16 to 24 follow the
+//   layout drawn for 16 pixels, the larger ones that for 32.
+// - hpABOUT/holpine.ico, -150, -200: the maker's logo, 120 x 64 pixels at 96
 //   DPI, on black: three pines on a strip of ground and the word mark "HOLLOW
-//   PINE" over a small "STUDIO"; 24 bits per pixel at 96 DPI, its few colours
-//   in an 8-bit palette at the larger sizes.
-// - hpABOUT/close.bmp, -150, -200: the close button, 54 x 53 pixels at 96 DPI:
+//   PINE" over a small "STUDIO"; an icon of one opaque PNG image, as are:
+// - hpABOUT/close.ico, -150, -200: the close button, 54 x 53 pixels at 96 DPI:
 //   a green quarter disc centred on the top right corner that fades to black
 //   towards its rim, with a black X-shaped cross on it.
 // - hpABOUT/hand.cur: the link pointer at 32, 48 and 64 pixels in 16 colours,
@@ -30,6 +29,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -402,9 +402,9 @@ std::uint32_t RowBytes(int width, int bits_per_pixel) {
 }
 
 // BITMAPINFOHEADER; `height` as stored (icons and cursors count their mask in
-// it); the pictures of the about window say 72 dots per inch, as they always did.
+// it); the cursor's images say 72 dots per inch, as they always did.
 void InfoHeader(Bytes& out, int width, int height, int bits_per_pixel, std::uint32_t image_size,
-                std::uint32_t per_metre, std::uint32_t colours_used = 0) {
+                std::uint32_t per_metre) {
   out.U32(40);
   out.U32(static_cast<std::uint32_t>(width));
   out.U32(static_cast<std::uint32_t>(height));
@@ -414,54 +414,8 @@ void InfoHeader(Bytes& out, int width, int height, int bits_per_pixel, std::uint
   out.U32(image_size);
   out.U32(per_metre);
   out.U32(per_metre);
-  out.U32(colours_used);  // 0: every colour of the depth
+  out.U32(0);  // every colour of the depth
   out.U32(0);
-}
-
-// A .bmp file: BITMAPFILEHEADER, BITMAPINFOHEADER, then the rows bottom-up,
-// in blue, green, red order (24 bits) or, for a picture of few colours, as
-// indices into a palette of those colours in the order they first appear (8
-// bits: the same pixels in a third of the bytes).
-std::vector<std::uint8_t> EncodeBmp(const Canvas& picture, int bits_per_pixel) {
-  std::vector<Rgb> palette;
-  auto index = [&palette](Rgb c) {
-    for (std::size_t i = 0; i < palette.size(); ++i)
-      if (palette[i].r == c.r && palette[i].g == c.g && palette[i].b == c.b)
-        return static_cast<std::uint8_t>(i);
-    palette.push_back(c);
-    return static_cast<std::uint8_t>(palette.size() - 1);
-  };
-  std::vector<std::uint8_t> pixels;
-  const std::uint32_t row = RowBytes(picture.width(), bits_per_pixel);
-  for (int y = picture.height() - 1; y >= 0; --y) {
-    for (int x = 0; x < picture.width(); ++x) {
-      const Rgb c = picture.At(x, y);
-      if (bits_per_pixel == 8)
-        pixels.push_back(index(c));
-      else
-        pixels.insert(pixels.end(), {c.b, c.g, c.r});
-    }
-    pixels.resize(pixels.size() + row - static_cast<std::uint32_t>(picture.width() * bits_per_pixel / 8));
-  }
-  if (palette.size() > 256) std::fprintf(stderr, "draw_art: more than 256 colours in an 8-bit picture\n");
-  const auto image_size = static_cast<std::uint32_t>(pixels.size());
-  const auto headers = static_cast<std::uint32_t>(14 + 40 + 4 * palette.size());
-  Bytes out;
-  out.U8('B');
-  out.U8('M');
-  out.U32(headers + image_size);
-  out.U32(0);  // reserved
-  out.U32(headers);
-  InfoHeader(out, picture.width(), picture.height(), bits_per_pixel, image_size, 2835,
-             static_cast<std::uint32_t>(palette.size()));
-  for (const Rgb& c : palette) {
-    out.U8(c.b);
-    out.U8(c.g);
-    out.U8(c.r);
-    out.U8(0);
-  }
-  out.Append(pixels);
-  return out.data();
 }
 
 // The AND mask of an icon or cursor, bottom-up: a set bit is see-through.
@@ -476,15 +430,54 @@ void Mask(Bytes& out, const Canvas& image) {
   }
 }
 
-// A PNG of the canvas: 8-bit RGBA, no filtering, deflated by zlib.
+// One row of samples filtered by PNG filter `type` (0 none, 1 sub, 2 up,
+// 3 average, 4 Paeth) against the row above, `channels` bytes a pixel.
+std::vector<std::uint8_t> FilterRow(int type, const std::vector<std::uint8_t>& row,
+                                    const std::vector<std::uint8_t>& above, int channels) {
+  std::vector<std::uint8_t> out{static_cast<std::uint8_t>(type)};
+  const auto step = static_cast<std::size_t>(channels);
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    const int a = i >= step ? row[i - step] : 0, b = above[i], c = i >= step ? above[i - step] : 0;
+    int predicted = 0;
+    if (type == 1) predicted = a;
+    if (type == 2) predicted = b;
+    if (type == 3) predicted = (a + b) / 2;
+    if (type == 4) {
+      const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+      predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+    }
+    out.push_back(static_cast<std::uint8_t>(row[i] - predicted));
+  }
+  return out;
+}
+
+// A PNG of the canvas: 8-bit RGBA, deflated by zlib at its best. Each row
+// takes the filter whose bytes, read as signed, add up to the least (the
+// usual rule of thumb). RGBA even for an opaque picture: Wine 8's user32
+// decodes the RGB and palette forms with red and blue swapped.
 std::vector<std::uint8_t> EncodePng(const Canvas& image) {
+  constexpr int kChannels = 4;
   std::vector<std::uint8_t> raw;
+  std::vector<std::uint8_t> above(static_cast<std::size_t>(image.width() * kChannels), 0);
+  auto cost = [](const std::vector<std::uint8_t>& filtered) {
+    long sum = 0;
+    for (std::size_t i = 1; i < filtered.size(); ++i)
+      sum += filtered[i] < 128 ? filtered[i] : 256 - filtered[i];
+    return sum;
+  };
   for (int y = 0; y < image.height(); ++y) {
-    raw.push_back(0);  // filter: none
+    std::vector<std::uint8_t> row;
     for (int x = 0; x < image.width(); ++x) {
       const Rgb c = image.At(x, y);
-      raw.insert(raw.end(), {c.r, c.g, c.b, static_cast<std::uint8_t>(image.Opaque(x, y) ? 255 : 0)});
+      row.insert(row.end(), {c.r, c.g, c.b, static_cast<std::uint8_t>(image.Opaque(x, y) ? 255 : 0)});
     }
+    std::vector<std::uint8_t> best = FilterRow(0, row, above, kChannels);
+    for (int type = 1; type <= 4; ++type) {
+      std::vector<std::uint8_t> filtered = FilterRow(type, row, above, kChannels);
+      if (cost(filtered) < cost(best)) best = std::move(filtered);
+    }
+    raw.insert(raw.end(), best.begin(), best.end());
+    above = std::move(row);
   }
   uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
   std::vector<std::uint8_t> packed(packed_size);
@@ -503,17 +496,24 @@ std::vector<std::uint8_t> EncodePng(const Canvas& image) {
   Bytes header;
   header.BigU32(static_cast<std::uint32_t>(image.width()));
   header.BigU32(static_cast<std::uint32_t>(image.height()));
-  for (std::uint8_t b : {8, 6, 0, 0, 0}) header.U8(b);  // 8 bits, RGBA, deflate, no filter, no interlace
+  // 8 bits a sample, RGBA, deflate, adaptive filtering, no interlace.
+  for (std::uint8_t b : {8, 6, 0, 0, 0}) header.U8(b);
   chunk("IHDR", header.data());
   chunk("IDAT", packed);
   chunk("IEND", {});
   return out.data();
 }
 
+// The images of the program icon up to this size are bitmaps: the caption,
+// the task bar and the main window's logo load 16 and 32 at 100 percent as
+// the program starts, and a bitmap needs no decoding. The larger ones are PNG.
+constexpr int kFirstPngIcon = 40;
+
 // One image of an icon: BITMAPINFOHEADER, the 32-bit colour bitmap with its
-// alpha, and the AND mask, both bottom-up; the 256-pixel image as PNG.
+// alpha, and the AND mask, both bottom-up; from kFirstPngIcon pixels up, and
+// for any picture that is not square, a PNG.
 std::vector<std::uint8_t> EncodeIconImage(const Canvas& image) {
-  if (image.width() >= 256) return EncodePng(image);
+  if (image.width() >= kFirstPngIcon || image.width() != image.height()) return EncodePng(image);
   const int size = image.width();
   Bytes out;
   InfoHeader(out, size, 2 * size, 32,
@@ -573,9 +573,8 @@ std::vector<std::uint8_t> EncodeGroup(int type, const std::vector<Entry>& entrie
   out.U16(static_cast<std::uint16_t>(entries.size()));
   auto offset = static_cast<std::uint32_t>(6 + 16 * entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    const int size = entries[i].image.width();
-    out.U8(static_cast<std::uint8_t>(size & 0xFF));  // 0 means 256
-    out.U8(static_cast<std::uint8_t>(size & 0xFF));
+    out.U8(static_cast<std::uint8_t>(entries[i].image.width() & 0xFF));  // 0 means 256
+    out.U8(static_cast<std::uint8_t>(entries[i].image.height() & 0xFF));
     out.U8(static_cast<std::uint8_t>(entries[i].colours));
     out.U8(0);
     out.U16(static_cast<std::uint16_t>(type == 1 ? 1 : entries[i].hot_x));
@@ -611,15 +610,15 @@ int main(int argc, char** argv) {
     icon.push_back({DrawIcon(size < 32 ? kSmall : kLarge, size), 0, 32, 0, 0});
   written &= WriteFile(src + "/frmNW/nookwayer.ico", EncodeGroup(1, icon));
 
-  // The about window's pictures at 100, 150 and 200 percent.
+  // The about window's pictures at 100, 150 and 200 percent, each an icon of
+  // one PNG image. The window loads them only when it opens.
   for (const auto& [suffix, scale] :
        {std::pair{"", Scale{1, 1}}, std::pair{"-150", Scale{3, 2}}, std::pair{"-200", Scale{2, 1}}}) {
-    // 24 bits at 100 percent, as the logo always was; its few colours in 8
-    // bits at the larger sizes. The close image's glow has too many colours.
-    const bool larger = scale.num != scale.den;
-    written &=
-        WriteFile(src + "/hpABOUT/holpine" + suffix + ".bmp", EncodeBmp(DrawLogo(scale), larger ? 8 : 24));
-    written &= WriteFile(src + "/hpABOUT/close" + suffix + ".bmp", EncodeBmp(DrawClose(scale), 24));
+    for (const auto& [name, picture] :
+         {std::pair{"holpine", DrawLogo(scale)}, std::pair{"close", DrawClose(scale)}}) {
+      const Entry entry{picture, 0, 32, 0, 0};
+      written &= WriteFile(src + "/hpABOUT/" + name + suffix + ".ico", EncodeGroup(1, {entry}));
+    }
   }
   std::vector<Entry> hand;
   for (const Scale scale : {Scale{1, 1}, Scale{3, 2}, Scale{2, 1}})

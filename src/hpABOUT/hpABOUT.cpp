@@ -157,10 +157,7 @@ void HpABOUT::RegisterClassOnce() const {
 // fingertip.
 bool HpABOUT::LoadPictures(UINT dpi) {
   const bool large = dpi > 144, medium = dpi > 96 && !large;
-  auto bitmap = [this](int id) {
-    return UniqueBitmap(static_cast<HBITMAP>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  };
+  auto bitmap = [this](int id) { return LoadIconPicture(instance_, MAKEINTRESOURCEW(id)); };
   UniqueBitmap logo = bitmap(large ? IDB_HOLPINE_200 : medium ? IDB_HOLPINE_150 : IDB_HOLPINE);
   UniqueBitmap closeImage = bitmap(large ? IDB_END_200 : medium ? IDB_END_150 : IDB_END);
   const int handSize = dpi >= 192 ? 64 : dpi >= 144 ? 48 : 32;

@@ -1,6 +1,7 @@
 // Resource identifiers of the about window: its logo and its close image at
-// 100, 150 and 200 percent, and the pointer over its links (one cursor of
-// three sizes). The program's resource script includes hpABOUT.rc.
+// 100, 150 and 200 percent (icon groups of one PNG image each), and the
+// pointer over its links (one cursor of three sizes). The program's resource
+// script includes hpABOUT.rc.
 #pragma once
 
 #define IDB_HOLPINE 10

@@ -15,6 +15,30 @@ UniqueIcon LoadIconOfSize(HINSTANCE instance, const wchar_t* name, int size) {
   return UniqueIcon(icon);
 }
 
+UniqueBitmap LoadIconPicture(HINSTANCE instance, const wchar_t* name) {
+  // With no size asked and no LR_DEFAULTSIZE, the image keeps its own size.
+  const UniqueIcon icon(static_cast<HICON>(LoadImageW(instance, name, IMAGE_ICON, 0, 0, 0)));
+  if (!icon) return nullptr;
+  ICONINFO info{};
+  if (!GetIconInfo(icon.get(), &info)) return nullptr;
+  // GetIconInfo hands the caller copies of the icon's bitmaps.
+  const UniqueBitmap mask(info.hbmMask), colour(info.hbmColor);
+  BITMAP size{};
+  if (!colour || GetObjectW(colour.get(), sizeof size, &size) == 0) return nullptr;
+  BITMAPINFO format{};
+  format.bmiHeader = {sizeof format.bmiHeader, size.bmWidth, -size.bmHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const ScreenDc screen;
+  UniqueBitmap picture(CreateDIBSection(screen.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!picture) return nullptr;
+  // Drawn on black: the image is opaque, so every pixel is its own.
+  const BitmapDc dc(screen.get(), picture.get());
+  if (dc.get() == nullptr || !PatBlt(dc.get(), 0, 0, size.bmWidth, size.bmHeight, BLACKNESS) ||
+      !DrawIconEx(dc.get(), 0, 0, icon.get(), size.bmWidth, size.bmHeight, 0, nullptr, DI_NORMAL))
+    return nullptr;
+  return picture;
+}
+
 BitmapDc::BitmapDc(HDC compatible, HBITMAP bitmap) : dc_(CreateCompatibleDC(compatible)) {
   if (dc_ != nullptr) old_ = SelectObject(dc_, bitmap);
 }

@@ -74,6 +74,12 @@ class BitmapDc {
   HGDIOBJ old_ = nullptr;
 };
 
+// A picture kept as an icon resource of one opaque image (a PNG of any shape)
+// as a 24-bit bitmap of the image's own size, the same pixels as stored; null
+// when it cannot be loaded. PNG images are decoded by the system (Windows
+// Vista and later).
+UniqueBitmap LoadIconPicture(HINSTANCE instance, const wchar_t* name);
+
 // Draws the whole bitmap into the rectangle, scaled where the sizes differ,
 // and leaves the DC's drawing state (stretch mode, brush origin) as it was.
 void DrawBitmap(HDC dc, const RECT& rect, HBITMAP bitmap);

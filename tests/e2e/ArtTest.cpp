@@ -59,9 +59,52 @@ std::vector<GroupEntry> Directory(const BYTE* group, bool cursor) {
   return entries;
 }
 
+// How much of a picture is see-through, opaque or in between, as the icon
+// draws on black and on white: an opaque pixel shows the same on both, a
+// see-through one shows the background.
+struct Coverage {
+  int clear = 0, opaque = 0, between = 0;
+};
+Coverage CoverageOf(HICON icon, int width, int height) {
+  Coverage coverage;
+  std::vector<DWORD> on[2];
+  const DWORD backgrounds[2] = {0x000000, 0xFFFFFF};
+  for (int i = 0; i < 2; ++i) {
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof format.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const ScreenDc screen;
+    const UniqueBitmap target(CreateDIBSection(screen.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!target) return {};
+    const BitmapDc dc(screen.get(), target.get());
+    PatBlt(dc.get(), 0, 0, width, height, i == 0 ? BLACKNESS : WHITENESS);
+    DrawIconEx(dc.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    const auto* first = static_cast<const DWORD*>(bits);
+    on[i].assign(first, first + width * height);
+  }
+  for (std::size_t p = 0; p < on[0].size(); ++p) {
+    const DWORD black = on[0][p] & 0xFFFFFF, white = on[1][p] & 0xFFFFFF;
+    (black == white                                       ? coverage.opaque
+     : black == backgrounds[0] && white == backgrounds[1] ? coverage.clear
+                                                          : coverage.between)++;
+  }
+  return coverage;
+}
+
+bool IsPng(const BYTE* image, DWORD bytes) {
+  return bytes > 33 && std::string(reinterpret_cast<const char*>(image), 4) == "\x89PNG";
+}
+// A PNG's IHDR: width and height (big-endian), bits a sample, colour type.
+LONG PngWord(const BYTE* at) {
+  return static_cast<LONG>(at[0] << 24 | at[1] << 16 | at[2] << 8 | at[3]);
+}
+
 // The program icon, for the window's caption, the task bar, Explorer and the
 // main window's logo: every size Windows asks for at 100 to 200 percent, in
-// 32 bits with alpha, the largest as PNG.
+// 32 bits with alpha. Those loaded as the program starts at 100 percent (16
+// and 32, and the 20 and 24 between them) are bitmaps, which need no decoding;
+// the larger ones are PNG (RGBA).
 TEST_F(ProgramResources, TheIconHoldsEverySizeIn32BitsWithAlpha) {
   const BYTE* group = Data(IDI_NOOKWAYER, MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
   ASSERT_NE(group, nullptr);
@@ -75,10 +118,23 @@ TEST_F(ProgramResources, TheIconHoldsEverySizeIn32BitsWithAlpha) {
     DWORD bytes = 0;
     const BYTE* image = Data(entry.id, MAKEINTRESOURCEW(3), &bytes);  // RT_ICON
     ASSERT_NE(image, nullptr);
-    if (entry.width == 256) {
-      EXPECT_EQ(std::string(reinterpret_cast<const char*>(image), 4), "\x89PNG");
+    if (entry.width > 32) {
+      ASSERT_TRUE(IsPng(image, bytes));
+      EXPECT_EQ(PngWord(image + 16), entry.width);
+      EXPECT_EQ(PngWord(image + 20), entry.width);
+      EXPECT_EQ(image[24], 8) << "bits a sample";
+      EXPECT_EQ(image[25], 6) << "RGBA";
+      // As the system decodes it: see-through and opaque, nothing between.
+      const UniqueIcon icon(CreateIconFromResourceEx(const_cast<BYTE*>(image), bytes, TRUE, 0x00030000,
+                                                     entry.width, entry.width, 0));
+      ASSERT_NE(icon, nullptr);
+      const Coverage coverage = CoverageOf(icon.get(), entry.width, entry.width);
+      EXPECT_GT(coverage.clear, 0);
+      EXPECT_GT(coverage.opaque, entry.width * entry.width / 2);
+      EXPECT_EQ(coverage.between, 0);
       continue;
     }
+    ASSERT_FALSE(IsPng(image, bytes)) << "loaded as the program starts";
     const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(image);
     ASSERT_EQ(header->biBitCount, 32);
     EXPECT_EQ(header->biWidth, entry.width);
@@ -111,33 +167,42 @@ TEST_F(ProgramResources, TheIconHoldsEverySizeIn32BitsWithAlpha) {
   EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
 }
 
-// A picture of the about window and what it is stored as.
+// A picture of the about window: an icon of one PNG image of this size.
 struct Picture {
   int id;
   LONG width, height;
-  WORD bits;
 };
 
 // The logo and the close image at 100, 150 and 200 percent: the size of their
 // boxes at 96, 144 and 192 DPI (1800 x 960 and 810 x 795 twips) and the same
-// picture at each, loaded as the about window loads them. 24 bits each, but
-// for the logo's larger sizes, whose few colours fit a palette of 8 bits.
+// picture at each, loaded as the about window loads them. Each is PNG in
+// 8-bit RGBA, the one form Wine's user32 decodes with red and blue in place.
 TEST_F(ProgramResources, TheAboutPicturesComeInThreeSizes) {
-  const Picture pictures[] = {{IDB_HOLPINE, 120, 64, 24},     {IDB_HOLPINE_150, 180, 96, 8},
-                              {IDB_HOLPINE_200, 240, 128, 8}, {IDB_END, 54, 53, 24},
-                              {IDB_END_150, 81, 80, 24},      {IDB_END_200, 108, 106, 24}};
+  const Picture pictures[] = {{IDB_HOLPINE, 120, 64}, {IDB_HOLPINE_150, 180, 96}, {IDB_HOLPINE_200, 240, 128},
+                              {IDB_END, 54, 53},      {IDB_END_150, 81, 80},      {IDB_END_200, 108, 106}};
   for (const Picture& picture : pictures) {
     SCOPED_TRACE(picture.id);
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(Data(picture.id, MAKEINTRESOURCEW(2)));
-    ASSERT_NE(header, nullptr);  // RT_BITMAP
-    EXPECT_EQ(header->biWidth, picture.width);
-    EXPECT_EQ(header->biHeight, picture.height);
-    EXPECT_EQ(header->biBitCount, picture.bits);
-    EXPECT_EQ(header->biCompression, static_cast<DWORD>(BI_RGB));
+    const BYTE* group = Data(picture.id, MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr);
+    const std::vector<GroupEntry> entries = Directory(group, false);
+    ASSERT_EQ(entries.size(), 1u) << "images in the group";
+    EXPECT_EQ(entries[0].width, picture.width);
+    EXPECT_EQ(entries[0].height, picture.height);
+    DWORD bytes = 0;
+    const BYTE* image = Data(entries[0].id, MAKEINTRESOURCEW(3), &bytes);  // RT_ICON
+    ASSERT_NE(image, nullptr);
+    ASSERT_TRUE(IsPng(image, bytes));
+    EXPECT_EQ(PngWord(image + 16), picture.width);
+    EXPECT_EQ(PngWord(image + 20), picture.height);
+    EXPECT_EQ(image[24], 8) << "bits a sample";
+    EXPECT_EQ(image[25], 6) << "RGBA";
 
-    const std::unique_ptr<HBITMAP__, ObjectDelete> bitmap(static_cast<HBITMAP>(
-        LoadImageW(program_, MAKEINTRESOURCEW(picture.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    const UniqueBitmap bitmap = LoadIconPicture(program_, MAKEINTRESOURCEW(picture.id));
     ASSERT_NE(bitmap, nullptr);
+    BITMAP shape{};
+    GetObjectW(bitmap.get(), sizeof shape, &shape);
+    EXPECT_EQ(shape.bmWidth, picture.width);
+    EXPECT_EQ(shape.bmHeight, picture.height);
     const BitmapDc dc(nullptr, bitmap.get());
     auto at = [&dc](LONG x, LONG y) { return GetPixel(dc.get(), x, y); };
     auto green = [](COLORREF c) { return GetGValue(c) >= 200 && GetRValue(c) < 80 && GetBValue(c) < 80; };

@@ -273,8 +273,7 @@ std::vector<DWORD> DrawnPicture(HWND about, int id, SIZE size) {
 
 // A picture of this program's resources, as 0x00RRGGBB top-down.
 std::vector<DWORD> ResourcePicture(int id, SIZE* size) {
-  const std::unique_ptr<HBITMAP__, e2e::ObjectDelete> bitmap(static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  const UniqueBitmap bitmap = LoadIconPicture(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
   BITMAP shape{};
   GetObjectW(bitmap.get(), sizeof shape, &shape);
   *size = {shape.bmWidth, shape.bmHeight};
