@@ -230,7 +230,6 @@ void FrmNW::Show() {
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
   SetFocus(Item(kMakeLink));
-  OutputDebugStringA("T shown");
 }
 
 bool FrmNW::PreTranslate(const MSG& message) {
@@ -329,7 +328,6 @@ void FrmNW::SetField(Field field, const std::wstring& text) {
 }
 
 void FrmNW::Unload() {
-  if (hwnd_ != nullptr && getenv("NW_X1")) { ShowWindow(hwnd_, SW_HIDE); OutputDebugStringA("T hidden"); }
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
@@ -345,11 +343,8 @@ void FrmNW::btnCOM_Click(int index) {
   RunCommand(platform_.messageBox, [&] {
     switch (index) {
       case 0:
-        OutputDebugStringA("T enter");
         MakeLink(services, definition_, SelectedPlacement());
-        OutputDebugStringA("T made");
         Unload();
-        OutputDebugStringA("T unloaded");
         break;
       case 1: Unload(); break;
       case 2: ShowAboutModal(instance_, hwnd_); break;
@@ -387,7 +382,6 @@ int RunMainWindow(HINSTANCE instance, const Platform& platform, Registry& regist
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  OutputDebugStringA("T loop end");
   return static_cast<int>(message.wParam);
 }
 
