@@ -1,29 +1,12 @@
-// Owning wrappers for GDI objects and icons.
+// Drawing helpers: icons of a size, device contexts, bitmaps. (The owners of
+// GDI objects and icons are in Handles.h.)
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "platform/Handles.h"
 
 namespace nw {
-
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
-using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-
-struct IconDeleter {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-
-struct CursorDeleter {
-  void operator()(HCURSOR cursor) const { DestroyCursor(cursor); }
-};
-using UniqueCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
 
 // An icon of the resource `name` at size x size pixels. Where comctl32 has
 // LoadIconWithScaleDown (not every Windows 7 does), the nearest image of the

@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "platform/Handles.h"
 
 namespace nw {
 
@@ -16,12 +15,6 @@ Function FindFunction(HMODULE module, const char* name) {
   if (module == nullptr) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
-
-// A library this program loaded, freed when the owner goes.
-struct ModuleFree {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
 
 // Loads a library of Windows from the system folder, by its full path, so that
 // a library of the same name anywhere else (beside the program, in the current

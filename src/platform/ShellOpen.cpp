@@ -16,6 +16,7 @@
 
 #include "platform/AnsiText.h"
 #include "platform/ComPtr.h"
+#include "platform/Handles.h"
 #include "platform/Module.h"
 
 namespace nw {
@@ -24,11 +25,6 @@ namespace {
 // The libraries are loaded from the system folder and never unloaded: the
 // shell may finish a ShellExecute on a thread of its own after the call has
 // returned (a mail program reached by DDE, for one), running code of them.
-
-struct HandleClose {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleClose>;
 
 bool ProcessIsElevated() {
   // Found at run time, so the program does not import them for this one check.

@@ -7,15 +7,11 @@
 #include <vector>
 
 #include "platform/ComPtr.h"
+#include "platform/Handles.h"
 #include "platform/Module.h"
 
 namespace nw {
 namespace {
-
-struct HandleClose {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleClose>;
 
 // The longest path Windows takes, in characters, with its end.
 constexpr DWORD kLongestPath = 32768;

@@ -15,6 +15,7 @@
 #include "frmNW/ControlIds.h"
 #include "hpABOUT/AboutControlIds.h"
 #include "platform/AnsiText.h"
+#include "platform/Handles.h"
 #include "support/RegistryDump.h"
 
 namespace nw::e2e {
@@ -683,12 +684,9 @@ TEST_F(FocusedButton, BackFromAnotherWindowEnterPressesTheButtonThatHadTheFocus)
   PressKeys({VK_TAB});
   ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window) == Item(window, kCancel); }, kWait));
 
-  struct Destroyer {
-    void operator()(HWND w) const { DestroyWindow(w); }
-  };
-  const std::unique_ptr<std::remove_pointer_t<HWND>, Destroyer> other(
-      CreateWindowExW(0, L"Static", L"another program", WS_POPUP | WS_VISIBLE | WS_BORDER, 10, 10, 200, 80,
-                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  const UniqueWindow other(CreateWindowExW(0, L"Static", L"another program",
+                                           WS_POPUP | WS_VISIBLE | WS_BORDER, 10, 10, 200, 80, nullptr,
+                                           nullptr, GetModuleHandleW(nullptr), nullptr));
   ASSERT_NE(other, nullptr);
   SetForegroundWindow(other.get());
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other.get(); }, kWait));

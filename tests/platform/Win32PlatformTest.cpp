@@ -17,6 +17,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
+#include "platform/Handles.h"
 #include "platform/ShellOpen.h"
 #include "platform/Win32Services.h"
 #include "platform/Win32ShellNotifier.h"
@@ -65,11 +66,6 @@ TEST(Win32Platform, BothBuildsWriteAndDeleteIn64BitView) {
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kClassKey, kKeyWow64_64Key));
   EXPECT_FALSE(KeyExists(registry, kHkeyLocalMachine, kDesktop, kKeyWow64_64Key));
 }
-
-struct WindowDeleter {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 
 // A window of this thread, for what needs one: a message-only window.
 UniqueWindow MessageOnlyWindow() {
