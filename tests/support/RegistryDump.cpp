@@ -15,6 +15,9 @@ namespace {
 
 constexpr std::uint32_t kRead = kReadRights & ~kKeyWow64_64Key;  // in the view the caller names
 
+// The tree as a program that uses the ANSI calls sees it: each name and text
+// converted with the code page, and a value or key whose name the code page
+// cannot spell reached by no name (what the wide reader cannot show).
 void DumpKey(Registry& registry, KeyHandle key, const std::string& relative, std::uint32_t view,
              std::string& out) {
   out += "[" + relative + "]\n";
