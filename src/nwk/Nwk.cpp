@@ -12,6 +12,17 @@
 #include "platform/TextInput.h"
 
 namespace nw::nwk {
+
+// The verbs' functions, each in a file of its own.
+int RunShow(const Options& options, Context& context);
+int RunExport(const Options& options, Context& context);
+int RunMake(const Options& options, Context& context);
+int RunRemove(const Options& options, Context& context);
+int RunStatus(const Options& options, Context& context);
+int RunNew(const Options& options, Context& context);
+int RunList(const Options& options, Context& context);
+int RunPackage(const Options& options, Context& context);
+
 namespace {
 
 // Every verb, in the order the usage lists them.

@@ -80,13 +80,4 @@ std::optional<FolderDefinition> CompleteDefinition(const Options& options, Conte
 std::vector<InstalledProduct> Owners(Installer* installer, const std::wstring& clsid, Scope scope);
 std::wstring Owner(const InstalledProduct& product);
 
-int RunShow(const Options& options, Context& context);
-int RunExport(const Options& options, Context& context);
-int RunMake(const Options& options, Context& context);
-int RunRemove(const Options& options, Context& context);
-int RunStatus(const Options& options, Context& context);
-int RunNew(const Options& options, Context& context);
-int RunList(const Options& options, Context& context);
-int RunPackage(const Options& options, Context& context);
-
 }  // namespace nw::nwk
