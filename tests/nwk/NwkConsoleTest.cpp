@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/Handles.h"
+
 namespace nw::nwk {
 namespace {
 
@@ -20,11 +22,6 @@ std::wstring WindowsPathOf(const std::string& unixPath) {
   for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
   return path;
 }
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 // A console of this process's own for as long as it lives.
 class OwnConsole {
