@@ -3,13 +3,10 @@
 #include <algorithm>
 
 namespace nw {
-namespace {
 
-std::wstring Join(const std::wstring& path, const std::wstring& name) {
+std::wstring JoinKeyPath(const std::wstring& path, const std::wstring& name) {
   return path.empty() ? name : path + L"\\" + name;
 }
-
-}  // namespace
 
 long IsLinkTo(Registry& registry, KeyHandle parent, const std::wstring& name,
               const std::vector<std::uint8_t>& target, bool& link) {
@@ -29,13 +26,13 @@ long IsLinkTo(Registry& registry, KeyHandle parent, const std::wstring& name,
   return kErrorSuccess;
 }
 
-long ForEachSubkey(Registry& registry, KeyHandle key, const std::function<void(const std::wstring&)>& each) {
+long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
   for (std::uint32_t index = 0;; ++index) {
     std::wstring name;
     const long rc = registry.EnumKeyWide(key, index, name);
     if (rc == kErrorNoMoreItems) return kErrorSuccess;
     if (rc != kErrorSuccess) return rc;
-    each(name);
+    names.push_back(std::move(name));
   }
 }
 
@@ -62,12 +59,11 @@ KeyTree ReadKeyTree(Registry& registry, KeyHandle parent, KeyHandle key, const s
         throw UnreadableKey(path, rc, codePage);
   }
   std::vector<std::wstring> names;
-  if (const long rc = ForEachSubkey(registry, key, [&](const std::wstring& n) { names.push_back(n); });
-      rc != kErrorSuccess)
+  if (const long rc = SubkeyNames(registry, key, names); rc != kErrorSuccess)
     throw UnreadableKey(path, rc, codePage);
   const std::uint32_t options = how.asItself ? kRegOptionOpenLink : 0;
   for (const std::wstring& subkeyName : names) {
-    const std::wstring subkeyPath = Join(path, subkeyName);
+    const std::wstring subkeyPath = JoinKeyPath(path, subkeyName);
     UniqueKey subkey(registry);
     const long rc = registry.OpenKeyWide(key, subkeyName, options, how.access, subkey.put());
     if (rc == kErrorFileNotFound) continue;  // deleted since it was listed

@@ -5,7 +5,6 @@
 // read keys this one way.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,9 +75,13 @@ std::optional<KeyTree> ReadKeyTree(Registry& registry, RootKey root, const std::
 long IsLinkTo(Registry& registry, KeyHandle parent, const std::wstring& name,
               const std::vector<std::uint8_t>& target, bool& link);
 
-// Calls `each` with the name of every subkey of the open key, in the
-// registry's order; gives the registry's code when it refuses the listing.
-long ForEachSubkey(Registry& registry, KeyHandle key, const std::function<void(const std::wstring&)>& each);
+// Adds the name of every subkey of the open key to `names`, in the registry's
+// order; gives the registry's code when it refuses the listing.
+long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names);
+
+// A key's path below another's: `name` after `path` and a backslash, or
+// `name` alone below the root.
+std::wstring JoinKeyPath(const std::wstring& path, const std::wstring& name);
 
 // What a text value says: the text of a string (type 1 or 2) up to its first
 // NUL, as the shell and the registry editor read it; nothing for any other type.

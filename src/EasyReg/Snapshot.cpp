@@ -5,11 +5,7 @@
 namespace nw {
 namespace {
 
-std::wstring Join(const std::wstring& path, const std::wstring& name) {
-  return path.empty() ? name : path + L"\\" + name;
-}
-
-// Lists a key's value or subkey names.
+// Lists a key's value names.
 long ValueNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
   for (std::uint32_t index = 0;; ++index) {
     std::wstring name;
@@ -18,10 +14,6 @@ long ValueNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& na
     if (rc != kErrorSuccess) return rc;
     names.push_back(std::move(name));
   }
-}
-
-long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
-  return ForEachSubkey(registry, key, [&](const std::wstring& name) { names.push_back(name); });
 }
 
 // Whether the key `name` below `parent`, open as itself in `key`, is a
@@ -84,11 +76,11 @@ class Restorer {
       for (const std::wstring& name : names)
         if (std::none_of(snapshot.values.begin(), snapshot.values.end(), SameName(name)) &&
             registry_.DeleteValueWide(key.get(), name) != kErrorSuccess)
-          Left(Join(path, name));
+          Left(JoinKeyPath(path, name));
     }
     for (const RegistryValue& value : snapshot.values)
       if (registry_.SetValueWide(key.get(), value.name, value.type, value.data) != kErrorSuccess)
-        Left(Join(path, value.name));
+        Left(JoinKeyPath(path, value.name));
 
     names.clear();
     if (SubkeyNames(registry_, key.get(), names) != kErrorSuccess) {
@@ -96,9 +88,9 @@ class Restorer {
     } else {
       for (const std::wstring& name : names)
         if (std::none_of(snapshot.subkeys.begin(), snapshot.subkeys.end(), SameName(name)))
-          Gone(key.get(), name, Join(path, name));
+          Gone(key.get(), name, JoinKeyPath(path, name));
     }
-    for (const KeyTree& subkey : snapshot.subkeys) Key(key.get(), subkey, Join(path, subkey.name));
+    for (const KeyTree& subkey : snapshot.subkeys) Key(key.get(), subkey, JoinKeyPath(path, subkey.name));
   }
 
   // Deletes the key `name` below the open key `parent`; one already gone is done.
@@ -120,13 +112,13 @@ class Restorer {
 
 TreeSnapshot TakeSnapshot(Registry& registry, RootKey root, const std::wstring& parentPath,
                           const std::wstring& name) {
-  const std::wstring path = Join(parentPath, name);
+  const std::wstring path = JoinKeyPath(parentPath, name);
   return {root, parentPath, name, ReadKeyTree(registry, root, path, path, kSnapshotReading)};
 }
 
 std::vector<Unrestored> RestoreSnapshot(Registry& registry, const TreeSnapshot& snapshot) {
   Restorer restore(registry, snapshot.root);
-  const std::wstring path = Join(snapshot.parent, snapshot.name);
+  const std::wstring path = JoinKeyPath(snapshot.parent, snapshot.name);
   UniqueKey parent(registry);
   if (!snapshot.key) {
     // It was not there: whatever is there now goes.

@@ -35,10 +35,11 @@ std::vector<std::wstring> FolderNames(Registry& registry, const KeyLocation& whe
   std::optional<UniqueKey> key = OpenToRead(registry, where);
   if (!key) return names;
   const std::wstring prefix = FoldCase(nw::grammar::kClsidPrefix);
-  const long rc = ForEachSubkey(registry, key->get(), [&](const std::wstring& name) {
-    if (FoldCase(name).starts_with(prefix)) names.push_back(name);
-  });
-  if (rc != kErrorSuccess) throw RegistryReadError(Full(where), rc);
+  std::vector<std::wstring> listed;
+  if (const long rc = SubkeyNames(registry, key->get(), listed); rc != kErrorSuccess)
+    throw RegistryReadError(Full(where), rc);
+  for (std::wstring& name : listed)
+    if (FoldCase(name).starts_with(prefix)) names.push_back(std::move(name));
   return names;
 }
 
@@ -63,9 +64,8 @@ std::vector<std::pair<std::wstring, std::wstring>> Verbs(Registry& registry, con
   std::optional<UniqueKey> key = OpenToRead(registry, shell);
   if (!key) return verbs;
   std::vector<std::wstring> names;
-  const long rc =
-      ForEachSubkey(registry, key->get(), [&](const std::wstring& name) { names.push_back(name); });
-  if (rc != kErrorSuccess) throw RegistryReadError(Full(shell), rc);
+  if (const long rc = SubkeyNames(registry, key->get(), names); rc != kErrorSuccess)
+    throw RegistryReadError(Full(shell), rc);
   for (const std::wstring& verb : names)
     verbs.push_back(
         {verb, TextValue(registry, Below(Below(shell, verb), layout::kCommand), L"").value_or(L"")});
