@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/Module.h"
 
 namespace nw {
@@ -53,22 +55,25 @@ std::vector<std::uint8_t> Padded(const std::vector<std::uint8_t>& data) {
 
 // Reads a value's data with `query` (RegQueryValueExA or W, bound to the key and
 // name), asking again while it grows: the size an ANSI query gives before
-// converting need not be the size of the text it converts.
+// converting need not be the size of the text it converts. With `room`, the
+// first call has that much room, so one call reads most values; without, the
+// first call asks only the size.
 template <typename Query>
-long ReadData(Query query, long& type, std::vector<std::uint8_t>& data) {
-  DWORD size = 0, kind = 0;
-  LONG rc = query(&kind, nullptr, &size);
-  if (rc != ERROR_SUCCESS) return rc;
+long ReadData(Query query, DWORD room, long& type, std::vector<std::uint8_t>& data) {
   for (;;) {
-    data.assign(size, 0);
-    DWORD room = size;
-    rc = query(&kind, data.data(), &room);
-    if (rc == ERROR_MORE_DATA && room > size) {
-      size = room;
+    data.assign(room, 0);
+    DWORD size = room, kind = 0;
+    const LONG rc = query(&kind, room == 0 ? nullptr : data.data(), &size);
+    if ((rc == ERROR_SUCCESS && room == 0 && size > 0) || (rc == ERROR_MORE_DATA && size > room)) {
+      room = size;
+      continue;
+    }
+    if (rc == ERROR_MORE_DATA) {
+      room = std::max<DWORD>(room * 2, 512);
       continue;
     }
     if (rc != ERROR_SUCCESS) return rc;
-    data.resize(room);
+    data.resize(size);
     type = static_cast<long>(kind);
     return ERROR_SUCCESS;
   }
@@ -121,7 +126,7 @@ long Win32Registry::QueryValue(KeyHandle key, std::string_view name, long& type,
       [&](DWORD* kind, BYTE* bytes, DWORD* size) {
         return RegQueryValueExA(ToHkey(key), ansi.c_str(), nullptr, kind, bytes, size);
       },
-      type, data);
+      0, type, data);
 }
 
 long Win32Registry::EnumKey(KeyHandle key, std::uint32_t index, std::string& name) {
@@ -199,7 +204,7 @@ long Win32Registry::QueryValueWide(KeyHandle key, std::wstring_view name, long& 
       [&](DWORD* kind, BYTE* bytes, DWORD* size) {
         return RegQueryValueExW(ToHkey(key), wide.c_str(), nullptr, kind, bytes, size);
       },
-      type, data);
+      512, type, data);
 }
 
 long Win32Registry::EnumKeyWide(KeyHandle key, std::uint32_t index, std::wstring& name) {

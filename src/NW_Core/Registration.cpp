@@ -1,5 +1,7 @@
 // Writing the folder definition into the registry as a namespace folder, and
 // taking it out again.
+#include <algorithm>
+
 #include "EasyReg/Snapshot.h"
 #include "NW_Core/Layout.h"
 #include "NW_Core/NW_Core.h"
@@ -38,15 +40,19 @@ std::string WhatFailed() {
   }
 }
 
-// Runs a command so that it changes the registry all or not at all: every key
-// it may touch is read first, and put back as it was when any step fails. When
-// that fails too, NotRestored names what stays changed. Gives, for each key,
-// whether it was there before the command.
-std::vector<bool> AllOrNothing(Registry& registry, const std::vector<RemovalKey>& touched,
-                               const std::function<void()>& command) {
+// Reads every key a command may touch, with all below it, before it changes any.
+std::vector<TreeSnapshot> ReadBefore(Registry& registry, const std::vector<RemovalKey>& touched) {
   std::vector<TreeSnapshot> before;
   for (const RemovalKey& key : touched)
     before.push_back(TakeSnapshot(registry, key.parent.root, key.parent.path, key.name));
+  return before;
+}
+
+// Runs a command so that it changes the registry all or not at all: the keys it
+// may touch, read before, are put back as they were when any step fails. When
+// that fails too, NotRestored names what stays changed.
+void AllOrNothing(Registry& registry, const std::vector<TreeSnapshot>& before,
+                  const std::function<void()>& command) {
   try {
     command();
   } catch (...) {
@@ -58,9 +64,88 @@ std::vector<bool> AllOrNothing(Registry& registry, const std::vector<RemovalKey>
     if (!left.empty()) throw NotRestored(WhatFailed(), std::move(left));
     throw;
   }
-  std::vector<bool> existed;
-  for (const TreeSnapshot& tree : before) existed.push_back(tree.key.has_value());
-  return existed;
+}
+
+// What the registry holds of a key the steps name: whether it is there, and
+// whether it holds each value they set in it already.
+struct HeldKey {
+  RootKey root;
+  std::wstring path;
+  std::vector<const RegistryStep*> values;
+  bool read = false;  // or known from a key below it
+  bool there = false;
+  std::vector<bool> held;  // of each value
+};
+
+// Reads the key by the path the write takes (the same ANSI path, links and all)
+// and compares each value the steps set with what it holds, read through the
+// wide calls: type and bytes, text as the ANSI calls would leave it.
+void ReadHeld(Registry& registry, HeldKey& key) {
+  const CodePage codePage = registry.AnsiCodePage();
+  const std::string path = ToAnsi(key.path, codePage);
+  UniqueKey open(registry);
+  long rc = registry.OpenKey(RootHandle(key.root), path, kAccess, open.put());
+  if (rc != kErrorSuccess && rc != kErrorFileNotFound) throw RegistryError("read " + path, rc);
+  key.there = rc == kErrorSuccess;
+  for (const RegistryStep* step : key.values) {
+    long type = 0;
+    std::vector<std::uint8_t> data;
+    const std::wstring name = FromAnsi(ToAnsi(step->valueName, codePage), codePage);
+    rc = key.there ? registry.QueryValueWide(open.get(), name, type, data) : kErrorFileNotFound;
+    if (rc != kErrorSuccess && rc != kErrorFileNotFound)
+      throw RegistryError("read " + path + "\\" + ToAnsi(name, codePage), rc);
+    bool same = rc == kErrorSuccess && type == step->type;
+    if (same) {
+      std::vector<std::uint8_t> bytes = ValueBytes(step->type, step->data, codePage);
+      if (step->type == kRegSz) {
+        const std::string text = Utf16Le(FromAnsi(std::string(bytes.begin(), bytes.end()), codePage));
+        bytes.assign(text.begin(), text.end());
+      }
+      same = data == bytes;
+    }
+    key.held.push_back(same);
+  }
+}
+
+// The steps whose writes would change the registry: a key that is not there
+// yet, a value it does not hold as the step writes it. The rest would leave
+// the registry as it is, so they are left out. A key with no value to compare
+// that another step's key lies below is there when that one is: reaching the
+// lower key by its path went through it.
+std::vector<RegistryStep> StepsNotHeld(Registry& registry, const std::vector<RegistryStep>& steps) {
+  std::vector<HeldKey> keys;
+  const auto keyOf = [&](const RegistryStep& step) -> HeldKey& {
+    for (HeldKey& key : keys)
+      if (key.root == step.root && key.path == step.keyPath) return key;
+    return keys.emplace_back(HeldKey{step.root, step.keyPath, {}, false, false, {}});
+  };
+  for (const RegistryStep& step : steps) {
+    HeldKey& key = keyOf(step);
+    if (step.action == Action::SetValue) key.values.push_back(&step);
+  }
+  const auto below = [&](const HeldKey& upper, const HeldKey& lower) {
+    return lower.root == upper.root && lower.path.starts_with(upper.path + L"\\");
+  };
+  const auto hasKeyBelow = [&](const HeldKey& upper) {
+    return std::any_of(keys.begin(), keys.end(), [&](const HeldKey& lower) { return below(upper, lower); });
+  };
+  for (HeldKey& key : keys)
+    if ((key.read = !key.values.empty() || !hasKeyBelow(key))) ReadHeld(registry, key);
+  for (HeldKey& key : keys)
+    if (!key.read)
+      key.there = std::any_of(keys.begin(), keys.end(), [&](const HeldKey& lower) {
+        return lower.read && lower.there && below(key, lower);
+      });
+  std::vector<RegistryStep> changes;
+  for (const RegistryStep& step : steps) {
+    const HeldKey& key = keyOf(step);
+    const bool held = step.action == Action::CreateKey
+                          ? key.there
+                          : key.held[static_cast<std::size_t>(
+                                std::find(key.values.begin(), key.values.end(), &step) - key.values.begin())];
+    if (!held) changes.push_back(step);
+  }
+  return changes;
 }
 
 }  // namespace
@@ -160,12 +245,17 @@ void ClipboardPlacement::Receive(const std::wstring& clsid) {
 void MakeLink(const LinkServices& services, const FolderDefinition& definition, Placement placement,
               Scope scope) {
   RefuseWithoutClsid(definition);
-  const std::vector<RegistryStep> layout = LayoutSteps(definition, placement, scope);
-  AllOrNothing(services.registry, RemovalKeys(definition, scope), [&] {
-    ApplySteps(services.registry, layout);
+  Registry& registry = services.registry;
+  // Only what the registry does not hold already is written: a folder made
+  // again as it stands changes nothing, and has nothing to put back.
+  const std::vector<RegistryStep> changes = StepsNotHeld(registry, LayoutSteps(definition, placement, scope));
+  const std::vector<TreeSnapshot> before =
+      changes.empty() ? std::vector<TreeSnapshot>{} : ReadBefore(registry, RemovalKeys(definition, scope));
+  AllOrNothing(registry, before, [&] {
+    ApplySteps(registry, changes);
     if (placement == Placement::Manual) services.manual.Receive(definition.FolderClsid);
   });
-  if (services.shell == nullptr) return;
+  if (services.shell == nullptr || changes.empty()) return;
   // The class first: the folder's window then reads the new class as it lists it again.
   services.shell->ClassesChanged();
   const FolderPlaces places = PlacesOf(scope, definition.FolderClsid);
@@ -176,7 +266,8 @@ void RemoveLink(const LinkServices& services, const FolderDefinition& definition
   RefuseWithoutClsid(definition);
   const FolderPlaces places = PlacesOf(scope, definition.FolderClsid);
   const std::vector<RemovalKey> keys = RemovalKeys(definition, scope);
-  const std::vector<bool> existed = AllOrNothing(services.registry, keys, [&] {
+  const std::vector<TreeSnapshot> before = ReadBefore(services.registry, keys);
+  AllOrNothing(services.registry, before, [&] {
     for (const RemovalKey& key : keys)
       DeleteKey(services.registry, key.parent.root, key.parent.path, key.name);
   });
@@ -184,7 +275,7 @@ void RemoveLink(const LinkServices& services, const FolderDefinition& definition
   // deleted: the class, and each folder that listed it.
   if (services.shell == nullptr) return;
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    if (!existed[i]) continue;
+    if (!before[i].key) continue;
     const FolderPlace& place = *places.All()[i];
     if (place.shellFolder)
       services.shell->FolderChanged(*place.shellFolder);

@@ -287,6 +287,111 @@ TEST_P(Registration, RemoveLinkDeletesALinkInTheClassKeyAndNotTheKeyItNames) {
   RemoveTree(*registry, kHkeyLocalMachine, canary);
 }
 
+// Make Link writes only what the registry does not hold already, and over any
+// earlier state leaves exactly what writing every step of the layout leaves:
+// a value of another type, or named in another letter case, a text that the
+// ANSI calls would write otherwise, a key below a registry link, each is
+// written as before.
+TEST_P(Registration, MakeLinkOverAnyEarlierStateLeavesWhatWritingEveryStepLeaves) {
+  const std::string canary = "Software\\NookwayerTests\\RegistrationCanary";
+  const std::wstring classKey = FromAnsi(kClassKey);
+  auto put = [&](const std::wstring& path, const std::wstring& name, long type, std::wstring_view text) {
+    UniqueKey key(*registry);
+    ASSERT_EQ(registry->CreateKeyWide(RootHandle(kHkeyLocalMachine), path, 0, kAccess, key.put()),
+              kErrorSuccess);
+    ASSERT_EQ(registry->SetValueWide(key.get(), name, type, Utf16(std::wstring(text) + L'\0')),
+              kErrorSuccess);
+  };
+  auto made = [&](Placement where) {
+    return [&, where] {
+      FakePlatform fake(*registry, L"x.nwk");
+      MakeLink(fake.link, TwoVerbs(), where);
+    };
+  };
+  auto then = [](std::function<void()> first, std::function<void()> second) {
+    return [=] {
+      first();
+      second();
+    };
+  };
+  FolderDefinition outsideTheCodePage = TwoVerbs();
+  outsideTheCodePage.FolderName = L"Tools \u092B";  // Devanagari: no ANSI code page but UTF-8 holds it
+  struct Case {
+    const char* name;
+    std::function<void()> earlier;
+    FolderDefinition definition;
+  };
+  const Case cases[] = {
+      {"nothing", [] {}, TwoVerbs()},
+      {"the same registration", made(Placement::Desktop), TwoVerbs()},
+      {"the other placement", made(Placement::MyComputer), TwoVerbs()},
+      {"another name", then(made(Placement::Desktop), [&] { put(classKey, L"", kRegSz, L"Older"); }),
+       TwoVerbs()},
+      {"the same text as another type",
+       then(made(Placement::Desktop),
+            [&] { put(classKey + L"\\InProcServer32", L"ThreadingModel", kRegExpandSz, L"Apartment"); }),
+       TwoVerbs()},
+      {"the value named in other letter case",
+       then(made(Placement::Desktop),
+            [&] {
+              RemoveTree(*registry, kHkeyLocalMachine, kClassKey + "\\InProcServer32");
+              put(classKey + L"\\InProcServer32", L"threadingmodel", kRegSz, L"Apartment");
+            }),
+       TwoVerbs()},
+      {"a verb's keys in other letter case",
+       then(made(Placement::Desktop),
+            [&] {
+              RemoveTree(*registry, kHkeyLocalMachine, kClassKey + "\\Shell");
+              put(classKey + L"\\shell\\open\\command", L"", kRegSz, L"notepad.exe");
+            }),
+       TwoVerbs()},
+      {"a command key gone",
+       then(made(Placement::Desktop),
+            [&] { RemoveTree(*registry, kHkeyLocalMachine, kClassKey + "\\Shell\\Open\\Command"); }),
+       TwoVerbs()},
+      {"the Unicode name, which the ANSI calls write otherwise",
+       then(made(Placement::Desktop), [&] { put(classKey, L"", kRegSz, outsideTheCodePage.FolderName); }),
+       outsideTheCodePage},
+      {"a verb key that is a link to a key elsewhere",
+       then(made(Placement::Desktop),
+            [&] {
+              RemoveTree(*registry, kHkeyLocalMachine, kClassKey + "\\Shell\\Open");
+              put(FromAnsi(canary) + L"\\Command", L"", kRegSz, L"notepad.exe");
+              UniqueKey link(*registry);
+              ASSERT_EQ(registry->CreateKeyWide(RootHandle(kHkeyLocalMachine), classKey + L"\\Shell\\Open",
+                                                kRegOptionCreateLink, kAccess, link.put()),
+                        kErrorSuccess);
+              ASSERT_EQ(registry->SetValueWide(link.get(), kSymbolicLinkValue, kRegLink,
+                                               Utf16(L"\\Registry\\Machine\\" + FromAnsi(canary))),
+                        kErrorSuccess);
+            }),
+       TwoVerbs()},
+  };
+  auto dump = [&] {
+    std::string all;
+    for (const std::string& path : {kClassKey, kDesktop, kMyComputer, canary})
+      all += DumpTreeWide(*registry, kHkeyLocalMachine, FromAnsi(path)) + "|";
+    return all;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto clean = [&] {
+      Clean();
+      RemoveTree(*registry, kHkeyLocalMachine, canary);
+    };
+    clean();
+    c.earlier();
+    ApplySteps(*registry, LayoutSteps(c.definition, Placement::Desktop, Scope::Machine));
+    const std::string everyStep = dump();
+    clean();
+    c.earlier();
+    FakePlatform fake(*registry, L"x.nwk");
+    EXPECT_TRUE(RunCommand(fake.messages, [&] { MakeLink(fake.link, c.definition, Placement::Desktop); }));
+    EXPECT_EQ(dump(), everyStep);
+    clean();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Registration, testing::ValuesIn(AllBackends()), BackendName);
 
 // The calls, in order, as the in-memory registry saw them: all of them, or
@@ -334,6 +439,27 @@ TEST(RegistrationOrder, MakeLinkWritesStepByStepInItsFixedOrder) {
   EXPECT_EQ(
       std::count_if(firstWrite, all.end(), [](const std::string& c) { return c.rfind("OpenKey", 0) == 0; }),
       0);
+  EXPECT_EQ(registry.OpenHandles(), 0u);
+}
+
+// A folder made again as it stands writes nothing and tells the shell nothing;
+// one that differs in a value gets that value alone, and the shell hears of it.
+TEST(RegistrationOrder, MakeLinkWritesOnlyWhatTheRegistryDoesNotHold) {
+  MemoryRegistry registry;
+  FakePlatform fake(registry, L"x.nwk");
+  MakeLink(fake.link, TwoVerbs(), Placement::Desktop);
+  fake.shell.told.clear();
+  registry.ClearJournal();
+  MakeLink(fake.link, TwoVerbs(), Placement::Desktop);
+  EXPECT_EQ(Calls(registry, true), std::vector<std::string>{});
+  EXPECT_EQ(fake.shell.told, std::vector<std::string>{});
+
+  FolderDefinition renamed = TwoVerbs();
+  renamed.FolderName = L"Renamed";
+  registry.ClearJournal();
+  MakeLink(fake.link, renamed, Placement::Desktop);
+  EXPECT_EQ(Calls(registry, true), std::vector<std::string>{"SetValue K"});
+  EXPECT_EQ(fake.shell.told, (std::vector<std::string>{"classes", "Desktop"}));
   EXPECT_EQ(registry.OpenHandles(), 0u);
 }
 
@@ -579,6 +705,13 @@ TEST(ShellNotification, TheShellHearsOfWhatACompletedCommandChangedAndOfNothingE
        true,
        {"classes", "My Computer"}},
       {"make by hand", nothing, make(Placement::Manual), {}, false, true, {"classes"}},
+      {"make over the same registration",
+       make(Placement::Desktop),
+       make(Placement::Desktop),
+       {},
+       false,
+       true,
+       {}},
       {"make for the user",
        nothing,
        make(Placement::Desktop, Scope::User),

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "EasyReg/MemoryRegistry.h"
 #include "nwk/Nwk.h"
@@ -67,12 +68,17 @@ class CallLog final : public Registry {
   CodePage AnsiCodePage() const override { return codePage_; }
   long CreateKey(KeyHandle base, std::string_view path, std::uint32_t, KeyHandle& key) override {
     key = Handle(base, path);
+    created_.insert(paths_[key]);
     log += "create " + Utf8(paths_[key]) + "\n";
     return kErrorSuccess;
   }
+  // Only what make has created is there.
   long OpenKey(KeyHandle base, std::string_view path, std::uint32_t, KeyHandle& key) override {
     key = Handle(base, path);
-    return kErrorSuccess;
+    if (created_.contains(paths_[key])) return kErrorSuccess;
+    paths_.erase(key);
+    key = 0;
+    return kErrorFileNotFound;
   }
   long SetValue(KeyHandle key, std::string_view name, long type,
                 const std::vector<std::uint8_t>& data) override {
@@ -101,10 +107,9 @@ class CallLog final : public Registry {
     log += "create " + Utf8(paths_[key]) + "\n";
     return kErrorSuccess;
   }
-  long OpenKeyWide(KeyHandle base, std::wstring_view path, std::uint32_t, std::uint32_t,
-                   KeyHandle& key) override {
-    key = Handle(base, path);
-    return kErrorSuccess;
+  // Nothing is there before make writes it, as on a registry without the folder.
+  long OpenKeyWide(KeyHandle, std::wstring_view, std::uint32_t, std::uint32_t, KeyHandle&) override {
+    return kErrorFileNotFound;
   }
   long SetValueWide(KeyHandle key, std::wstring_view name, long type,
                     const std::vector<std::uint8_t>& data) override {
@@ -142,6 +147,7 @@ class CallLog final : public Registry {
   }
   CodePage codePage_;
   std::map<KeyHandle, std::wstring> paths_;
+  std::set<std::wstring> created_;
   KeyHandle next_ = 0x1000;
 };
 
