@@ -2,8 +2,10 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace nw::bench {
@@ -16,6 +18,14 @@ inline double Fastest(const std::vector<double>& values) {
 inline double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+// Waits, untimed, before a run starts: Wine's server and desktop process go on
+// finishing the last process for some tens of milliseconds after it has ended,
+// and a run started meanwhile shares the machine with that work (on a two-core
+// machine, that added about 40 ms to every other run of either program alike).
+inline void Settle() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
 
 // A target for a ratio of medians, given on the command line as "at most X";

@@ -15,6 +15,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     PAINTSTRUCT paint;
     BeginPaint(hwnd, &paint);
     EndPaint(hwnd, &paint);
+    // The controls paint after their parent: the window is whole once they have.
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     PostQuitMessage(0);
     return 0;
   }

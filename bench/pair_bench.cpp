@@ -38,6 +38,7 @@ double Run(std::wstring commandLine) {
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = startup.hStdError = NulDevice();
   PROCESS_INFORMATION info{};
+  nw::bench::Settle();
   const auto from = Clock::now();
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                       &info)) {

@@ -34,6 +34,7 @@ Started Start(const std::wstring& exe, const std::wstring& arguments) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   Started started;
+  nw::bench::Settle();
   started.at = Clock::now();
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &started.info)) {
