@@ -99,6 +99,12 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 FrmNW::FrmNW(const Platform& platform, Registry& registry) : platform_(platform), registry_(registry) {}
 
+// The window goes before the fonts and the icon its controls hold.
+FrmNW::~FrmNW() {
+  ending_ = true;
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
 bool FrmNW::Create(HINSTANCE instance) {
   instance_ = instance;
   WNDCLASSEXW windowClass{};
@@ -158,8 +164,9 @@ LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       btnCOM_Click(1);
       return 0;
     case WM_DESTROY:
+      // Taken by anything but the form's own end: the program ends as well.
+      if (!ending_) PostQuitMessage(0);
       hwnd_ = nullptr;
-      PostQuitMessage(0);
       return 0;
     default: break;
   }
@@ -327,8 +334,11 @@ void FrmNW::SetField(Field field, const std::wstring& text) {
   SetWindowTextW(Item(kFieldIds[static_cast<int>(field)]), text.c_str());
 }
 
+// The form's end ends its message loop, and so the program. The window is not
+// torn down first: the system takes it with the program at once, where hiding
+// and destroying it first would cost about as long again as showing it did.
 void FrmNW::Unload() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  if (hwnd_ != nullptr) PostQuitMessage(0);
 }
 
 Placement FrmNW::SelectedPlacement() const {
@@ -382,7 +392,10 @@ int RunMainWindow(HINSTANCE instance, const Platform& platform, Registry& regist
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return static_cast<int>(message.wParam);
+  // Ended here, the program leaves its window to the system (see Unload).
+  const int status = static_cast<int>(message.wParam);
+  platform.program.End(status);
+  return status;  // not reached: End does not return
 }
 
 }  // namespace nw

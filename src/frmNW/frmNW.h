@@ -20,6 +20,7 @@ class FrmNW final : public MainWindowView {
   // The window reads the folder definition into its own, and writes it into
   // the registry.
   FrmNW(const Platform& platform, Registry& registry);
+  ~FrmNW() override;
   FrmNW(const FrmNW&) = delete;
   FrmNW& operator=(const FrmNW&) = delete;
 
@@ -36,7 +37,7 @@ class FrmNW final : public MainWindowView {
 
   // MainWindowView
   void SetField(Field field, const std::wstring& text) override;
-  // Closes the window (allowed while it is still loading).
+  // Ends the form, and with it the program (allowed while it is still loading).
   void Unload();
 
  private:
@@ -72,6 +73,8 @@ class FrmNW final : public MainWindowView {
   FolderDefinition definition_;
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
+  // Set while the form itself destroys its window.
+  bool ending_ = false;
   UINT dpi_ = 96;
   // The control that last had the focus, and the button Enter presses.
   HWND lastFocus_ = nullptr;
@@ -84,9 +87,10 @@ class FrmNW final : public MainWindowView {
 inline constexpr int kExitNoWindow = 1;
 
 // The program's life as its main window: creates it, loads it, shows it and
-// runs its messages until it is gone. `created` hears of the window as soon as
-// it exists, for the services that need an owner window. Returns the exit
-// status: 0, or kExitNoWindow after the error report.
+// runs its messages until the form ends, then ends the program through
+// platform.program with the status 0. `created` hears of the window as soon as
+// it exists, for the services that need an owner window. Returns only where
+// the window cannot be made: kExitNoWindow, after the error report.
 int RunMainWindow(HINSTANCE instance, const Platform& platform, Registry& registry,
                   const std::function<void(HWND)>& created);
 
