@@ -184,7 +184,8 @@ bool FrmNW::CreateControls() {
   if (!nw::CreateControls(hwnd_, instance_, kControls, dpi_,
                           [this](const ControlRow& row) { return FontOf(row); }))
     return false;
-  CheckRadioButton(hwnd_, kDesktop, kManual, kDesktop);
+  // The options start unchecked: Desktop alone needs telling.
+  SendMessageW(Item(kDesktop), BM_SETCHECK, BST_CHECKED, 0);
   ShowLogo();
   return true;
 }

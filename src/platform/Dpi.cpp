@@ -62,8 +62,10 @@ UINT PlaceCentred(HWND hwnd, const RECT& monitor, int widthTwips, int heightTwip
                   const std::function<void(UINT)>& layout, const DpiFunctions& functions) {
   const int centreX = monitor.left + (monitor.right - monitor.left) / 2;
   const int centreY = monitor.top + (monitor.bottom - monitor.top) / 2;
-  // Onto the monitor first: the DPI a window has is that of the monitor it is on.
-  SetWindowPos(hwnd, nullptr, centreX, centreY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Onto the monitor first, unless it is there already: the DPI a window has
+  // is that of the monitor it is on.
+  if (MonitorFromWindow(hwnd, MONITOR_DEFAULTTONULL) != MonitorFromRect(&monitor, MONITOR_DEFAULTTONULL))
+    SetWindowPos(hwnd, nullptr, centreX, centreY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   const UINT dpi = WindowDpi(hwnd, functions);
   layout(dpi);
   const RECT frame = WindowRectFor(widthTwips, heightTwips, dpi, style, exStyle, functions);
