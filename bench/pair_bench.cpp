@@ -1,7 +1,9 @@
 // Times two command lines against each other, alternating them, and prints
 // the median and the fastest run of each, and their ratios:
-//   pair_bench RUNS "COMMAND A" "COMMAND B" [TARGET]
-// With a target, the ratio of the medians A/B is checked against it.
+//   pair_bench RUNS "COMMAND A" "COMMAND B" [TARGET ["BEFORE"]]
+// With a target (or "-" for none), the ratio of the medians A/B is checked
+// against it. BEFORE, untimed, runs before every run of either command: to
+// time each from the same state of the machine.
 // Each run is one process from its start to its end; a run that fails (exit
 // status other than 0) stops the benchmark, so a broken command is never timed.
 #include <windows.h>
@@ -61,18 +63,23 @@ double Run(std::wstring commandLine) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4 || argc > 5 || _wtoi(argv[1]) < 1) {
-    std::fprintf(stderr, "usage: pair_bench RUNS \"COMMAND A\" \"COMMAND B\" [TARGET]\n");
+  if (argc < 4 || argc > 6 || _wtoi(argv[1]) < 1) {
+    std::fprintf(stderr, "usage: pair_bench RUNS \"COMMAND A\" \"COMMAND B\" [TARGET [\"BEFORE\"]]\n");
     return 2;
   }
   const int runs = _wtoi(argv[1]);
+  const std::wstring before = argc > 5 ? argv[5] : L"";
+  const auto timed = [&](const std::wstring& command) {
+    if (!before.empty()) Run(before);
+    return Run(command);
+  };
   const std::wstring a = argv[2], b = argv[3];
-  Run(a);  // warm up the caches of both
-  Run(b);
+  timed(a);  // warm up the caches of both
+  timed(b);
   std::vector<double> aTimes, bTimes;
   for (int i = 0; i < runs; ++i) {
-    aTimes.push_back(Run(a));
-    bTimes.push_back(Run(b));
+    aTimes.push_back(timed(a));
+    bTimes.push_back(timed(b));
   }
   std::printf("median  A %.3f s  B %.3f s  ratio A/B %.2f\n", Median(aTimes), Median(bTimes),
               Median(aTimes) / Median(bTimes));

@@ -61,11 +61,17 @@ under_wine() {
   # The companion against reg import of the same keys, each build against the
   # reg of its own bitness; /reg:64 so both write the same view.
   nw_wine "$root/build/x86_64/src/nwk/nwk.exe" export "$(nw_winpath "$nwk")" -o "$(nw_winpath "${nwk%.nwk}.reg")"
+  # Made again over itself (as a logon script or a deployment run does), and
+  # made where it is not yet: nwk remove, untimed, before each run of either.
   for arch in $arches; do
-    echo "-- $arch: A = nwk make, B = reg import /reg:64 (20 verbs)"
-    nw_wine "$root/build/$arch/bench/pair_bench.exe" "$runs" \
-      "$(nw_winpath "$root/build/$arch/src/nwk/nwk.exe") make $(nw_winpath "$nwk")" \
+    local nwk_exe
+    nwk_exe="$(nw_winpath "$root/build/$arch/src/nwk/nwk.exe")"
+    echo "-- $arch: A = nwk make, B = reg import /reg:64 (20 verbs, over themselves)"
+    nw_wine "$root/build/$arch/bench/pair_bench.exe" "$runs" "$nwk_exe make $(nw_winpath "$nwk")" \
       "reg.exe import $(nw_winpath "${nwk%.nwk}.reg") /reg:64" "$make_target"
+    echo "-- $arch: the same where the folder is not yet (no target)"
+    nw_wine "$root/build/$arch/bench/pair_bench.exe" "$runs" "$nwk_exe make $(nw_winpath "$nwk")" \
+      "reg.exe import $(nw_winpath "${nwk%.nwk}.reg") /reg:64" - "$nwk_exe remove $(nw_winpath "$nwk")"
   done
   # Take the benchmark folder out of the prefix again.
   for key in "HKCR\\CLSID\\{0000000D-CF0D-D10A-A240-BE4C00000020}" \
