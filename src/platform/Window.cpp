@@ -124,24 +124,25 @@ SIZE CaptionRoom(const ControlRow& row, UINT dpi) {
   return room;
 }
 
-SIZE CaptionSize(const wchar_t* caption, DWORD style, const wchar_t* className, HFONT font) {
+SIZE CaptionSize(HDC dc, const wchar_t* caption, DWORD style, const wchar_t* className, HFONT font) {
   // A static with SS_NOPREFIX shows '&' as it is; buttons underline the letter after it.
   const bool prefixes = lstrcmpiW(className, L"Static") != 0 || (style & SS_NOPREFIX) == 0;
   RECT measured{0, 0, 0, 0};
-  const ScreenDc screen;
-  const Selection selected(screen.get(), font);
-  DrawTextW(screen.get(), caption, -1, &measured, DT_CALCRECT | DT_SINGLELINE | (prefixes ? 0 : DT_NOPREFIX));
+  const Selection selected(dc, font);
+  DrawTextW(dc, caption, -1, &measured, DT_CALCRECT | DT_SINGLELINE | (prefixes ? 0 : DT_NOPREFIX));
   return SIZE{measured.right - measured.left, measured.bottom - measured.top};
 }
 
 UniqueFont FitCaptions(UniqueFont wanted, std::span<const ControlRow> rows, int font, UINT dpi) {
   LOGFONTW shape{};
   if (GetObjectW(wanted.get(), sizeof shape, &shape) == 0) return wanted;
+  // One screen DC for every caption measured.
+  const ScreenDc screen;
   auto fits = [&](HFONT candidate) {
     for (const ControlRow& row : rows) {
       if (row.font != font || row.text == nullptr || row.text[0] == L'\0') continue;
       const SIZE room = CaptionRoom(row, dpi),
-                 size = CaptionSize(row.text, row.style, row.className, candidate);
+                 size = CaptionSize(screen.get(), row.text, row.style, row.className, candidate);
       if (size.cx > room.cx || size.cy > room.cy) return false;
     }
     return true;

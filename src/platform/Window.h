@@ -77,8 +77,9 @@ UniqueFont PointFontOrScalable(const wchar_t* face, const wchar_t* scalable, int
 // what it draws beside its text (a push button's edges, an option's circle, a
 // group box's corner), and as high as the control.
 SIZE CaptionRoom(const ControlRow& row, UINT dpi);
-// How much room a caption takes in a font, drawn as its control draws it.
-SIZE CaptionSize(const wchar_t* caption, DWORD style, const wchar_t* className, HFONT font);
+// How much room a caption takes in a font, drawn as its control draws it,
+// measured in `dc` (a screen DC the caller holds for a series of captions).
+SIZE CaptionSize(HDC dc, const wchar_t* caption, DWORD style, const wchar_t* className, HFONT font);
 
 // The font made from `wanted`, a pixel smaller at a time while a fixed caption
 // of the rows that show it (font == `font`) would not fit its room at `dpi`.
