@@ -26,14 +26,29 @@ long IsLinkTo(Registry& registry, KeyHandle parent, const std::wstring& name,
   return kErrorSuccess;
 }
 
-long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
+namespace {
+
+// Lists names by index with `enumerate` (EnumKeyWide or EnumValueWide) until
+// there are no more.
+long Names(Registry& registry, KeyHandle key, std::vector<std::wstring>& names,
+           long (Registry::*enumerate)(KeyHandle, std::uint32_t, std::wstring&)) {
   for (std::uint32_t index = 0;; ++index) {
     std::wstring name;
-    const long rc = registry.EnumKeyWide(key, index, name);
+    const long rc = (registry.*enumerate)(key, index, name);
     if (rc == kErrorNoMoreItems) return kErrorSuccess;
     if (rc != kErrorSuccess) return rc;
     names.push_back(std::move(name));
   }
+}
+
+}  // namespace
+
+long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
+  return Names(registry, key, names, &Registry::EnumKeyWide);
+}
+
+long ValueNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
+  return Names(registry, key, names, &Registry::EnumValueWide);
 }
 
 KeyTree ReadKeyTree(Registry& registry, KeyHandle parent, KeyHandle key, const std::wstring& name,

@@ -75,9 +75,10 @@ std::optional<KeyTree> ReadKeyTree(Registry& registry, RootKey root, const std::
 long IsLinkTo(Registry& registry, KeyHandle parent, const std::wstring& name,
               const std::vector<std::uint8_t>& target, bool& link);
 
-// Adds the name of every subkey of the open key to `names`, in the registry's
-// order; gives the registry's code when it refuses the listing.
+// Adds the name of every subkey (every value) of the open key to `names`, in
+// the registry's order; gives the registry's code when it refuses the listing.
 long SubkeyNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names);
+long ValueNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names);
 
 // A key's path below another's: `name` after `path` and a backslash, or
 // `name` alone below the root.

@@ -5,17 +5,6 @@
 namespace nw {
 namespace {
 
-// Lists a key's value names.
-long ValueNames(Registry& registry, KeyHandle key, std::vector<std::wstring>& names) {
-  for (std::uint32_t index = 0;; ++index) {
-    std::wstring name;
-    const long rc = registry.EnumValueWide(key, index, name);
-    if (rc == kErrorNoMoreItems) return kErrorSuccess;
-    if (rc != kErrorSuccess) return rc;
-    names.push_back(std::move(name));
-  }
-}
-
 // Whether the key `name` below `parent`, open as itself in `key`, is a
 // registry link (see IsLinkTo).
 long IsLink(Registry& registry, KeyHandle parent, const std::wstring& name, KeyHandle key, bool& link) {

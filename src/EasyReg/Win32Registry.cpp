@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 #include "platform/Module.h"
 
 namespace nw {
@@ -53,11 +51,10 @@ std::vector<std::uint8_t> Padded(const std::vector<std::uint8_t>& data) {
   return padded;
 }
 
-// Reads a value's data with `query` (RegQueryValueExA or W, bound to the key and
-// name), asking again while it grows: the size an ANSI query gives before
-// converting need not be the size of the text it converts. With `room`, the
-// first call has that much room, so one call reads most values; without, the
-// first call asks only the size.
+// Reads a value's data with `query` (RegQueryValueExA or W bound to the key and
+// name, or RegEnumValueW bound to the key and index), asking again while it grows: the size an ANSI query
+// gives before converting need not be the size of the text it converts. With `room`, the first call has that
+// much room, so one call reads most values; without, the first call asks only the size.
 template <typename Query>
 long ReadData(Query query, DWORD room, long& type, std::vector<std::uint8_t>& data) {
   for (;;) {
@@ -66,10 +63,6 @@ long ReadData(Query query, DWORD room, long& type, std::vector<std::uint8_t>& da
     const LONG rc = query(&kind, room == 0 ? nullptr : data.data(), &size);
     if ((rc == ERROR_SUCCESS && room == 0 && size > 0) || (rc == ERROR_MORE_DATA && size > room)) {
       room = size;
-      continue;
-    }
-    if (rc == ERROR_MORE_DATA) {
-      room = std::max<DWORD>(room * 2, 512);
       continue;
     }
     if (rc != ERROR_SUCCESS) return rc;
@@ -226,25 +219,15 @@ long Win32Registry::EnumValueWide(KeyHandle key, std::uint32_t index, std::wstri
 long Win32Registry::ReadValueAtWide(KeyHandle key, std::uint32_t index, std::wstring& name, long& type,
                                     std::vector<std::uint8_t>& data) {
   std::wstring buffer(kValueNameRoom, L'\0');
-  // Room for most values at the first call; a larger one is read again with
-  // the room it asks for.
-  std::vector<std::uint8_t> bytes(256);
-  for (;;) {
-    DWORD length = kValueNameRoom;  // in characters
-    DWORD kind = 0, size = static_cast<DWORD>(bytes.size());
-    const LONG rc =
-        RegEnumValueW(ToHkey(key), index, buffer.data(), &length, nullptr, &kind, bytes.data(), &size);
-    if (rc == ERROR_MORE_DATA && size > bytes.size()) {
-      bytes.resize(size);
-      continue;
-    }
-    if (rc != ERROR_SUCCESS) return rc;
-    name.assign(buffer.data(), length);
-    type = static_cast<long>(kind);
-    bytes.resize(size);
-    data = std::move(bytes);
-    return ERROR_SUCCESS;
-  }
+  DWORD length = 0;  // in characters
+  const long rc = ReadData(
+      [&](DWORD* kind, BYTE* bytes, DWORD* size) {
+        length = kValueNameRoom;
+        return RegEnumValueW(ToHkey(key), index, buffer.data(), &length, nullptr, kind, bytes, size);
+      },
+      256, type, data);
+  if (rc == ERROR_SUCCESS) name.assign(buffer.data(), length);
+  return rc;
 }
 
 namespace {

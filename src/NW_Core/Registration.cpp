@@ -66,44 +66,43 @@ void AllOrNothing(Registry& registry, const std::vector<TreeSnapshot>& before,
   }
 }
 
-// What the registry holds of a key the steps name: whether it is there, and
-// whether it holds each value they set in it already.
-struct HeldKey {
+// A key the steps name, and the steps that set its values.
+struct NamedKey {
   RootKey root;
   std::wstring path;
-  std::vector<const RegistryStep*> values;
-  bool read = false;  // or known from a key below it
+  std::vector<std::size_t> values;  // indexes into the steps
+  bool read = false;                // or known from a key below it
   bool there = false;
-  std::vector<bool> held;  // of each value
 };
 
 // Reads the key by the path the write takes (the same ANSI path, links and all)
-// and compares each value the steps set with what it holds, read through the
-// wide calls: type and bytes, text as the ANSI calls would leave it.
-void ReadHeld(Registry& registry, HeldKey& key) {
+// and marks each of its values held where the registry holds it as the step
+// writes it, read through the wide calls: type and bytes, text as the ANSI
+// calls would leave it.
+void ReadHeld(Registry& registry, const std::vector<RegistryStep>& steps, NamedKey& key,
+              std::vector<bool>& held) {
   const CodePage codePage = registry.AnsiCodePage();
   const std::string path = ToAnsi(key.path, codePage);
   UniqueKey open(registry);
   long rc = registry.OpenKey(RootHandle(key.root), path, kAccess, open.put());
   if (rc != kErrorSuccess && rc != kErrorFileNotFound) throw RegistryError("read " + path, rc);
   key.there = rc == kErrorSuccess;
-  for (const RegistryStep* step : key.values) {
+  if (!key.there) return;
+  for (std::size_t index : key.values) {
+    const RegistryStep& step = steps[index];
     long type = 0;
     std::vector<std::uint8_t> data;
-    const std::wstring name = FromAnsi(ToAnsi(step->valueName, codePage), codePage);
-    rc = key.there ? registry.QueryValueWide(open.get(), name, type, data) : kErrorFileNotFound;
+    const std::wstring name = FromAnsi(ToAnsi(step.valueName, codePage), codePage);
+    rc = registry.QueryValueWide(open.get(), name, type, data);
     if (rc != kErrorSuccess && rc != kErrorFileNotFound)
       throw RegistryError("read " + path + "\\" + ToAnsi(name, codePage), rc);
-    bool same = rc == kErrorSuccess && type == step->type;
-    if (same) {
-      std::vector<std::uint8_t> bytes = ValueBytes(step->type, step->data, codePage);
-      if (step->type == kRegSz) {
-        const std::string text = Utf16Le(FromAnsi(std::string(bytes.begin(), bytes.end()), codePage));
-        bytes.assign(text.begin(), text.end());
-      }
-      same = data == bytes;
+    if (rc != kErrorSuccess || type != step.type) continue;
+    std::vector<std::uint8_t> bytes = ValueBytes(step.type, step.data, codePage);
+    if (step.type == kRegSz) {
+      const std::string text = Utf16Le(FromAnsi(std::string(bytes.begin(), bytes.end()), codePage));
+      bytes.assign(text.begin(), text.end());
     }
-    key.held.push_back(same);
+    held[index] = data == bytes;
   }
 }
 
@@ -113,38 +112,34 @@ void ReadHeld(Registry& registry, HeldKey& key) {
 // that another step's key lies below is there when that one is: reaching the
 // lower key by its path went through it.
 std::vector<RegistryStep> StepsNotHeld(Registry& registry, const std::vector<RegistryStep>& steps) {
-  std::vector<HeldKey> keys;
-  const auto keyOf = [&](const RegistryStep& step) -> HeldKey& {
-    for (HeldKey& key : keys)
-      if (key.root == step.root && key.path == step.keyPath) return key;
-    return keys.emplace_back(HeldKey{step.root, step.keyPath, {}, false, false, {}});
-  };
-  for (const RegistryStep& step : steps) {
-    HeldKey& key = keyOf(step);
-    if (step.action == Action::SetValue) key.values.push_back(&step);
+  std::vector<NamedKey> keys;
+  std::vector<std::size_t> keyOf;  // of each step, an index into keys
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const RegistryStep& step = steps[i];
+    auto key = std::find_if(keys.begin(), keys.end(), [&](const NamedKey& named) {
+      return named.root == step.root && named.path == step.keyPath;
+    });
+    if (key == keys.end()) key = keys.insert(keys.end(), NamedKey{step.root, step.keyPath, {}, false, false});
+    if (step.action == Action::SetValue) key->values.push_back(i);
+    keyOf.push_back(static_cast<std::size_t>(key - keys.begin()));
   }
-  const auto below = [&](const HeldKey& upper, const HeldKey& lower) {
+  const auto below = [](const NamedKey& upper, const NamedKey& lower) {
     return lower.root == upper.root && lower.path.starts_with(upper.path + L"\\");
   };
-  const auto hasKeyBelow = [&](const HeldKey& upper) {
-    return std::any_of(keys.begin(), keys.end(), [&](const HeldKey& lower) { return below(upper, lower); });
-  };
-  for (HeldKey& key : keys)
-    if ((key.read = !key.values.empty() || !hasKeyBelow(key))) ReadHeld(registry, key);
-  for (HeldKey& key : keys)
+  std::vector<bool> held(steps.size(), false);
+  for (NamedKey& key : keys) {
+    key.read = !key.values.empty() || std::none_of(keys.begin(), keys.end(),
+                                                   [&](const NamedKey& lower) { return below(key, lower); });
+    if (key.read) ReadHeld(registry, steps, key, held);
+  }
+  for (NamedKey& key : keys)
     if (!key.read)
-      key.there = std::any_of(keys.begin(), keys.end(), [&](const HeldKey& lower) {
+      key.there = std::any_of(keys.begin(), keys.end(), [&](const NamedKey& lower) {
         return lower.read && lower.there && below(key, lower);
       });
   std::vector<RegistryStep> changes;
-  for (const RegistryStep& step : steps) {
-    const HeldKey& key = keyOf(step);
-    const bool held = step.action == Action::CreateKey
-                          ? key.there
-                          : key.held[static_cast<std::size_t>(
-                                std::find(key.values.begin(), key.values.end(), &step) - key.values.begin())];
-    if (!held) changes.push_back(step);
-  }
+  for (std::size_t i = 0; i < steps.size(); ++i)
+    if (!(steps[i].action == Action::CreateKey ? keys[keyOf[i]].there : held[i])) changes.push_back(steps[i]);
   return changes;
 }
 
