@@ -70,6 +70,7 @@ void AllOrNothing(Registry& registry, const std::vector<TreeSnapshot>& before,
 struct NamedKey {
   RootKey root;
   std::wstring path;
+  std::wstring pathBelow;           // what the path of every key below it starts with
   std::vector<std::size_t> values;  // indexes into the steps
   bool read = false;                // or known from a key below it
   bool there = false;
@@ -119,12 +120,14 @@ std::vector<RegistryStep> StepsNotHeld(Registry& registry, const std::vector<Reg
     auto key = std::find_if(keys.begin(), keys.end(), [&](const NamedKey& named) {
       return named.root == step.root && named.path == step.keyPath;
     });
-    if (key == keys.end()) key = keys.insert(keys.end(), NamedKey{step.root, step.keyPath, {}, false, false});
+    if (key == keys.end())
+      key =
+          keys.insert(keys.end(), NamedKey{step.root, step.keyPath, step.keyPath + L"\\", {}, false, false});
     if (step.action == Action::SetValue) key->values.push_back(i);
     keyOf.push_back(static_cast<std::size_t>(key - keys.begin()));
   }
   const auto below = [](const NamedKey& upper, const NamedKey& lower) {
-    return lower.root == upper.root && lower.path.starts_with(upper.path + L"\\");
+    return lower.root == upper.root && lower.path.starts_with(upper.pathBelow);
   };
   std::vector<bool> held(steps.size(), false);
   for (NamedKey& key : keys) {
