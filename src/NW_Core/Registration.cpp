@@ -1,6 +1,10 @@
 // Writing the folder definition into the registry as a namespace folder, and
 // taking it out again.
 #include <algorithm>
+#include <iterator>
+#include <map>
+#include <string_view>
+#include <utility>
 
 #include "EasyReg/Snapshot.h"
 #include "NW_Core/Layout.h"
@@ -70,8 +74,8 @@ void AllOrNothing(Registry& registry, const std::vector<TreeSnapshot>& before,
 struct NamedKey {
   RootKey root;
   std::wstring path;
-  std::wstring pathBelow;           // what the path of every key below it starts with
   std::vector<std::size_t> values;  // indexes into the steps
+  bool hasLower = false;            // another named key lies below it
   bool read = false;                // or known from a key below it
   bool there = false;
 };
@@ -114,32 +118,33 @@ void ReadHeld(Registry& registry, const std::vector<RegistryStep>& steps, NamedK
 // lower key by its path went through it.
 std::vector<RegistryStep> StepsNotHeld(Registry& registry, const std::vector<RegistryStep>& steps) {
   std::vector<NamedKey> keys;
-  std::vector<std::size_t> keyOf;  // of each step, an index into keys
+  std::map<std::pair<RootKey, std::wstring_view>, std::size_t> indexOf;  // of each named key
+  std::vector<std::size_t> keyOf;                                        // of each step
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const RegistryStep& step = steps[i];
-    auto key = std::find_if(keys.begin(), keys.end(), [&](const NamedKey& named) {
-      return named.root == step.root && named.path == step.keyPath;
-    });
-    if (key == keys.end())
-      key =
-          keys.insert(keys.end(), NamedKey{step.root, step.keyPath, step.keyPath + L"\\", {}, false, false});
-    if (step.action == Action::SetValue) key->values.push_back(i);
-    keyOf.push_back(static_cast<std::size_t>(key - keys.begin()));
+    const auto [at, added] = indexOf.try_emplace({step.root, step.keyPath}, keys.size());
+    if (added) keys.push_back(NamedKey{step.root, step.keyPath, {}, false, false, false});
+    if (step.action == Action::SetValue) keys[at->second].values.push_back(i);
+    keyOf.push_back(at->second);
   }
-  const auto below = [](const NamedKey& upper, const NamedKey& lower) {
-    return lower.root == upper.root && lower.path.starts_with(upper.pathBelow);
+  // Each named key above the given one, by cutting its path at each separator.
+  const auto forEachUpper = [&](const NamedKey& key, const auto& visit) {
+    const std::wstring_view path = key.path;
+    for (std::size_t end = path.rfind(L'\\'); end != std::wstring_view::npos && end > 0;
+         end = path.rfind(L'\\', end - 1)) {
+      const auto upper = indexOf.find({key.root, path.substr(0, end)});
+      if (upper != indexOf.end()) visit(keys[upper->second]);
+    }
   };
+  for (const NamedKey& key : keys) forEachUpper(key, [](NamedKey& upper) { upper.hasLower = true; });
   std::vector<bool> held(steps.size(), false);
   for (NamedKey& key : keys) {
-    key.read = !key.values.empty() || std::none_of(keys.begin(), keys.end(),
-                                                   [&](const NamedKey& lower) { return below(key, lower); });
+    key.read = !key.values.empty() || !key.hasLower;
     if (key.read) ReadHeld(registry, steps, key, held);
   }
-  for (NamedKey& key : keys)
-    if (!key.read)
-      key.there = std::any_of(keys.begin(), keys.end(), [&](const NamedKey& lower) {
-        return lower.read && lower.there && below(key, lower);
-      });
+  for (const NamedKey& key : keys)
+    if (key.read && key.there)
+      forEachUpper(key, [](NamedKey& upper) { upper.there = upper.there || !upper.read; });
   std::vector<RegistryStep> changes;
   for (std::size_t i = 0; i < steps.size(); ++i)
     if (!(steps[i].action == Action::CreateKey ? keys[keyOf[i]].there : held[i])) changes.push_back(steps[i]);
@@ -226,12 +231,12 @@ void ApplySteps(Registry& registry, const std::vector<RegistryStep>& steps) {
 std::vector<RegistryStep> LayoutSteps(const FolderDefinition& definition, Placement placement, Scope scope) {
   const FolderPlaces places = PlacesOf(scope, definition.FolderClsid);
   std::vector<RegistryStep> steps = ClassSteps(definition, places);
-  for (std::size_t i = 0; i < definition.MenuItems.size(); ++i) {
-    std::vector<RegistryStep> verb = VerbSteps(definition, places, i);
-    steps.insert(steps.end(), verb.begin(), verb.end());
-  }
-  std::vector<RegistryStep> where = PlacementSteps(places, placement);
-  steps.insert(steps.end(), where.begin(), where.end());
+  const auto append = [&steps](std::vector<RegistryStep> more) {
+    steps.insert(steps.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  };
+  steps.reserve(steps.size() + 3 * definition.MenuItems.size() + 1);
+  for (std::size_t i = 0; i < definition.MenuItems.size(); ++i) append(VerbSteps(definition, places, i));
+  append(PlacementSteps(places, placement));
   return steps;
 }
 
