@@ -181,11 +181,16 @@ bool FrmNW::CreateControls() {
   dpi_ = WindowDpi(hwnd_);
   defaultFont_ = MakeFont(kDefaultFont, dpi_);
   smallFont_ = MakeFont(kSmallFont, dpi_);
-  if (!nw::CreateControls(hwnd_, instance_, kControls, dpi_,
-                          [this](const ControlRow& row) { return FontOf(row); }))
+  // The options start unchecked: Desktop alone needs telling, as soon as it
+  // exists. Checking an option unchecks the others of its group, and Windows
+  // walks the window's controls to find them: before the rest exist, there
+  // are few to walk.
+  if (!nw::CreateControls(
+          hwnd_, instance_, kControls, dpi_, [this](const ControlRow& row) { return FontOf(row); },
+          [](const ControlRow& row, HWND control) {
+            if (row.id == kDesktop) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+          }))
     return false;
-  // The options start unchecked: Desktop alone needs telling.
-  SendMessageW(Item(kDesktop), BM_SETCHECK, BST_CHECKED, 0);
   ShowLogo();
   return true;
 }

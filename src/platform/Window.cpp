@@ -34,14 +34,19 @@ std::vector<const ControlRow*> CreationOrder(std::span<const ControlRow> rows) {
 }  // namespace
 
 bool CreateControls(HWND parent, HINSTANCE instance, std::span<const ControlRow> rows, UINT dpi,
-                    const std::function<HFONT(const ControlRow&)>& fontOf) {
+                    const std::function<HFONT(const ControlRow&)>& fontOf,
+                    const std::function<void(const ControlRow&, HWND)>& created) {
   for (const ControlRow* row : CreationOrder(rows)) {
     const RECT place = ScaleBox(row->box, dpi);
-    HWND control = CreateWindowExW(row->exStyle, row->className, row->text, row->style, place.left, place.top,
+    // No text is no name: a picture control would look its picture up by that
+    // name in the program and in the system, and find none.
+    const wchar_t* text = row->text[0] != L'\0' ? row->text : nullptr;
+    HWND control = CreateWindowExW(row->exStyle, row->className, text, row->style, place.left, place.top,
                                    place.right - place.left, place.bottom - place.top, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance, nullptr);
     if (control == nullptr) return false;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(*row)), FALSE);
+    if (created) created(*row, control);
   }
   return true;
 }

@@ -37,10 +37,12 @@ struct ControlRow {
 // so nothing moves or redraws before the window first shows. They are created
 // in focus order (Tab follows the order of creation): first the rows with a tab
 // index, by that index, then the others in the table's order, group boxes last
-// so that they lie beneath the controls inside them. False when one of them
-// could not be created.
+// so that they lie beneath the controls inside them. `created`, where given,
+// sees each control as soon as it exists, before the ones after it. False when
+// one of them could not be created.
 bool CreateControls(HWND parent, HINSTANCE instance, std::span<const ControlRow> rows, UINT dpi,
-                    const std::function<HFONT(const ControlRow&)>& fontOf);
+                    const std::function<HFONT(const ControlRow&)>& fontOf,
+                    const std::function<void(const ControlRow&, HWND)>& created = {});
 
 // Moves every control of the table to its place at a new DPI and hands it its
 // font there. The caller deletes the old fonts only after this, since a
