@@ -1,7 +1,7 @@
 // The floor for any window on screen: shows one empty window and exits as soon
 // as it has been painted. Built a second time as bare_controls, whose window
-// also holds twenty standard controls, as many and of the same classes as the
-// program's main window, with the same manifest and common controls: the
+// also holds twenty-one standard controls, as many and of the same classes as
+// the program's main window, with the same manifest and common controls: the
 // floor for a window like ours.
 #include <windows.h>
 #ifdef NW_BARE_CONTROLS
@@ -35,7 +35,7 @@ void AddControls(HWND window, HINSTANCE instance) {
       {L"Button", BS_AUTORADIOBUTTON, 3},
       {L"Button", BS_GROUPBOX, 1},
       {L"Edit", ES_READONLY | ES_AUTOHSCROLL, 2},
-      {L"Static", SS_LEFT | SS_NOPREFIX, 9},
+      {L"Static", SS_LEFT | SS_NOPREFIX, 10},
       {L"Static", SS_ICON, 1},
   };
   const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));

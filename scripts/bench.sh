@@ -7,7 +7,7 @@
 # (with the reason); its sizes and imports are still printed. Each figure that
 # has a target is printed with it, and with "met" or "not met" (medians of the
 # alternating runs):
-#   start to painted, idle main window against the window with 20 controls: at most 1.05 x
+#   start to painted, idle main window against the window with 21 controls: at most 1.05 x
 #   whole Make Link run against the same:                                    at most 1.10 x
 #   nwk make against reg import of the same keys:                           at most 1.00 x
 #   the i686 nookwayer.exe:                                                  at most 256 KiB
