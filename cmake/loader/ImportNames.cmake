@@ -26,8 +26,10 @@ foreach(dll advapi32 comctl32 gdi32 user32)
   endif()
   execute_process(COMMAND ${CMAKE_OBJCOPY} --update-section .idata$7=${dll}.lower ${member}
                   WORKING_DIRECTORY ${work} COMMAND_ERROR_IS_FATAL ANY)
-  file(COPY_FILE ${library} ${dir}/lib${dll}.a)
-  execute_process(COMMAND ${CMAKE_AR} r ${dir}/lib${dll}.a ${work}/${member} COMMAND_ERROR_IS_FATAL ANY)
+  file(COPY_FILE ${library} ${work}/lib${dll}.a)
+  execute_process(COMMAND ${CMAKE_AR} rD ${work}/lib${dll}.a ${work}/${member} COMMAND_ERROR_IS_FATAL ANY)
+  # Replaced only when it differs, so that configuring again relinks nothing.
+  file(COPY_FILE ${work}/lib${dll}.a ${dir}/lib${dll}.a ONLY_IF_DIFFERENT)
 endforeach()
 # Searched before the toolchain's own folder.
 add_link_options(-L${dir})
