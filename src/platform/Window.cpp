@@ -40,7 +40,7 @@ bool CreateControls(HWND parent, HINSTANCE instance, std::span<const ControlRow>
     const RECT place = ScaleBox(row->box, dpi);
     // No text is no name: a picture control would look its picture up by that
     // name in the program and in the system, and find none.
-    const wchar_t* text = row->text[0] != L'\0' ? row->text : nullptr;
+    const wchar_t* text = row->text != nullptr && row->text[0] != L'\0' ? row->text : nullptr;
     HWND control = CreateWindowExW(row->exStyle, row->className, text, row->style, place.left, place.top,
                                    place.right - place.left, place.bottom - place.top, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance, nullptr);
