@@ -1,6 +1,5 @@
 // Writing the folder definition into the registry as a namespace folder, and
 // taking it out again.
-#include <algorithm>
 #include <iterator>
 #include <map>
 #include <string_view>
@@ -76,8 +75,10 @@ struct NamedKey {
   std::wstring path;
   std::vector<std::size_t> values;  // indexes into the steps
   bool hasLower = false;            // another named key lies below it
-  bool read = false;                // or known from a key below it
   bool there = false;
+  // Read by itself where it has values to compare or no named key below it;
+  // otherwise known from a key below it.
+  bool Read() const { return !values.empty() || !hasLower; }
 };
 
 // Reads the key by the path the write takes (the same ANSI path, links and all)
@@ -123,7 +124,7 @@ std::vector<RegistryStep> StepsNotHeld(Registry& registry, const std::vector<Reg
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const RegistryStep& step = steps[i];
     const auto [at, added] = indexOf.try_emplace({step.root, step.keyPath}, keys.size());
-    if (added) keys.push_back(NamedKey{step.root, step.keyPath, {}, false, false, false});
+    if (added) keys.push_back(NamedKey{step.root, step.keyPath, {}, false, false});
     if (step.action == Action::SetValue) keys[at->second].values.push_back(i);
     keyOf.push_back(at->second);
   }
@@ -138,13 +139,11 @@ std::vector<RegistryStep> StepsNotHeld(Registry& registry, const std::vector<Reg
   };
   for (const NamedKey& key : keys) forEachUpper(key, [](NamedKey& upper) { upper.hasLower = true; });
   std::vector<bool> held(steps.size(), false);
-  for (NamedKey& key : keys) {
-    key.read = !key.values.empty() || !key.hasLower;
-    if (key.read) ReadHeld(registry, steps, key, held);
-  }
+  for (NamedKey& key : keys)
+    if (key.Read()) ReadHeld(registry, steps, key, held);
   for (const NamedKey& key : keys)
-    if (key.read && key.there)
-      forEachUpper(key, [](NamedKey& upper) { upper.there = upper.there || !upper.read; });
+    if (key.Read() && key.there)
+      forEachUpper(key, [](NamedKey& upper) { upper.there = upper.there || !upper.Read(); });
   std::vector<RegistryStep> changes;
   for (std::size_t i = 0; i < steps.size(); ++i)
     if (!(steps[i].action == Action::CreateKey ? keys[keyOf[i]].there : held[i])) changes.push_back(steps[i]);
