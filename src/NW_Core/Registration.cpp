@@ -15,16 +15,19 @@ namespace {
 
 using Action = RegistryStep::Action;
 
-RegistryStep Create(const KeyLocation& key) {
-  return {Action::CreateKey, key.root, key.path, {}, 0, {}};
+RegistryStep Create(KeyLocation key) {
+  return {Action::CreateKey, key.root, std::move(key.path), {}, 0, {}};
 }
 
-RegistryStep Set(const KeyLocation& key, std::wstring name, ValueData data, long type = kRegSz) {
-  return {Action::SetValue, key.root, key.path, std::move(name), type, std::move(data)};
+RegistryStep Set(KeyLocation key, std::wstring name, ValueData data, long type = kRegSz) {
+  return {Action::SetValue, key.root, std::move(key.path), std::move(name), type, std::move(data)};
 }
 
-KeyLocation Below(const KeyLocation& key, const std::wstring& name) {
-  return {key.root, key.path + L"\\" + name};
+KeyLocation Below(const KeyLocation& key, std::wstring_view name) {
+  std::wstring path;
+  path.reserve(key.path.size() + 1 + name.size());
+  path.append(key.path).append(1, L'\\').append(name);
+  return {key.root, std::move(path)};
 }
 
 void RefuseWithoutClsid(const FolderDefinition& definition) {
@@ -72,7 +75,7 @@ void AllOrNothing(Registry& registry, const std::vector<TreeSnapshot>& before,
 // A key the steps name, and the steps that set its values.
 struct NamedKey {
   RootKey root;
-  std::wstring path;
+  std::wstring_view path;           // into the steps
   std::vector<std::size_t> values;  // indexes into the steps
   bool hasLower = false;            // another named key lies below it
   bool there = false;
@@ -112,6 +115,19 @@ void ReadHeld(Registry& registry, const std::vector<RegistryStep>& steps, NamedK
   }
 }
 
+// Orders the named keys by root, then length, then text read from the end:
+// their paths share long beginnings, so two of them differ soon from the end.
+struct NamedKeyOrder {
+  using Name = std::pair<RootKey, std::wstring_view>;
+  bool operator()(const Name& a, const Name& b) const {
+    if (a.first != b.first) return a.first < b.first;
+    if (a.second.size() != b.second.size()) return a.second.size() < b.second.size();
+    for (std::size_t i = a.second.size(); i-- > 0;)
+      if (a.second[i] != b.second[i]) return a.second[i] < b.second[i];
+    return false;
+  }
+};
+
 // The steps whose writes would change the registry: a key that is not there
 // yet, a value it does not hold as the step writes it. The rest would leave
 // the registry as it is, so they are left out. A key with no value to compare
@@ -119,8 +135,10 @@ void ReadHeld(Registry& registry, const std::vector<RegistryStep>& steps, NamedK
 // lower key by its path went through it.
 std::vector<RegistryStep> StepsNotHeld(Registry& registry, const std::vector<RegistryStep>& steps) {
   std::vector<NamedKey> keys;
-  std::map<std::pair<RootKey, std::wstring_view>, std::size_t> indexOf;  // of each named key
-  std::vector<std::size_t> keyOf;                                        // of each step
+  std::map<NamedKeyOrder::Name, std::size_t, NamedKeyOrder> indexOf;  // of each named key
+  std::vector<std::size_t> keyOf;                                     // of each step
+  keys.reserve(steps.size());
+  keyOf.reserve(steps.size());
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const RegistryStep& step = steps[i];
     const auto [at, added] = indexOf.try_emplace({step.root, step.keyPath}, keys.size());
@@ -128,22 +146,24 @@ std::vector<RegistryStep> StepsNotHeld(Registry& registry, const std::vector<Reg
     if (step.action == Action::SetValue) keys[at->second].values.push_back(i);
     keyOf.push_back(at->second);
   }
-  // Each named key above the given one, by cutting its path at each separator.
-  const auto forEachUpper = [&](const NamedKey& key, const auto& visit) {
-    const std::wstring_view path = key.path;
+  // Each named key above another, found by cutting the lower one's path at
+  // each separator: (lower, upper).
+  std::vector<std::pair<std::size_t, std::size_t>> above;
+  for (std::size_t lower = 0; lower < keys.size(); ++lower) {
+    const std::wstring_view path = keys[lower].path;
     for (std::size_t end = path.rfind(L'\\'); end != std::wstring_view::npos && end > 0;
          end = path.rfind(L'\\', end - 1)) {
-      const auto upper = indexOf.find({key.root, path.substr(0, end)});
-      if (upper != indexOf.end()) visit(keys[upper->second]);
+      const auto upper = indexOf.find({keys[lower].root, path.substr(0, end)});
+      if (upper == indexOf.end()) continue;
+      above.emplace_back(lower, upper->second);
+      keys[upper->second].hasLower = true;
     }
-  };
-  for (const NamedKey& key : keys) forEachUpper(key, [](NamedKey& upper) { upper.hasLower = true; });
+  }
   std::vector<bool> held(steps.size(), false);
   for (NamedKey& key : keys)
     if (key.Read()) ReadHeld(registry, steps, key, held);
-  for (const NamedKey& key : keys)
-    if (key.Read() && key.there)
-      forEachUpper(key, [](NamedKey& upper) { upper.there = upper.there || !upper.Read(); });
+  for (const auto& [lower, upper] : above)
+    if (keys[lower].Read() && keys[lower].there) keys[upper].there = keys[upper].there || !keys[upper].Read();
   std::vector<RegistryStep> changes;
   for (std::size_t i = 0; i < steps.size(); ++i)
     if (!(steps[i].action == Action::CreateKey ? keys[keyOf[i]].there : held[i])) changes.push_back(steps[i]);
@@ -200,9 +220,16 @@ std::vector<RegistryStep> ClassSteps(const FolderDefinition& definition, const F
 std::vector<RegistryStep> VerbSteps(const FolderDefinition& definition, const FolderPlaces& places,
                                     std::size_t index) {
   const MenuEntry& entry = definition.MenuItems.at(index);
-  const KeyLocation verb = Below(Below(places.classKey.Key(), layout::kShell), entry.MenuName);
-  const KeyLocation command = Below(verb, layout::kCommand);
-  return {Create(verb), Create(command), Set(command, L"", entry.MenuCommand)};
+  KeyLocation verb = Below(Below(places.classKey.Key(), layout::kShell), entry.MenuName);
+  KeyLocation command = Below(verb, layout::kCommand);
+  // Built step by step, not from a braced list, which would copy each step
+  // (a verb's steps are made once for every menu line).
+  std::vector<RegistryStep> steps;
+  steps.reserve(3);
+  steps.push_back(Create(std::move(verb)));
+  steps.push_back(Create(command));
+  steps.push_back(Set(std::move(command), L"", entry.MenuCommand));
+  return steps;
 }
 
 std::vector<RegistryStep> PlacementSteps(const FolderPlaces& places, Placement placement) {
