@@ -124,8 +124,8 @@ bool FrmNW::Create(HINSTANCE instance) {
   windowClass.lpszClassName = kMainWindowClass;
   if (RegisterClassExW(&windowClass) == 0) return false;
 
-  CreateWindowExW(0, kMainWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                  CW_USEDEFAULT, nullptr, nullptr, instance, this);
+  CreateWindowExW(0, kMainWindowClass, text::kProgramName, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
   return hwnd_ != nullptr;
 }
 
@@ -173,6 +173,12 @@ LRESULT FrmNW::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
+HWND FrmNW::Item(int id) const {
+  for (const auto& [itemId, control] : items_)
+    if (itemId == id) return control;
+  return nullptr;
+}
+
 HFONT FrmNW::FontOf(const ControlRow& row) const {
   return row.font == kSmallFont ? smallFont_.get() : defaultFont_.get();
 }
@@ -187,7 +193,8 @@ bool FrmNW::CreateControls() {
   // are few to walk.
   if (!nw::CreateControls(
           hwnd_, instance_, kControls, dpi_, [this](const ControlRow& row) { return FontOf(row); },
-          [](const ControlRow& row, HWND control) {
+          [this](const ControlRow& row, HWND control) {
+            items_.emplace_back(row.id, control);
             if (row.id == kDesktop) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
           }))
     return false;
@@ -218,8 +225,8 @@ void FrmNW::ShowLogo() {
   SetWindowPos(control, nullptr, box.left, box.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The window was made with its caption: here come the version and the definition.
 void FrmNW::Form_Load() {
-  SetWindowTextW(hwnd_, text::kProgramName);
   SetWindowTextW(Item(kLblVer), FormatVersion(ProgramVersion()).c_str());
   const std::wstring argumentText = platform_.commandLine.ArgumentText();
   const SettingsRead read = ReadSettings(argumentText, definition_);

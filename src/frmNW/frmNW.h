@@ -6,6 +6,8 @@
 
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "NW_Core/NW_Core.h"
 #include "frmNW/ControlIds.h"
@@ -65,7 +67,8 @@ class FrmNW final : public MainWindowView {
   static const ClickRow kClicks[];
   static bool IsCommandButton(int id);
   Placement SelectedPlacement() const;
-  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  // A control by its id, as it was made (nullptr for none).
+  HWND Item(int id) const;
 
   const Platform& platform_;
   Registry& registry_;
@@ -81,6 +84,8 @@ class FrmNW final : public MainWindowView {
   int defaultId_ = kMakeLink;
   UniqueFont defaultFont_, smallFont_;
   UniqueIcon logo_;
+  // The controls with their ids, in the order they were made.
+  std::vector<std::pair<int, HWND>> items_;
 };
 
 // Exit status of the program when its main window cannot be created.
