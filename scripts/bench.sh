@@ -11,6 +11,10 @@
 #   whole Make Link run against the same:                                    at most 1.10 x
 #   nwk make against reg import of the same keys:                           at most 1.00 x
 #   the i686 nookwayer.exe:                                                  at most 256 KiB
+# The Wine session runs on one CPU, and the programs from where their package
+# installs them (see under_wine); NW_BENCH_ONE_CPU=no runs the session across
+# all CPUs, NW_BENCH_FROM_BUILD=yes the programs from the build tree, for
+# comparison.
 #   scripts/bench.sh [RUNS]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -45,7 +49,48 @@ env -u DISPLAY cmake/wine-prefix.sh ensure "$prefix"
 cmake/wine-prefix.sh stop "$prefix"
 under_wine() {
   local root="$1" nwk="$2" runs="$3" start_target="$4" make_link_target="$5" make_target="$6" arches
+  # The wineserver and every program started after it run on one CPU, the
+  # first this shell may use. Under Wine each window and registry call is a
+  # round trip to the wineserver. Where the two ends of a trip run on
+  # different CPUs, the trip also waits for the other CPU to wake, which on a
+  # virtual machine costs up to ten times the trip itself; the scheduler
+  # decides that anew in every run, so the fastest run of a floor took half its
+  # median. On one CPU the figures measure what the programs do, and vary far
+  # less. NW_BENCH_ONE_CPU=no runs them across all CPUs instead.
+  if [ "${NW_BENCH_ONE_CPU:-yes}" != no ]; then
+    local cpu cpus
+    cpus="$(nproc)"
+    cpu="$(taskset -pc "$BASHPID" | sed 's/.*: //; s/[-,].*//')"
+    "$root/cmake/wine-prefix.sh" stop "$root/build/wineprefix"
+    taskset -pc "$cpu" "$BASHPID" >/dev/null
+    "$root/cmake/wine-prefix.sh" start "$root/build/wineprefix"
+    echo "(the wineserver and the programs on CPU $cpu of $cpus)"
+  fi
   arches="$(nw_runnable_arches)"
+  # The programs run from where their package installs them, Program
+  # Files\Nookwayer (Program Files (x86) for i686), with the floors beside
+  # them, as reg.exe runs from the system folder: Windows looks for a
+  # program's DLLs in its own folder first, and from the build tree each
+  # process of ours looked there, ten folders down drive Z:, for each DLL it
+  # loads (2-4 % of nwk make). NW_BENCH_FROM_BUILD=yes runs them from the
+  # build tree instead.
+  local -A gui floors companion
+  local arch folder
+  for arch in $arches; do
+    if [ "${NW_BENCH_FROM_BUILD:-no}" = yes ]; then
+      gui[$arch]="$(nw_winpath "$root/build/$arch/src/frmNW/nookwayer.exe")"
+      floors[$arch]="$(nw_winpath "$root/build/$arch/bench")"
+      companion[$arch]="$(nw_winpath "$root/build/$arch/src/nwk/nwk.exe")"
+      continue
+    fi
+    folder='Program Files\Nookwayer'
+    [ "$arch" = i686 ] && folder='Program Files (x86)\Nookwayer'
+    mkdir -p "$WINEPREFIX/drive_c/${folder//\\//}"
+    cp "$root/build/$arch/src/frmNW/nookwayer.exe" "$root/build/$arch/src/nwk/nwk.exe" \
+      "$root/build/$arch/bench/bare_window.exe" "$root/build/$arch/bench/bare_controls.exe" \
+      "$WINEPREFIX/drive_c/${folder//\\//}/"
+    gui[$arch]="C:\\$folder\\nookwayer.exe" floors[$arch]="C:\\$folder" companion[$arch]="C:\\$folder\\nwk.exe"
+  done
   # Against two floors: an empty window, and a window with as many standard
   # controls as ours, the same manifest and common controls.
   # The targets are set against the window with as many controls.
@@ -54,8 +99,8 @@ under_wine() {
       echo "-- $arch, against $floor"
       local targets=()
       [ "$floor" = bare_controls ] && targets=("$start_target" "$make_link_target")
-      nw_wine "$root/build/$arch/bench/startup_bench.exe" "$(nw_winpath "$root/build/$arch/src/frmNW/nookwayer.exe")" \
-        "$(nw_winpath "$root/build/$arch/bench/$floor.exe")" "$(nw_winpath "$nwk")" "$runs" "${targets[@]}"
+      nw_wine "$root/build/$arch/bench/startup_bench.exe" "${gui[$arch]}" "${floors[$arch]}\\$floor.exe" \
+        "$(nw_winpath "$nwk")" "$runs" "${targets[@]}"
     done
   done
   # The companion against reg import of the same keys, each build against the
@@ -64,8 +109,7 @@ under_wine() {
   # Made again over itself (as a logon script or a deployment run does), and
   # made where it is not yet: nwk remove, untimed, before each run of either.
   for arch in $arches; do
-    local nwk_exe
-    nwk_exe="$(nw_winpath "$root/build/$arch/src/nwk/nwk.exe")"
+    local nwk_exe="\"${companion[$arch]}\""
     echo "-- $arch: A = nwk make, B = reg import /reg:64 (20 verbs, over themselves)"
     nw_wine "$root/build/$arch/bench/pair_bench.exe" "$runs" "$nwk_exe make $(nw_winpath "$nwk")" \
       "reg.exe import $(nw_winpath "${nwk%.nwk}.reg") /reg:64" "$make_target"
@@ -78,6 +122,9 @@ under_wine() {
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-BE4C00000020}"; do
     nw_wine reg delete "$key" /f /reg:64 >/dev/null 2>&1 || true
   done
+  # And the programs.
+  [ "${NW_BENCH_FROM_BUILD:-no}" = yes ] || rm -rf "$WINEPREFIX/drive_c/Program Files/Nookwayer" \
+    "$WINEPREFIX/drive_c/Program Files (x86)/Nookwayer"
 }
 . cmake/wine-display.sh
 nw_wine_display "$prefix" under_wine "$root" "$nwk" "$runs" "$start_target" "$make_link_target" "$make_target"
