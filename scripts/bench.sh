@@ -11,11 +11,11 @@
 #   whole Make Link run against the same:                                    at most 1.10 x
 #   nwk make against reg import of the same keys:                           at most 1.00 x
 #   the i686 nookwayer.exe:                                                  at most 256 KiB
+#   scripts/bench.sh [RUNS]
 # The Wine session runs on one CPU, and the programs from where their package
 # installs them (see under_wine); NW_BENCH_ONE_CPU=no runs the session across
 # all CPUs, NW_BENCH_FROM_BUILD=yes the programs from the build tree, for
 # comparison.
-#   scripts/bench.sh [RUNS]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -52,11 +52,11 @@ under_wine() {
   # The wineserver and every program started after it run on one CPU, the
   # first this shell may use. Under Wine each window and registry call is a
   # round trip to the wineserver. Where the two ends of a trip run on
-  # different CPUs, the trip also waits for the other CPU to wake, which on a
-  # virtual machine costs up to ten times the trip itself; the scheduler
-  # decides that anew in every run, so the fastest run of a floor took half its
-  # median. On one CPU the figures measure what the programs do, and vary far
-  # less. NW_BENCH_ONE_CPU=no runs them across all CPUs instead.
+  # different CPUs, each wakes the other's CPU: on a two-core virtual machine
+  # a trip then cost 40-60 us instead of about 5. The scheduler decides that
+  # anew in every run, so the fastest run of a floor took half its median. On
+  # one CPU the figures measure what the programs do, and vary far less.
+  # NW_BENCH_ONE_CPU=no runs them across all CPUs instead.
   if [ "${NW_BENCH_ONE_CPU:-yes}" != no ]; then
     local cpu cpus
     cpus="$(nproc)"
