@@ -61,9 +61,9 @@ under_wine() {
     local cpu cpus
     cpus="$(nproc)"
     cpu="$(taskset -pc "$BASHPID" | sed 's/.*: //; s/[-,].*//')"
-    "$root/cmake/wine-prefix.sh" stop "$root/build/wineprefix"
+    "$root/cmake/wine-prefix.sh" stop "$WINEPREFIX"
     taskset -pc "$cpu" "$BASHPID" >/dev/null
-    "$root/cmake/wine-prefix.sh" start "$root/build/wineprefix"
+    "$root/cmake/wine-prefix.sh" start "$WINEPREFIX"
     echo "(the wineserver and the programs on CPU $cpu of $cpus)"
   fi
   arches="$(nw_runnable_arches)"

@@ -52,9 +52,10 @@ std::vector<std::uint8_t> Padded(const std::vector<std::uint8_t>& data) {
 }
 
 // Reads a value's data with `query` (RegQueryValueExA or W bound to the key and
-// name, or RegEnumValueW bound to the key and index), asking again while it grows: the size an ANSI query
-// gives before converting need not be the size of the text it converts. With `room`, the first call has that
-// much room, so one call reads most values; without, the first call asks only the size.
+// name, or RegEnumValueW bound to the key and index), asking again while it
+// grows: the size an ANSI query gives before converting need not be the size of
+// the text it converts. With `room`, the first call has that much room, so one
+// call reads most values; without, the first call asks only the size.
 template <typename Query>
 long ReadData(Query query, DWORD room, long& type, std::vector<std::uint8_t>& data) {
   for (;;) {
