@@ -12,6 +12,13 @@
 #   nwk make against reg import of the same keys:                           at most 1.00 x
 #   the i686 nookwayer.exe:                                                  at most 256 KiB
 #   scripts/bench.sh [RUNS]
+# RUNS (61 unless given) is how many times each program of a pair runs. On a
+# shared virtual machine a tenth to a third of all runs take far longer, for
+# reasons outside the programs (the window's 10-40 ms, nwk's 2-6 ms, a longer
+# pause between runs or not), and how many fall on either side of a pair
+# varies: with 21 runs each, one ratio of medians ranged from 0.91 to 1.15
+# over eight runs of this script; with 61, none moved by more than 0.04 over
+# four. 61 runs take about five minutes.
 # The Wine session runs on one CPU, and the programs from where their package
 # installs them (see under_wine); NW_BENCH_ONE_CPU=no runs the session across
 # all CPUs, NW_BENCH_FROM_BUILD=yes the programs from the build tree, for
@@ -19,7 +26,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-runs="${1:-15}"
+runs="${1:-61}"
 start_target=1.05 make_link_target=1.10 make_target=1.00 size_target_kib=256
 
 bash scripts/install-deps.sh
