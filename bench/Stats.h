@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <thread>
 #include <vector>
 
@@ -18,6 +19,31 @@ inline double Fastest(const std::vector<double>& values) {
 inline double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+// How many runs of a series took over 1.2 x its fastest. On a shared machine a
+// share of all runs is slowed by work outside the programs; where it nears
+// half of a series, that series' median lies among the slowed runs, and a
+// ratio of medians says more about the machine than about the programs.
+inline long SlowedRuns(const std::vector<double>& values) {
+  const double limit = 1.2 * Fastest(values);
+  return std::count_if(values.begin(), values.end(), [limit](double value) { return value > limit; });
+}
+
+// Prints how many runs of each series were slowed, as "NAME N of RUNS".
+struct Series {
+  const char* name;
+  const std::vector<double>& values;
+};
+
+inline void PrintSlowedRuns(std::initializer_list<Series> series) {
+  std::printf("slowed runs (over 1.2 x their series' fastest):");
+  const char* separator = " ";
+  for (const Series& each : series) {
+    std::printf("%s%s %ld of %zu", separator, each.name, SlowedRuns(each.values), each.values.size());
+    separator = ", ";
+  }
+  std::printf("\n");
 }
 
 // Waits, untimed, before a run starts: Wine's server and desktop process go on
@@ -39,10 +65,11 @@ inline Target TargetFrom(int argc, wchar_t** argv, int index) {
   return {index < argc ? std::wcstod(argv[index], nullptr) : 0};
 }
 
-// Prints, after a figure, its target and whether the figure meets it.
+// Prints, after a figure, its target and whether the figure meets it; to three
+// places, so that a figure just over its target never reads as equal to it.
 inline void PrintVerdict(const char* what, double ratio, Target target) {
   if (!target) return;
-  std::printf("  target: %s at most %.2f x, measured %.2f x: %s\n", what, target.atMost, ratio,
+  std::printf("  target: %s at most %.2f x, measured %.3f x: %s\n", what, target.atMost, ratio,
               ratio <= target.atMost ? "met" : "not met");
 }
 

@@ -81,10 +81,11 @@ int wmain(int argc, wchar_t** argv) {
     aTimes.push_back(timed(a));
     bTimes.push_back(timed(b));
   }
-  std::printf("median  A %.3f s  B %.3f s  ratio A/B %.2f\n", Median(aTimes), Median(bTimes),
+  std::printf("median  A %.4f s  B %.4f s  ratio A/B %.2f\n", Median(aTimes), Median(bTimes),
               Median(aTimes) / Median(bTimes));
-  std::printf("fastest A %.3f s  B %.3f s  ratio A/B %.2f  (%d alternating runs each)\n", Fastest(aTimes),
+  std::printf("fastest A %.4f s  B %.4f s  ratio A/B %.2f  (%d alternating runs each)\n", Fastest(aTimes),
               Fastest(bTimes), Fastest(aTimes) / Fastest(bTimes), runs);
+  nw::bench::PrintSlowedRuns({{"A", aTimes}, {"B", bTimes}});
   PrintVerdict("A/B", Median(aTimes) / Median(bTimes), TargetFrom(argc, argv, 4));
   return 0;
 }

@@ -154,5 +154,6 @@ int wmain(int argc, wchar_t** argv) {
               "whole Make Link run (20 verbs):", Median(makeTimes), Median(makeTimes) / floor,
               Fastest(makeTimes), Fastest(makeTimes) / fastestFloor);
   PrintVerdict("Make Link", Median(makeTimes) / floor, TargetFrom(argc, argv, 6));
+  nw::bench::PrintSlowedRuns({{"floor", bareTimes}, {"start", startTimes}, {"Make Link", makeTimes}});
   return 0;
 }
