@@ -85,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
               Median(aTimes) / Median(bTimes));
   std::printf("fastest A %.4f s  B %.4f s  ratio A/B %.2f  (%d alternating runs each)\n", Fastest(aTimes),
               Fastest(bTimes), Fastest(aTimes) / Fastest(bTimes), runs);
-  nw::bench::PrintSlowedRuns({{"A", aTimes}, {"B", bTimes}});
   PrintVerdict("A/B", Median(aTimes) / Median(bTimes), TargetFrom(argc, argv, 4));
+  nw::bench::PrintSlowedRuns({{"A", aTimes}, {"B", bTimes}});
   return 0;
 }
