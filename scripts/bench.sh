@@ -17,8 +17,8 @@
 # reasons outside the programs (the window's 10-40 ms, nwk's 2-6 ms, a longer
 # pause between runs or not), and how many fall on either side of a pair
 # varies: with 21 runs each, one ratio of medians ranged from 0.91 to 1.15
-# over eight runs of this script; with 61, none moved by more than 0.04 over
-# four. 61 runs take about five minutes.
+# over eight runs of this script; with 61, none moved by more than 0.05 over
+# eight. 61 runs take about five minutes.
 # The Wine session runs on one CPU, and the programs from where their package
 # installs them (see under_wine); NW_BENCH_ONE_CPU=no runs the session across
 # all CPUs, NW_BENCH_FROM_BUILD=yes the programs from the build tree, for
