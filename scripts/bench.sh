@@ -82,7 +82,7 @@ under_wine() {
   # loads (2-4 % of nwk make). NW_BENCH_FROM_BUILD=yes runs them from the
   # build tree instead.
   local -A gui floors companion
-  local arch folder
+  local arch folder installed=()
   for arch in $arches; do
     if [ "${NW_BENCH_FROM_BUILD:-no}" = yes ]; then
       gui[$arch]="$(nw_winpath "$root/build/$arch/src/frmNW/nookwayer.exe")"
@@ -92,10 +92,10 @@ under_wine() {
     fi
     folder='Program Files\Nookwayer'
     [ "$arch" = i686 ] && folder='Program Files (x86)\Nookwayer'
-    mkdir -p "$WINEPREFIX/drive_c/${folder//\\//}"
+    installed+=("$WINEPREFIX/drive_c/${folder//\\//}")
+    mkdir -p "${installed[-1]}"
     cp "$root/build/$arch/src/frmNW/nookwayer.exe" "$root/build/$arch/src/nwk/nwk.exe" \
-      "$root/build/$arch/bench/bare_window.exe" "$root/build/$arch/bench/bare_controls.exe" \
-      "$WINEPREFIX/drive_c/${folder//\\//}/"
+      "$root/build/$arch/bench/bare_window.exe" "$root/build/$arch/bench/bare_controls.exe" "${installed[-1]}/"
     gui[$arch]="C:\\$folder\\nookwayer.exe" floors[$arch]="C:\\$folder" companion[$arch]="C:\\$folder\\nwk.exe"
   done
   # Against two floors: an empty window, and a window with as many standard
@@ -129,9 +129,8 @@ under_wine() {
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\{0000000D-CF0D-D10A-A240-BE4C00000020}"; do
     nw_wine reg delete "$key" /f /reg:64 >/dev/null 2>&1 || true
   done
-  # And the programs.
-  [ "${NW_BENCH_FROM_BUILD:-no}" = yes ] || rm -rf "$WINEPREFIX/drive_c/Program Files/Nookwayer" \
-    "$WINEPREFIX/drive_c/Program Files (x86)/Nookwayer"
+  # And the programs, from where they were put.
+  rm -rf "${installed[@]}"
 }
 . cmake/wine-display.sh
 nw_wine_display "$prefix" under_wine "$root" "$nwk" "$runs" "$start_target" "$make_link_target" "$make_target"

@@ -187,10 +187,10 @@ bool FrmNW::CreateControls() {
   dpi_ = WindowDpi(hwnd_);
   defaultFont_ = MakeFont(kDefaultFont, dpi_);
   smallFont_ = MakeFont(kSmallFont, dpi_);
-  // The options start unchecked: Desktop alone needs telling, as soon as it
-  // exists. Checking an option unchecks the others of its group, and Windows
-  // walks the window's controls to find them: before the rest exist, there
-  // are few to walk.
+  // Each control's handle is kept as it is made, for Item. The options start
+  // unchecked: Desktop alone needs telling, as soon as it exists. Checking an
+  // option unchecks the others of its group, and Windows walks the window's
+  // controls to find them: before the rest exist, there are few to walk.
   if (!nw::CreateControls(
           hwnd_, instance_, kControls, dpi_, [this](const ControlRow& row) { return FontOf(row); },
           [this](const ControlRow& row, HWND control) {
